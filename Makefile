@@ -1,0 +1,37 @@
+# Thin wrapper around CMake. `make test` runs every test (plain and
+# sanitizer builds); `make demo` shows DOLV at work on a scratch folder.
+PREFIX ?= /usr/local
+DESTDIR ?=
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE ?= cmake
+
+.PHONY: all build test test-plain test-asan demo install uninstall clean windows bench fuzz package
+
+all: build
+
+build:
+	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	$(CMAKE) --build build -j $(JOBS)
+
+test: test-plain test-asan
+
+test-plain: build
+	cd build && ctest --output-on-failure -j $(JOBS)
+
+test-asan:
+	$(CMAKE) -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDOLV_SANITIZE=ON >/dev/null
+	$(CMAKE) --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	sh demo/demo.sh build/dolv
+
+install: build
+	$(CMAKE) -S . -B build -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	DESTDIR=$(DESTDIR) $(CMAKE) --install build
+
+uninstall:
+	rm -f $(DESTDIR)$(PREFIX)/bin/dolv $(DESTDIR)$(PREFIX)/share/man/man1/dolv.1
+
+clean:
+	rm -rf build build-asan build-windows build-fuzz build-bench

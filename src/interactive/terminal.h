@@ -1,0 +1,10 @@
+// The terminal rename: the user edits each new name.
+#pragma once
+
+#include "names/short_text.h"
+
+namespace dolv {
+
+void TERMINALE_INTERATTIVO(const ShortText& source);
+
+}  // namespace dolv

@@ -1,0 +1,15 @@
+// The case option and the coloured display forms of names.
+#pragma once
+
+#include "names/short_text.h"
+
+namespace dolv {
+
+// Applies settings.MAIUSCOLO ('+' upper, '-' lower, '0' unchanged).
+ShortText CONVERSION(const ShortText& name);
+// Writes " in " and the name in green on the console; returns the empty text.
+ShortText CONVERSION2(const ShortText& name);
+// Writes the kind of the item and its full path in green; returns the empty text.
+ShortText CONVERSION3(const ShortText& path);
+
+}  // namespace dolv

@@ -1,0 +1,21 @@
+// Path and file helpers: split, expand, ask about items, count matches,
+// shorten for display.
+#pragma once
+
+#include <cstdint>
+
+#include "names/short_text.h"
+
+namespace dolv {
+
+ShortText PATHOF(const ShortText& path);   // drive and directory, with closing `\` or `:`
+ShortText NAMEOF(const ShortText& path);   // last component
+ShortText ESPANSIONE(const ShortText& text, bool absolute);
+ShortText FEXPAND2(const ShortText& text);
+int64_t EXIST(const ShortText& path);      // size of a file (not a directory), else -1
+bool ISDIR(const ShortText& path);
+ShortText ATTR(const ShortText& path);     // "ARHSD" flags with '_', or empty
+int32_t CONTATHIS(const ShortText& directory, const ShortText& pattern);
+ShortText TRUNCPATH(const ShortText& path, int width);
+
+}  // namespace dolv

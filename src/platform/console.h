@@ -1,0 +1,61 @@
+// The text console: output of code page 850 text with colours, a cursor the
+// program tracks itself, and key-by-key input with two-step extended keys.
+// Coordinates are 1-based (column 1, row 1 is the top-left corner).
+#pragma once
+
+#include <cstdint>
+
+#include "names/short_text.h"
+
+namespace dolv {
+
+// Prepares the console for a run: raw keys on a terminal, signal handlers,
+// restoration of the terminal on every exit path. Safe to call twice.
+void CONSOLE_OPEN();
+// Flushes the output and restores the terminal's modes and cursor.
+void CONSOLE_CLOSE();
+
+// Console output, bytes in code page 850. WRITELN ends the line with CR LF.
+void WRITE(const ShortText& text);
+void WRITE(char c);
+void WRITELN(const ShortText& text = ShortText());
+// Makes everything written so far visible (done before every key read and at exit).
+void FLUSH();
+
+void TEXTMODE(int mode);
+int LASTMODE();
+void TEXTCOLOR(int colour);
+void TEXTBACKGROUND(int colour);
+
+int WHEREX();
+int WHEREY();
+// Moves the cursor; a column or row of 0 or beyond the screen is ignored.
+void GOTOXY(int x, int y);
+// Blanks from the cursor to the end of its line; the cursor does not move.
+void CLREOL();
+int SCREEN_WIDTH();
+int SCREEN_HEIGHT();
+
+void CURSORON();
+void CURSOROFF();
+void CURSORBIG();
+
+// Waits for a key. A key with a character gives its CP850 byte (Enter 13,
+// Esc 27, Backspace 8, Tab 9); a key without one gives 0 and the next call
+// its PC scan code. At the end of a piped input every key is Esc (27).
+// A pending cancel (Ctrl-C, SIGTERM, SIGHUP) is acted on here.
+unsigned char READKEY();
+
+// The user's cancel: raised by Ctrl-C, SIGTERM or SIGHUP (or Ctrl-Break).
+// The program installs the action to take (the cancel exit); CHECK_CANCEL
+// runs it when a cancel is pending. READKEY calls it too, and the rename
+// loops call it between two items: never in the middle of a rename.
+using CancelAction = void (*)();
+void SET_CANCEL_ACTION(CancelAction action);
+bool CANCEL_PENDING();
+void CHECK_CANCEL();
+
+// Ends the process: flushes the output, restores the terminal, exits with code.
+[[noreturn]] void HALT(int code);
+
+}  // namespace dolv

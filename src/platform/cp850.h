@@ -1,0 +1,28 @@
+// Code page 850 inside, Unicode outside. Shared by both platform builds.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace dolv {
+
+// The character a CP850 byte shows on the console: 0x01-0x1F and 0x7F as
+// their classic glyphs (0x10 U+25BA, 0x11 U+25C4), 0x00 as a blank.
+char32_t CP850_GLYPH(unsigned char byte);
+// The CP850 byte of a character; false when CP850 has none. The control
+// glyphs map back to their bytes 0x01-0x1F and 0x7F; ASCII maps to itself.
+bool CP850_FROM_UNICODE(char32_t cp, unsigned char& byte);
+
+// CP850 text as UTF-8, every byte as its glyph (for the console and the report file).
+std::string CP850_TO_UTF8(std::string_view text);
+// CP850 text as UTF-8 for the file system: bytes map to their characters,
+// ASCII control bytes stay control bytes.
+std::string CP850_NAME_TO_UTF8(std::string_view text);
+// UTF-8 to CP850; false when the input is not valid UTF-8 or holds a
+// character CP850 lacks (out is then unspecified).
+bool UTF8_TO_CP850(std::string_view utf8, std::string& out);
+// UTF-8 to CP850 where every character CP850 lacks (and every invalid byte)
+// becomes 0x1A: for command-line arguments.
+std::string UTF8_TO_CP850_LOSSY(std::string_view utf8);
+
+}  // namespace dolv

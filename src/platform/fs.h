@@ -1,0 +1,80 @@
+// File-system services. Paths are ShortText values in code page 850 with `\`
+// as the separator (a `/` counts as `\`), optionally starting with a drive
+// `X:`. Results are tested only for success against failure.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "names/short_text.h"
+
+namespace dolv {
+
+// Attribute bits.
+constexpr uint8_t FA_READONLY = 0x01;
+constexpr uint8_t FA_HIDDEN = 0x02;
+constexpr uint8_t FA_SYSFILE = 0x04;
+constexpr uint8_t FA_VOLUMEID = 0x08;
+constexpr uint8_t FA_DIRECTORY = 0x10;
+constexpr uint8_t FA_ARCHIVE = 0x20;
+constexpr uint8_t FA_ANYFILE = 0x3F;
+
+struct SearchState;  // the platform's snapshot of one directory search
+
+// One directory search. FINDFIRST reads the directory once, keeps the
+// entries whose name matches the last component of path (wildcards `*` and
+// `?`) and whose attributes the mask allows, sorted; FINDNEXT hands them out
+// one by one. A path without wildcards asks about that one name directly.
+struct SearchRec {
+    ShortText name;   // bare name, no directory
+    int64_t size = 0;
+    uint8_t attr = 0;
+    std::shared_ptr<SearchState> state;
+};
+void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec);
+void FINDNEXT(SearchRec& rec);
+void FINDCLOSE(SearchRec& rec);
+// 0 after FINDFIRST/FINDNEXT delivered an entry or GETFATTR succeeded; nonzero otherwise.
+int DOSERROR();
+
+// Renames a file or directory; never replaces an existing destination, and
+// never makes a name that a Windows name could not be. The status is read
+// (and reset to 0) by IORESULT: 0 = success.
+void RENAME(const ShortText& old_path, const ShortText& new_path);
+int IORESULT();
+
+// Removes a file; true on success.
+bool DELETEFILE(const ShortText& path);
+
+// The attribute word of one item (one lstat on POSIX); sets DOSERROR.
+uint16_t GETFATTR(const ShortText& path);
+
+// Identity of an item, to tell whether two paths name the same item.
+struct ItemId {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+};
+// True when the item exists; fills id.
+bool ITEMID(const ShortText& path, ItemId& id);
+
+// Splits a path into directory (up to and including the last `\`, a drive
+// `X:` included), name, and extension (from the last `.`, dot included).
+void FSPLIT(const ShortText& path, ShortText& dir, ShortText& name, ShortText& ext);
+// The absolute path, completed from the current drive and directory; `.` and
+// `..` resolved as text; `\` separators; letter case as written.
+ShortText FEXPAND(const ShortText& path);
+// The value of an environment variable (CP850), empty when not defined.
+ShortText GETENV(const ShortText& name);
+// Replaces the text from the last `.` after the last `\`, `/` or `:` by ext,
+// or appends ext when there is no such `.`.
+ShortText CHANGEFILEEXT(const ShortText& path, const ShortText& ext);
+
+// The report file: one sequential text file. Each operation's status is read
+// by IORESULT. Text is written as the console shows it; REPORT_WRITE with
+// line_end true appends CR LF. A failed write (full disk) gives a nonzero status.
+void REPORT_CREATE(const ShortText& path);
+void REPORT_APPEND(const ShortText& path);
+void REPORT_WRITE(const ShortText& text, bool line_end);
+void REPORT_CLOSE();
+
+}  // namespace dolv

@@ -1,0 +1,12 @@
+// The batch rename: every entry matching FILE1 gets its name from FILE2.
+#pragma once
+
+#include "names/short_text.h"
+
+namespace dolv {
+
+void RINOMINA(const ShortText& file1, const ShortText& file2);
+// Writes "la directory " or "il file " and the path (35 columns) in red; returns empty.
+ShortText F_D(const ShortText& path);
+
+}  // namespace dolv

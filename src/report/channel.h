@@ -1,0 +1,18 @@
+// The report channel: the lines that record what was done go to the
+// console, to the report file, to both, or nowhere, by OUTFILE and VISUALIZZA.
+#pragma once
+
+#include "names/short_text.h"
+
+namespace dolv {
+
+void WRITE2(const ShortText& text);
+void WRITELN2(const ShortText& text = ShortText());
+
+// Checks and opens the report file named by settings.OUTFILE (without its
+// '+'), acting on ACCODA and asking when the file exists.
+void OPEN_REPORT();
+// Closes the report file when OUTFILE is not empty; the outcome is ignored.
+void CLOSE_REPORT();
+
+}  // namespace dolv

@@ -1,0 +1,7 @@
+#include "report/counters.h"
+
+namespace dolv {
+
+RunCounters counters;
+
+}  // namespace dolv

@@ -1,0 +1,17 @@
+// The run's counters, printed in the closing lines.
+#pragma once
+
+#include <cstdint>
+
+namespace dolv {
+
+struct RunCounters {
+    int32_t TOT = 0;      // entries examined
+    int32_t APPLY = 0;    // items renamed
+    int32_t NEGATI = 0;   // items given up after a refusal
+    int32_t SALTATI = 0;  // items skipped as unchanged
+};
+
+extern RunCounters counters;
+
+}  // namespace dolv

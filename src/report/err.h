@@ -1,0 +1,18 @@
+// The fatal-error exit and the number format.
+#pragma once
+
+#include <cstdint>
+
+#include "names/short_text.h"
+
+namespace dolv {
+
+// Writes the message of code (1..13) on the console, the partial counts for
+// codes 4 and 7, closes the report file, shows the cursor, exits with 1.
+[[noreturn]] void ERR(uint8_t code);
+
+// value in decimal with a dot between groups of three digits: 1234567 -> "1.234.567".
+ShortText DIM_PUNTO(int64_t value);
+ShortText FREVERSE(const ShortText& text);
+
+}  // namespace dolv

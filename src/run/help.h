@@ -1,0 +1,11 @@
+// The usage screen.
+#pragma once
+
+#include "names/short_text.h"
+
+namespace dolv {
+
+[[noreturn]] void HELP();
+ShortText OS_PROG();
+
+}  // namespace dolv

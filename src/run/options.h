@@ -1,0 +1,17 @@
+// The command-line reader: arguments into Settings.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "names/short_text.h"
+
+namespace dolv {
+
+// Resets Settings to their defaults.
+void RESET_SETTINGS();
+// Reads every argument, segment by segment, into Settings. May end the run
+// (help screen, ErrorCode 1 or 13).
+void READ_ARGUMENTS(const std::vector<std::string>& args);
+
+}  // namespace dolv

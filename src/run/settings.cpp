@@ -1,0 +1,7 @@
+#include "run/settings.h"
+
+namespace dolv {
+
+Settings settings;
+
+}  // namespace dolv
