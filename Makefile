@@ -5,7 +5,7 @@ DESTDIR ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
 
-.PHONY: all build test test-plain test-asan demo install uninstall clean windows bench fuzz package
+.PHONY: all build test test-plain test-asan demo install uninstall clean windows test-windows test-fuzz bench fuzz package
 
 all: build
 
@@ -13,7 +13,7 @@ build:
 	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 	$(CMAKE) --build build -j $(JOBS)
 
-test: test-plain test-asan
+test: test-plain test-asan test-windows test-fuzz
 
 test-plain: build
 	cd build && ctest --output-on-failure -j $(JOBS)
@@ -22,6 +22,28 @@ test-asan:
 	$(CMAKE) -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDOLV_SANITIZE=ON >/dev/null
 	$(CMAKE) --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# The Windows build (mingw-w64) and its end-to-end tests under wine; the
+# script skips with a notice when the cross compiler or wine is missing.
+windows:
+	$(CMAKE) -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(CMAKE) --build build-windows -j $(JOBS)
+
+test-windows: build
+	sh tests/windows/run.sh
+
+# Short runs of every fuzz target (clang with libFuzzer); `make fuzz` runs each for 60 s.
+test-fuzz:
+	sh tests/fuzz/run.sh 10
+
+fuzz:
+	sh tests/fuzz/run.sh 60
+
+bench:
+	sh bench/run.sh
+
+package: build
+	cd build && cpack -G DEB
 
 demo: build
 	sh demo/demo.sh build/dolv
