@@ -1,0 +1,112 @@
+#include "names/strings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace dolv {
+namespace {
+
+TEST(Posrl, FindsTheLastOccurrenceWithinTheLimit) {
+    EXPECT_EQ(POSRL(".", "archive.tar.gz", 14), 12);
+    EXPECT_EQ(POSRL(".", "archive.tar.gz", 11), 8);
+    EXPECT_EQ(POSRL(".", "archive.tar.gz", 255), 12);
+    EXPECT_EQ(POSRL(".", "readme", 6), 0);
+    EXPECT_EQ(POSRL(".", ".profile", 8), 1);
+    EXPECT_EQ(POSRL("\\", "a\\b", 1), 0);
+    EXPECT_EQ(POSRL("\\", "a\\b", 2), 2);
+    // A longer text to find must lie wholly inside the limit.
+    EXPECT_EQ(POSRL("bc", "abcbc", 4), 2);
+    EXPECT_EQ(POSRL("bc", "abcbc", 5), 4);
+    EXPECT_EQ(POSRL("abcdef", "abc", 255), 0);
+}
+
+TEST(Conta, CountsInTheSelectedRange) {
+    EXPECT_EQ(CONTA(".", "a.b.c", 1, true), 2);
+    EXPECT_EQ(CONTA(".", "a.b.c", 3, true), 1);
+    EXPECT_EQ(CONTA(".", "a.b.c", 3, false), 1);
+    EXPECT_EQ(CONTA(".", "a.b.c", 9, true), 0);
+    EXPECT_EQ(CONTA(".", "...", 1, true), 3);
+}
+
+TEST(Single, KeepsTheFirstOfEqualCharacters) {
+    EXPECT_EQ(SINGLE("abca"), "abc");
+    EXPECT_EQ(SINGLE("//"), "/");
+    EXPECT_EQ(SINGLE("a/b/a"), "a/b");
+    EXPECT_EQ(SINGLE("aA"), "aA");
+    EXPECT_EQ(SINGLE(""), "");
+}
+
+struct Split {
+    const char* text;
+    const char* seps;
+    const char* head;
+    const char* tail;
+};
+
+TEST(TestaCoda, SplitsOffTheFirstPiece) {
+    const Split cases[] = {
+        {"/P/I", "/", "/P", "/I"},
+        {"/P", "/", "/P", ""},
+        {"abc/P", "/", "abc", "/P"},
+        {"a/b/c", "/", "a", "/b/c"},
+        {"//x", "/", "/", "/x"},
+        {"abc", "/", "abc", ""},
+        {"/", "/", "/", ""},
+        {"x", "/", "x", ""},
+        {"", "/", "", ""},
+        {"a/b", "", "a/b", ""},
+        {"dir\\sub\\name", "\\", "dir", "\\sub\\name"},
+        {"a+b/c", "/+", "a", "+b/c"},
+        {"/a+b", "//++", "/a", "+b"},
+    };
+    for (const Split& c : cases) {
+        ShortText head, tail;
+        TESTA_CODA(c.text, c.seps, head, tail);
+        EXPECT_EQ(head, c.head) << c.text;
+        EXPECT_EQ(tail, c.tail) << c.text;
+    }
+}
+
+TEST(TestaCoda, HeadMayBeTheTextItselfAndSeparatorsReachPosition255) {
+    ShortText s("/P/I");
+    ShortText tail;
+    TESTA_CODA(s, "/", s, tail);
+    EXPECT_EQ(s, "/P");
+    EXPECT_EQ(tail, "/I");
+
+    ShortText text(std::string(254, 'a') + "/");
+    ShortText head;
+    TESTA_CODA(text, "/", head, tail);
+    EXPECT_EQ(head.size(), 254);
+    EXPECT_EQ(tail, "/");
+
+    ShortText lead("/" + std::string(253, 'a') + "/");
+    TESTA_CODA(lead, "/", head, tail);
+    EXPECT_EQ(head.size(), 254);
+    EXPECT_EQ(tail, "/");
+}
+
+TEST(Fdelete, RemovesOnlyInsideTheText) {
+    EXPECT_EQ(FDELETE("abcdef", 2, 3), "aef");
+    EXPECT_EQ(FDELETE("abcdef", 5, 100), "abcd");
+    EXPECT_EQ(FDELETE("abcdef", 0, 2), "abcdef");
+    EXPECT_EQ(FDELETE("abcdef", 7, 1), "abcdef");
+    EXPECT_EQ(FDELETE("abcdef", 1, 0), "abcdef");
+    EXPECT_EQ(FDELETE("abcdef", 1, -3), "abcdef");
+}
+
+TEST(Upstr, RaisesOnlyAsciiLetters) {
+    EXPECT_EQ(UPSTR("Report_1.txt"), "REPORT_1.TXT");
+    std::string all;
+    for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+    const ShortText up = UPSTR(ShortText(all));
+    ASSERT_EQ(up.size(), 255);
+    for (int c = 1; c < 256; ++c) {
+        const int want = (c >= 'a' && c <= 'z') ? c - 32 : c;
+        EXPECT_EQ(up.at(c), want) << c;
+    }
+}
+
+}  // namespace
+}  // namespace dolv
