@@ -1,0 +1,27 @@
+# Cross-compiling for 64-bit Windows with mingw-w64 (the posix thread model
+# variant, which carries std::thread and friends).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(DOLV_MINGW_PREFIX x86_64-w64-mingw32)
+find_program(DOLV_MINGW_CXX NAMES ${DOLV_MINGW_PREFIX}-g++-posix ${DOLV_MINGW_PREFIX}-g++)
+find_program(DOLV_MINGW_CC NAMES ${DOLV_MINGW_PREFIX}-gcc-posix ${DOLV_MINGW_PREFIX}-gcc)
+find_program(DOLV_MINGW_RC NAMES ${DOLV_MINGW_PREFIX}-windres)
+if(NOT DOLV_MINGW_CXX OR NOT DOLV_MINGW_CC)
+  message(FATAL_ERROR "${DOLV_MINGW_PREFIX}-g++ not found: install g++-mingw-w64-x86-64-posix")
+endif()
+set(CMAKE_C_COMPILER ${DOLV_MINGW_CC})
+set(CMAKE_CXX_COMPILER ${DOLV_MINGW_CXX})
+if(DOLV_MINGW_RC)
+  set(CMAKE_RC_COMPILER ${DOLV_MINGW_RC})
+endif()
+
+set(CMAKE_FIND_ROOT_PATH /usr/${DOLV_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Windows 7 API level: FindFirstFileExW with FindExInfoBasic and
+# FIND_FIRST_EX_LARGE_FETCH.
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
