@@ -1,0 +1,115 @@
+// The terminal rename: every item that matches the source is shown, and the
+// user types its new name in the line editor.
+#include "interactive/terminal.h"
+
+#include <cstdint>
+
+#include "interactive/editor.h"
+#include "names/paths.h"
+#include "names/validity.h"
+#include "platform/console.h"
+#include "platform/fs.h"
+#include "rename/single.h"
+#include "report/counters.h"
+#include "report/err.h"
+#include "run/settings.h"
+
+namespace dolv {
+
+namespace {
+
+constexpr uint8_t kSearchMask = 0x76;  // everything but volume labels
+constexpr uint8_t kFieldLeft = 2;
+constexpr uint8_t kFieldRight = 79;
+
+void fresh_line() {
+    if (WHEREX() != 1) WRITELN();
+}
+
+void show_item(const ShortText& D, const ShortText& E) {
+    ShortText path = D + E;
+    fresh_line();
+    WRITELN();
+    WRITELN("[" + DIM_PUNTO(EXIST(path)) + " bytes]   " + ATTR(path));
+    WRITE("Nome originale ");
+    WRITE(ISDIR(path) ? "della directory " : "del file ");
+    TEXTCOLOR(4);
+    WRITE(E);
+    TEXTCOLOR(7);
+    WRITELN();
+}
+
+// The new name typed for E, or the end of the run when the user cancels.
+// An empty answer keeps the old name.
+ShortText ask_new_name(const ShortText& E, bool& overwrite) {
+    // The cursor starts just after the name; a name of 255 bytes has no
+    // position after its end, so the cursor starts on its last character.
+    int start = E.size() + 1;
+    if (start > ShortText::kMax) start = ShortText::kMax;
+    uint8_t column = static_cast<uint8_t>(start);
+    uint8_t position = static_cast<uint8_t>(start);
+    uint8_t extended = 0;
+    uint8_t last_key = 0;
+    ShortText typed =
+        READSTRING2(E, kFieldLeft, kFieldRight, overwrite, extended, last_key, column, position);
+    if (last_key == 27) {
+        WRITELN();
+        WRITELN();
+        ERR(4);
+    }
+    return typed.empty() ? E : typed;
+}
+
+void rename_item(const ShortText& D, const ShortText& E, bool& overwrite) {
+    settings.FILE2 = ask_new_name(E, overwrite);
+    const ShortText& N = settings.FILE2;
+    if (N == E) {
+        ++counters.SALTATI;
+        return;
+    }
+    // A new name is a bare name: a `\` in it would move the item to
+    // another directory.
+    if (N.contains('\\') || VALIDNAMEWIN(D + N) != 0 || D.size() + N.size() > ShortText::kMax) {
+        ERRPRESU(D + E, N);
+        return;
+    }
+    fresh_line();
+    WRITELN();
+    DOREN(D, E, N);
+}
+
+}  // namespace
+
+void TERMINALE_INTERATTIVO(const ShortText& source) {
+    counters.TOT = 0;
+    counters.APPLY = 0;
+    bool overwrite = true;
+
+    ShortText P = FEXPAND2(source);
+    ShortText D = PATHOF(P);
+    ShortText counted_dir = D;
+    if (D.last() == '\\' && D.size() > 3) counted_dir = D.left(D.size() - 1);
+    int32_t expected = CONTATHIS(counted_dir, NAMEOF(P));
+
+    SearchRec rec;
+    FINDFIRST(P, kSearchMask, rec);
+    int status = DOSERROR();
+    while (status == 0 && expected > counters.TOT) {
+        ShortText E = rec.name;
+        if (!(E == ".") && !(E == "..")) {
+            ++counters.TOT;
+            show_item(D, E);
+            rename_item(D, E, overwrite);
+            CHECK_CANCEL();
+        }
+        FINDNEXT(rec);
+        status = DOSERROR();
+    }
+    FINDCLOSE(rec);
+
+    if (counters.TOT == 0) ERR(5);
+    WRITELN();
+    WRITELN();
+}
+
+}  // namespace dolv
