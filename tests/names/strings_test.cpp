@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace dolv {
+
+// Failure messages show texts as text.
+inline void PrintTo(const ShortText& t, std::ostream* os) {
+    *os << '"' << t.view() << '"';
+}
+
 namespace {
 
 TEST(Posrl, FindsTheLastOccurrenceWithinTheLimit) {

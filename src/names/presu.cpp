@@ -1,0 +1,54 @@
+#include "names/presu.h"
+
+#include "names/strings.h"
+#include "run/settings.h"
+
+namespace dolv {
+
+ShortText REM_PRESU(const ShortText& name) {
+    const int dot = POSRL(".", name, name.size());
+    ShortText part = dot ? name.left(dot - 1) : name;
+    const ShortText ext = dot ? name.sub(dot + 1) : ShortText();
+
+    const ShortText& prefix = settings.REM_PREFISSO;
+    if (UPSTR(part.left(prefix.size())) == prefix) part = part.sub(prefix.size() + 1);
+
+    const ShortText& suffix = settings.REM_SUFFISSO;
+    if (UPSTR(part.right(suffix.size())) == suffix) part.truncate(part.size() - suffix.size());
+
+    if (ext.empty()) return part;
+    return part + "." + ext;
+}
+
+ShortText PRESU(const ShortText& name) {
+    const int dot = POSRL(".", name, name.size());
+    if (!dot) return settings.PREFISSO + name + settings.SUFFISSO;
+    return settings.PREFISSO + name.left(dot - 1) + settings.SUFFISSO + name.sub(dot);
+}
+
+ShortText ALLINEA(const ShortText& name) {
+    const int slash = POSRL("\\", name, name.size());
+    const ShortText dir = name.left(slash);
+    ShortText rest = name.sub(slash + 1);
+    const int dot = POSRL(".", rest, rest.size());
+    const ShortText ext = dot ? rest.sub(dot) : ShortText();
+    if (dot) rest.truncate(dot - 1);
+
+    const int missing = settings.NN - rest.size();
+    if (missing > 0) {
+        const ShortText fill = ShortText::repeat('_', missing);
+        switch (static_cast<char>(settings.GIUSTIFICA & 0xFF)) {
+            case 'L':
+                rest = fill + rest;
+                break;
+            case 'R':
+                rest += fill;
+                break;
+            default:
+                break;
+        }
+    }
+    return dir + rest + ext;
+}
+
+}  // namespace dolv
