@@ -1,0 +1,25 @@
+#include "platform/entry.h"
+
+#include "platform/console.h"
+#include "report/err.h"
+#include "run/driver.h"
+#include "run/split.h"
+
+namespace dolv {
+
+namespace {
+
+// The user's cancel (Ctrl-C and the like) ends the run as a cancelled question does.
+void CANCEL_RUN() {
+    ERR(4);
+}
+
+}  // namespace
+
+int DOLV_MAIN(const CommandLine& command_line) {
+    SET_CANCEL_ACTION(CANCEL_RUN);
+    if (command_line.whole) return RUN(SPLIT_COMMAND_LINE(command_line.text));
+    return RUN(command_line.args);
+}
+
+}  // namespace dolv

@@ -1,0 +1,80 @@
+#include "run/help.h"
+
+#include "platform/console.h"
+#include "platform/os_name.h"
+
+namespace dolv {
+
+namespace {
+
+// Lines 1 to 21, before the pause; the last one is empty and is written over
+// after the key.
+const char* const kFirstBlock[] = {
+    "DOLV : Rinomina uno o piu' files (e/o directory), o ne scambia i nomi.",
+    "",
+    nullptr,  // the version line
+    "",
+    "        /?         Questa schermata",
+    "        /P         Chiede conferma passo passo prima di rinominare",
+    "        /I         Ignora gli accessi negati",
+    "        file1      Nomi file/directory d' origine",
+    "        file2      Nomi file/directory di destinazione",
+    "        +outfile   Scrive le informazioni in outfile se e' presente /I e /-P",
+    "                   Se si indica +NUL non vi sara' alcuna descrizione al video.",
+    "        /V         Visualizza le informazioni anche se esiste +outfile.",
+    "                   ( +outfile deve essere diverso da +NUL )",
+    "        /AA        Se outfile esiste, accoda le informazioni",
+    "        /AC        Se outfile esiste, chiede se accodare o sovrascrivere le",
+    "                   informazioni o uscire dal programma",
+    "        /AS        Se outfile esiste, sovrascrive le informazioni",
+    "        /AE        Se outfile esiste, il programma si chiude",
+    "        /R         Scambia i due nomi indicati, anche su directory diverse.",
+    "                   Esclude le opzioni successive.",
+    "",
+};
+
+// Lines 22 to 35, after the pause.
+const char* const kSecondBlock[] = {
+    "        /T         Rinomina del nome interattivamente dal terminale.",
+    "                   Esclude le opzioni successive.",
+    "        /+ /- /0   Rinominano rispettivamente il nome in maiuscolo, minuscolo, ",
+    "                   inalterato. Valide nella versione a 32 bit sotto Windows.",
+    "        /E         Esclude le informazioni sui file saltati: output piu' veloce",
+    "        /[prefisso Aggiunge il prefisso al file di destinazione",
+    "        /]suffisso Aggiunge il suffisso al file di destinazione",
+    "        /LL<nn>  /LR<nn>  Aggiungono il carattere '_' a sinistra/destra del",
+    "                          nome del file fino a renderlo lungo <nn> caratteri.",
+    "                          Tali opzioni si escludono a vicenda.",
+    "",
+    "Non e' possibile specificare una nuova unita' o percorso per la destinazione.",
+    "Opzioni inverse: /-P  /-I  /-V  /-E  /-R  /-[  /-]  /-T",
+    "Opzioni inizialmente abilitate: /-P  /-I  /-V  /AC  /0  /-E  /-R  /-T",
+};
+
+ShortText VERSION_LINE() {
+    return "  DOLV  file1  file2  [opzioni]              Versione 1.30 per " + OS_PROG() + " " +
+           ShortText("32") + " bit";
+}
+
+}  // namespace
+
+ShortText OS_PROG() {
+    return ShortText(PLATFORM_NAME()).left(3);
+}
+
+void HELP() {
+    if (WHEREX() != 1) WRITELN();
+    for (const char* line : kFirstBlock) WRITELN(line ? ShortText(line) : VERSION_LINE());
+
+    WRITE("Premere un tasto per continuare...");
+    if (READKEY() == 0) READKEY();
+    // Erase the prompt and go back onto the empty line above it.
+    GOTOXY(1, WHEREY());
+    CLREOL();
+    GOTOXY(1, WHEREY() - 1);
+
+    for (const char* line : kSecondBlock) WRITELN(line);
+    HALT(1);
+}
+
+}  // namespace dolv

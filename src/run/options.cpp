@@ -1,0 +1,139 @@
+#include "run/options.h"
+
+#include <cstdint>
+#include <string>
+
+#include "names/strings.h"
+#include "report/counters.h"
+#include "report/err.h"
+#include "run/help.h"
+#include "run/settings.h"
+
+namespace dolv {
+
+namespace {
+
+// At most this many arguments are read; the argument index is one byte.
+constexpr size_t kMaxArguments = 255;
+
+// Text to 32-bit integer: an optional sign and decimal digits. Returns the
+// position of the first character that spoils the number (the end + 1 for an
+// empty text or one that overflows), 0 when the whole text is a number.
+int16_t TO_NUMBER(const ShortText& text, int32_t& value) {
+    value = 0;
+    int pos = 1;
+    const bool negative = text.at(1) == '-';
+    if (text.at(1) == '+' || negative) pos = 2;
+    if (pos > text.size()) return static_cast<int16_t>(pos);
+    int64_t n = 0;
+    for (; pos <= text.size(); ++pos) {
+        const unsigned char c = text.at(pos);
+        if (c < '0' || c > '9') return static_cast<int16_t>(pos);
+        n = n * 10 + (c - '0');
+        if (n > int64_t(INT32_MAX) + 1) return static_cast<int16_t>(pos);
+    }
+    if (negative) n = -n;
+    if (n > INT32_MAX) return static_cast<int16_t>(text.size());
+    value = static_cast<int32_t>(n);
+    return 0;
+}
+
+// The padding length of /LL and /LR: a whole number 2..255 in plain decimal.
+void READ_LENGTH(char side) {
+    settings.GIUSTIFICA = side;
+    const ShortText value = settings.TESTA.sub(4);
+    settings.CODE = TO_NUMBER(value, settings.NN);
+    if (settings.CODE != 0) ERR(13);
+    if (!(ShortText(std::to_string(settings.NN)) == value)) ERR(13);
+    if (settings.NN > 255 || settings.NN < 2) ERR(13);
+}
+
+// Options that only switch a field, matched without regard to case.
+bool SWITCH(const ShortText& upper) {
+    Settings& s = settings;
+    if (upper == "/R") {
+        s.REN = true;
+    } else if (upper == "/-R") {
+        s.REN = false;
+    } else if (upper == "/P") {
+        s.SBS = true;
+    } else if (upper == "/-P") {
+        s.SBS = false;
+    } else if (upper == "/I") {
+        s.IGNORA = true;
+    } else if (upper == "/-I") {
+        s.IGNORA = false;
+    } else if (upper == "/E") {
+        s.ESCLUDI = true;
+    } else if (upper == "/-E") {
+        s.ESCLUDI = false;
+    } else if (upper == "/0" || upper == "/+" || upper == "/-") {
+        s.MAIUSCOLO = static_cast<char>(upper.at(2));
+    } else if (upper == "/AA" || upper == "/AC" || upper == "/AE" || upper == "/AS") {
+        s.ACCODA = static_cast<char>(upper.at(3));
+    } else if (upper == "/V") {
+        s.VISUALIZZA = true;
+    } else if (upper == "/-V") {
+        s.VISUALIZZA = false;
+    } else if (upper == "/T") {
+        s.TERMINALE = true;
+    } else if (upper == "/-T") {
+        s.TERMINALE = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Handles one segment (settings.TESTA) of the argument `argument`.
+void SEGMENT(const ShortText& argument) {
+    Settings& s = settings;
+    const ShortText& segment = s.TESTA;
+    if (segment == "/?") HELP();
+    if (SWITCH(UPSTR(segment))) return;
+    if (segment.at(1) == '+') {
+        s.OUTFILE = segment;
+    } else if (segment.left(3) == "/-[") {
+        s.REM_PREFISSO = UPSTR(segment.sub(4));
+    } else if (segment.left(2) == "/[") {
+        s.PREFISSO = segment.sub(3);
+    } else if (segment.left(3) == "/-]") {
+        s.REM_SUFFISSO = UPSTR(segment.sub(4));
+    } else if (segment.left(2) == "/]") {
+        s.SUFFISSO = segment.sub(3);
+    } else if (UPSTR(segment.left(3)) == "/LL") {
+        READ_LENGTH('L');
+    } else if (UPSTR(segment.left(3)) == "/LR") {
+        READ_LENGTH('R');
+    } else if (s.FILE1.empty()) {
+        // An operand is the argument's first n characters, n the segment's length.
+        s.FILE1 = argument.left(segment.size());
+    } else if (s.FILE2.empty()) {
+        s.FILE2 = argument.left(segment.size());
+    } else {
+        ERR(1);
+    }
+}
+
+}  // namespace
+
+void RESET_SETTINGS() {
+    settings = Settings();
+    counters = RunCounters();
+}
+
+void READ_ARGUMENTS(const std::vector<std::string>& args) {
+    Settings& s = settings;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const ShortText argument(args[i]);
+        s.TESTA = argument;
+        if (i >= kMaxArguments) ERR(1);
+        while (!s.TESTA.empty()) {
+            TESTA_CODA(s.TESTA, "/", s.TESTA, s.CODA);
+            SEGMENT(argument);
+            s.TESTA = s.CODA;
+        }
+    }
+}
+
+}  // namespace dolv
