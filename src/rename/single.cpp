@@ -1,0 +1,190 @@
+#include "rename/single.h"
+
+#include "names/paths.h"
+#include "names/strings.h"
+#include "platform/console.h"
+#include "platform/fs.h"
+#include "rename/answer.h"
+#include "report/channel.h"
+#include "report/counters.h"
+#include "report/err.h"
+#include "run/settings.h"
+
+namespace dolv {
+
+namespace {
+
+constexpr int kNormal = 7;
+constexpr int kOld = 4;
+constexpr int kNew = 2;
+
+const char kRefusalChoices[] = "Annulla, Riprova, Ignora, ignora Tutti ?  [A,R,I,T] ";
+
+// "*** Impossibile rinominare <old> in <new>" on a line of its own.
+void WRITE_REFUSED_PAIR(const ShortText& old_path, const ShortText& new_name) {
+    FRESHLINE();
+    WRITE("*** Impossibile rinominare ");
+    TEXTCOLOR(kOld);
+    WRITE(old_path);
+    TEXTCOLOR(kNormal);
+    WRITE(" in ");
+    TEXTCOLOR(kNew);
+    WRITE(new_name);
+    TEXTCOLOR(kNormal);
+    WRITELN();
+}
+
+// The echo of an answer: the key, a line end and an empty line.
+void ECHO_ANSWER(unsigned char key) {
+    WRITE(static_cast<char>(key));
+    WRITELN();
+    WRITELN();
+}
+
+void GIVE_UP() {
+    counters.NEGATI++;
+}
+
+void IGNORE_ALL() {
+    counters.NEGATI++;
+    settings.IGNORA = true;
+}
+
+// The backup of an existing destination: the same path with ".bak" as its
+// extension, made by a rename that never replaces. A path too long to take
+// the whole extension is no backup name: that backup fails.
+bool BACKUP(const ShortText& path) {
+    ShortText backup = CHANGEFILEEXT(path, ".bak");
+    if (!backup.view().ends_with(".bak")) return false;
+    RENAME(path, backup);
+    return IORESULT() == 0;
+}
+
+enum class Conflict { kRename, kRetry, kDone };
+
+// The question about a destination that exists already. kRename: the way is
+// clear; kRetry: start the attempt again; kDone: the item is given up.
+Conflict SETTLE_EXISTING(const ShortText& destination) {
+    FRESHLINE();
+    WRITELN("La destinazione esiste gia'");
+    WRITELN("*** Accesso negato");
+    WRITE("Annulla, Riprova, Ignora, ignora Tutti, Sostituisci, riNomina ?  [A,R,I,T,S,N] ");
+    unsigned char key = READANSWER(
+        "\x1b"
+        "ARITSN");
+    WRITE(static_cast<char>(key));
+    WRITELN();
+    FRESHLINE();
+    switch (key) {
+        case 'R':
+            return Conflict::kRetry;
+        case 'I':
+            GIVE_UP();
+            return Conflict::kDone;
+        case 'T':
+            IGNORE_ALL();
+            return Conflict::kDone;
+        case 'S':
+            if (DELETEFILE(destination)) return Conflict::kRename;
+            WRITELN("Impossibile cancellare il file preesistente");
+            return PREESISTENTE() == 'R' ? Conflict::kRetry : Conflict::kDone;
+        case 'N':
+            if (BACKUP(destination)) return Conflict::kRename;
+            WRITELN("Impossibile rinominare il file preesistente in una copia di backup");
+            return PREESISTENTE() == 'R' ? Conflict::kRetry : Conflict::kDone;
+        default:
+            ERR(4);
+    }
+}
+
+}  // namespace
+
+void DOREN(const ShortText& P, const ShortText& O, const ShortText& N) {
+    const ShortText source = P + O;
+    const ShortText destination = P + N;
+    const bool case_only = UPSTR(N) == UPSTR(O);
+    for (;;) {
+        if (!settings.IGNORA && !case_only && EXIST(destination) >= 0) {
+            Conflict c = SETTLE_EXISTING(destination);
+            if (c == Conflict::kRetry) continue;
+            if (c == Conflict::kDone) return;
+        }
+        RENAME(source, destination);
+        if (IORESULT() == 0) {
+            counters.APPLY++;
+            return;
+        }
+        if (settings.IGNORA) {
+            WRITELN2("*** Accesso negato");
+            WRITELN2();
+            GIVE_UP();
+            return;
+        }
+        switch (MESSERR(source, N)) {
+            case 'R':
+                continue;
+            case 'I':
+                GIVE_UP();
+                return;
+            case 'T':
+                IGNORE_ALL();
+                GOTOXY(WHEREX(), WHEREY() - 1);
+                WRITELN("*** Accesso negato");
+                WRITELN();
+                return;
+            default:
+                ERR(4);
+        }
+    }
+}
+
+void ERRPRESU(const ShortText& old_path, const ShortText& new_name) {
+    WRITE_REFUSED_PAIR(old_path, new_name);
+    WRITELN("Nome di file di destinazione non valido, controllare le opzioni");
+    if (settings.IGNORA) return;
+    WRITE("Annulla, Ignora, ignora Tutti ?  [A,I,T] ");
+    unsigned char key = READANSWER(
+        "\x1b"
+        "AIT");
+    ECHO_ANSWER(key);
+    if (key == 'I') {
+        GIVE_UP();
+    } else if (key == 'T') {
+        IGNORE_ALL();
+    } else {
+        ERR(4);
+    }
+}
+
+unsigned char MESSERR(const ShortText& old_path, const ShortText& new_name) {
+    WRITE_REFUSED_PAIR(old_path, new_name);
+    WRITE(kRefusalChoices);
+    unsigned char key = READANSWER(
+        "\x1b"
+        "ARIT");
+    ECHO_ANSWER(key);
+    return key;
+}
+
+unsigned char PREESISTENTE() {
+    WRITELN("*** Accesso negato");
+    WRITE(kRefusalChoices);
+    unsigned char key = READANSWER(
+        "\x1b"
+        "ARIT");
+    ECHO_ANSWER(key);
+    switch (key) {
+        case 'R':
+            return 'R';
+        case 'I':
+            GIVE_UP();
+            return 'I';
+        case 'T':
+            IGNORE_ALL();
+            return 'I';
+        default:
+            ERR(4);
+    }
+}
+
+}  // namespace dolv
