@@ -8,5 +8,8 @@ namespace dolv {
 void RINOMINA(const ShortText& file1, const ShortText& file2);
 // Writes "la directory " or "il file " and the path (35 columns) in red; returns empty.
 ShortText F_D(const ShortText& path);
+// True when new_name may be the new name of an item in dir: a bare, non-empty
+// name that the name checks accept and that keeps the path within 255 characters.
+bool ACCEPTABLE_NEW_NAME(const ShortText& dir, const ShortText& new_name);
 
 }  // namespace dolv

@@ -1,0 +1,150 @@
+#include "rename/batch.h"
+
+#include "names/case.h"
+#include "names/merge.h"
+#include "names/paths.h"
+#include "names/presu.h"
+#include "names/strings.h"
+#include "names/validity.h"
+#include "platform/console.h"
+#include "platform/fs.h"
+#include "rename/answer.h"
+#include "rename/single.h"
+#include "report/channel.h"
+#include "report/counters.h"
+#include "report/err.h"
+#include "run/settings.h"
+
+namespace dolv {
+
+namespace {
+
+constexpr int kNormal = 7;
+constexpr int kOld = 4;
+constexpr int kNew = 2;
+// Every entry but volume labels: files, directories, hidden and system items.
+constexpr uint8_t kWalkMask = 0x76;
+
+// "[1.234 bytes] A____": the size (-1 for a directory) and the attributes.
+ShortText SIZE_AND_ATTR(const ShortText& path) {
+    return "[" + DIM_PUNTO(EXIST(path)) + " bytes] " + ATTR(path);
+}
+
+// How many entries the walk may examine: those that match before it starts.
+int32_t EXPECTED_COUNT(const ShortText& file1) {
+    ShortText dir = PATHOF(file1);
+    if (dir.last() == '\\' && dir.size() > 3) dir.truncate(dir.size() - 1);
+    return CONTATHIS(dir, NAMEOF(file1));
+}
+
+// The confirmation of one item under /P.
+void CONFIRM_AND_RENAME(const ShortText& dir, const ShortText& name, const ShortText& new_name) {
+    const ShortText path = dir + name;
+    WRITE("Rinominare ");
+    WRITE(F_D(path));
+    WRITE(CONVERSION2(new_name));
+    WRITELN(" ?");
+    WRITE(SIZE_AND_ATTR(path));
+    GOTOXY(53, WHEREY());
+    WRITE("  [Si,No,Tutti,Annulla] ");
+    unsigned char key = READANSWER(
+        "\x1b"
+        "ANST");
+    WRITE(static_cast<char>(key));
+    WRITELN();
+    WRITELN();
+    switch (key) {
+        case 'N':
+            return;
+        case 'T':
+            settings.SBS = false;
+            [[fallthrough]];
+        case 'S':
+            DOREN(dir, name, new_name);
+            return;
+        default:
+            ERR(4);
+    }
+}
+
+// The two report lines of an item renamed without a question, then the rename.
+void REPORT_AND_RENAME(const ShortText& dir, const ShortText& name, const ShortText& new_name) {
+    const ShortText path = dir + name;
+    WRITE2("Rinomina ");
+    WRITE2(ISDIR(path) ? "della directory " : "del file ");
+    TEXTCOLOR(kOld);
+    WRITE2(TRUNCPATH(path, 35));
+    TEXTCOLOR(kNormal);
+    WRITE2(" in ");
+    TEXTCOLOR(kNew);
+    WRITELN2(new_name);
+    TEXTCOLOR(kNormal);
+    WRITELN2(SIZE_AND_ATTR(path));
+    DOREN(dir, name, new_name);
+}
+
+// One examined entry: its new name, the checks, then the rename.
+void RENAME_ENTRY(const ShortText& dir, const ShortText& name, const ShortText& pattern) {
+    counters.TOT++;
+    FRESHLINE();
+    const ShortText new_name = ALLINEA(PRESU(REM_PRESU(CONVERSION(FUSIONJOLLY(name, pattern)))));
+    if (!ACCEPTABLE_NEW_NAME(dir, new_name)) {
+        ERRPRESU(dir + name, new_name);
+        return;
+    }
+    if (name == new_name || (settings.MAIUSCOLO == '0' && UPSTR(name) == UPSTR(new_name))) {
+        FRESHLINE();
+        if (!settings.ESCLUDI) WRITELN2("File saltato: " + TRUNCPATH(dir + name, 60));
+        counters.SALTATI++;
+        return;
+    }
+    if (settings.SBS) {
+        CONFIRM_AND_RENAME(dir, name, new_name);
+    } else {
+        REPORT_AND_RENAME(dir, name, new_name);
+    }
+}
+
+}  // namespace
+
+bool ACCEPTABLE_NEW_NAME(const ShortText& dir, const ShortText& new_name) {
+    // An empty name would make the directory itself the destination; a
+    // separator or a drive colon would move the item out of its directory.
+    if (new_name.empty() || new_name.contains('\\') || new_name.contains('/') ||
+        new_name.contains(':'))
+        return false;
+    if (dir.size() + new_name.size() > ShortText::kMax) return false;
+    return VALIDNAMEWIN(dir + new_name) == 0;
+}
+
+void RINOMINA(const ShortText& file1, const ShortText& file2) {
+    counters.TOT = 0;
+    counters.APPLY = 0;
+    const ShortText dir = PATHOF(file1);
+    const int32_t expected = EXPECTED_COUNT(file1);
+
+    SearchRec rec;
+    FINDFIRST(file1, kWalkMask, rec);
+    int status = DOSERROR();
+    while (status == 0 && expected > counters.TOT) {
+        const ShortText name = rec.name;
+        if (!(name == ".") && !(name == "..")) {
+            RENAME_ENTRY(dir, name, file2);
+            CHECK_CANCEL();
+        }
+        FINDNEXT(rec);
+        status = DOSERROR();
+    }
+    FINDCLOSE(rec);
+    if (counters.TOT == 0) ERR(5);
+}
+
+ShortText F_D(const ShortText& path) {
+    WRITE(ISDIR(path) ? "la directory " : "il file ");
+    TEXTCOLOR(kOld);
+    WRITE(TRUNCPATH(path, 35));
+    TEXTCOLOR(kNormal);
+    return ShortText();
+}
+
+}  // namespace dolv
