@@ -6,9 +6,9 @@
 
 #include "interactive/editor.h"
 #include "names/paths.h"
-#include "names/validity.h"
 #include "platform/console.h"
 #include "platform/fs.h"
+#include "rename/batch.h"
 #include "rename/single.h"
 #include "report/counters.h"
 #include "report/err.h"
@@ -67,9 +67,9 @@ void rename_item(const ShortText& D, const ShortText& E, bool& overwrite) {
         ++counters.SALTATI;
         return;
     }
-    // A new name is a bare name: a `\` in it would move the item to
-    // another directory.
-    if (N.contains('\\') || VALIDNAMEWIN(D + N) != 0 || D.size() + N.size() > ShortText::kMax) {
+    // The new name must be a bare name: a separator would move the item out
+    // of its directory.
+    if (!ACCEPTABLE_NEW_NAME(D, N)) {
         ERRPRESU(D + E, N);
         return;
     }
