@@ -68,8 +68,9 @@ void rename_item(const ShortText& D, const ShortText& E, bool& overwrite) {
         return;
     }
     // The new name must be a bare name: a separator would move the item out
-    // of its directory.
-    if (!ACCEPTABLE_NEW_NAME(D, N)) {
+    // of its directory. An old path over 255 bytes cannot be addressed: cut
+    // short, it could name another item.
+    if (!ACCEPTABLE_NEW_NAME(D, N) || D.size() + E.size() > ShortText::kMax) {
         ERRPRESU(D + E, N);
         return;
     }
