@@ -1,0 +1,14 @@
+// What the console output side shares with the key reader (Windows only).
+#pragma once
+
+#include <windows.h>
+
+namespace dolv {
+
+// Standard input, and whether it is a console (else a pipe or a file).
+HANDLE WIN_INPUT();
+bool WIN_INPUT_IS_CONSOLE();
+// Signalled while a cancel (Ctrl-C, Ctrl-Break, closing the window) is pending.
+HANDLE WIN_CANCEL_EVENT();
+
+}  // namespace dolv
