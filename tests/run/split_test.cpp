@@ -1,0 +1,57 @@
+#include "run/split.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace dolv {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(SplitCommandLine, DropsTheProgramNameAndSplitsAtControlsAndBlanks) {
+    EXPECT_EQ(SPLIT_COMMAND_LINE(""), Args{});
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv"), Args{});
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv *.txt *.bak/P"), (Args{"*.txt", "*.bak/P"}));
+    EXPECT_EQ(SPLIT_COMMAND_LINE("  dolv \t a\x01\x1f b  \r\n"), (Args{"a", "b"}));
+    // Bytes above 127 are characters, not separators.
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv \x95\xff"), (Args{"\x95\xff"}));
+}
+
+TEST(SplitCommandLine, QuotedProgramName) {
+    EXPECT_EQ(SPLIT_COMMAND_LINE("\"C:\\Program Files\\dolv.exe\" a b"), (Args{"a", "b"}));
+    EXPECT_EQ(SPLIT_COMMAND_LINE("'C:\\my dir\\dolv.exe' x"), (Args{"x"}));
+}
+
+TEST(SplitCommandLine, DoubleQuotesKeepBlanksAndSingleQuotes) {
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv \"a b\" c"), (Args{"a b", "c"}));
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv \"it's\""), (Args{"it's"}));
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv x\"y z\"w"), (Args{"xy zw"}));
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv \" \""), (Args{" "}));
+    // An open stretch runs to the end of the line.
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv \"a b"), (Args{"a b"}));
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv a \""), (Args{"a"}));
+}
+
+TEST(SplitCommandLine, SingleQuotesKeepBlanksAndDoubleQuotes) {
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv 'a b' c"), (Args{"a b", "c"}));
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv '\"x\"'"), (Args{"\"x\""}));
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv '\"'"), (Args{"\""}));
+}
+
+TEST(SplitCommandLine, TwoEqualQuotesInARowAreDroppedAndChangeNothing) {
+    // Outside any stretch: no empty argument, no literal quote.
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv \"\" a '' b"), (Args{"a", "b"}));
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv a\"\"b"), (Args{"ab"}));
+    // Inside a stretch of the same kind the pair does not close it.
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv \"a\"\" b\" c"), (Args{"a b", "c"}));
+    // Three in a row: the pair goes, the third opens a stretch.
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv \"\"\"a b\""), (Args{"a b"}));
+    // Inside a stretch of the other kind a pair is ordinary text.
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv '\"\"'"), (Args{"\"\""}));
+    EXPECT_EQ(SPLIT_COMMAND_LINE("dolv \"''\""), (Args{"''"}));
+}
+
+}  // namespace
+}  // namespace dolv
