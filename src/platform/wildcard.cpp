@@ -1,0 +1,178 @@
+// The pattern rewrite and the matcher: a walk over the name that keeps the
+// set of live expression positions, so the cost never grows beyond
+// name length x expression length however many stars a pattern holds.
+#include "platform/wildcard.h"
+
+#include <vector>
+
+namespace dolv {
+namespace {
+
+unsigned char fold(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+// The matcher folds letters as a case-insensitive volume does: besides the
+// ASCII letters, the accented CP850 letters that have both cases (é and É).
+// Letters without a CP850 capital (ß, ÿ, ı, µ) stay as they are.
+struct MatchFold {
+    unsigned char map[256];
+    MatchFold() {
+        for (int c = 0; c < 256; ++c) map[c] = fold(static_cast<unsigned char>(c));
+        static const unsigned char pairs[][2] = {
+            {0x81, 0x9A}, {0x82, 0x90}, {0x83, 0xB6}, {0x84, 0x8E}, {0x85, 0xB7}, {0x86, 0x8F},
+            {0x87, 0x80}, {0x88, 0xD2}, {0x89, 0xD3}, {0x8A, 0xD4}, {0x8B, 0xD8}, {0x8C, 0xD7},
+            {0x8D, 0xDE}, {0x91, 0x92}, {0x93, 0xE2}, {0x94, 0x99}, {0x95, 0xE3}, {0x96, 0xEA},
+            {0x97, 0xEB}, {0x9B, 0x9D}, {0xA0, 0xB5}, {0xA1, 0xD6}, {0xA2, 0xE0}, {0xA3, 0xE9},
+            {0xA4, 0xA5}, {0xC6, 0xC7}, {0xD0, 0xD1}, {0xE4, 0xE5}, {0xE7, 0xE8}, {0xEC, 0xED}};
+        for (const auto& p : pairs) map[p[0]] = p[1];
+    }
+};
+const MatchFold kMatchFold;
+
+unsigned char match_fold(unsigned char c) {
+    return kMatchFold.map[c];
+}
+
+constexpr int kEnd = -1;  // the character after the last one of the name
+
+}  // namespace
+
+bool HAS_WILDCARDS(std::string_view pattern) {
+    return pattern.find_first_of("*?<>\"") != std::string_view::npos;
+}
+
+std::string WILDCARD_EXPRESSION(std::string_view pattern) {
+    bool trailing_dot = !pattern.empty() && pattern.back() == '.';
+    while (!pattern.empty() && (pattern.back() == '.' || pattern.back() == ' '))
+        pattern.remove_suffix(1);
+    if (pattern.empty()) return std::string();
+    if (pattern == "*.*") return "*";
+
+    std::string expr(pattern);
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        switch (pattern[i]) {
+            case '?':
+                expr[i] = kDosQm;
+                break;
+            case '.':
+                if (next == '?' || next == '*') expr[i] = kDosDot;
+                break;
+            case '*':
+                if (next == '.') expr[i] = kDosStar;
+                break;
+            default:
+                break;
+        }
+    }
+    if (trailing_dot && expr.back() == '*') expr.back() = kDosStar;
+    return expr;
+}
+
+bool WILDCARD_MATCH_EXPRESSION(std::string_view expression, std::string_view name) {
+    if (expression.empty() || name.empty()) return false;
+    const size_t m = expression.size();
+    const size_t last_dot = name.rfind('.');
+
+    // alive[p]: expression position p can take the next character; p == m is
+    // the end of the expression.
+    unsigned char small_now[64], small_next[64];
+    std::vector<unsigned char> big_now, big_next;
+    unsigned char* now = small_now;
+    unsigned char* next = small_next;
+    if (m + 1 > sizeof small_now) {
+        big_now.assign(m + 1, 0);
+        big_next.assign(m + 1, 0);
+        now = big_now.data();
+        next = big_next.data();
+    }
+    for (size_t p = 0; p <= m; ++p) now[p] = 0;
+    now[0] = 1;
+
+    for (size_t i = 0; i <= name.size(); ++i) {
+        const int c = i < name.size() ? static_cast<unsigned char>(name[i]) : kEnd;
+        for (size_t p = 0; p <= m; ++p) next[p] = 0;
+        bool any = false;
+        auto take = [&](size_t q) {
+            next[q] = 1;
+            any = true;
+        };
+        // Positions only move forward, so one pass in order also covers the
+        // steps that match nothing (they set now[p + 1] ahead of the loop).
+        for (size_t p = 0; p <= m; ++p) {
+            if (!now[p]) continue;
+            if (p == m) {
+                if (c == kEnd) return true;
+                continue;  // nothing left to eat c
+            }
+            const unsigned char e = static_cast<unsigned char>(expression[p]);
+            bool skip = false;  // the position may also match nothing
+            switch (e) {
+                case '*':
+                    if (c != kEnd) take(p);
+                    skip = true;
+                    break;
+                case kDosStar:
+                    if (c != kEnd) {
+                        if (c == '.' && i == last_dot)
+                            take(p + 1);
+                        else
+                            take(p);
+                    }
+                    skip = true;
+                    break;
+                case kDosQm:
+                    if (c == kEnd || c == '.')
+                        skip = true;
+                    else
+                        take(p + 1);
+                    break;
+                case kDosDot:
+                    if (c == '.')
+                        take(p + 1);
+                    else if (c == kEnd)
+                        skip = true;
+                    break;
+                default:
+                    if (c != kEnd && match_fold(static_cast<unsigned char>(c)) == match_fold(e))
+                        take(p + 1);
+                    break;
+            }
+            if (skip) {
+                if (p + 1 == m && c != kEnd)
+                    take(m);  // the end reached by matching nothing has eaten c
+                else
+                    now[p + 1] = 1;
+            }
+        }
+        if (c == kEnd) return false;
+        if (!any) return false;
+        unsigned char* t = now;
+        now = next;
+        next = t;
+    }
+    return false;
+}
+
+bool WILDCARD_MATCH(std::string_view pattern, std::string_view name) {
+    return WILDCARD_MATCH_EXPRESSION(WILDCARD_EXPRESSION(pattern), name);
+}
+
+int NAME_COMPARE(std::string_view a, std::string_view b) {
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = fold(static_cast<unsigned char>(a[i]));
+        unsigned char y = fold(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+}  // namespace dolv

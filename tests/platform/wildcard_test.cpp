@@ -1,0 +1,100 @@
+#include "platform/wildcard.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/cp850.h"
+
+namespace dolv {
+namespace {
+
+struct Vector {
+    std::string pattern, name, expression;
+    bool match;
+};
+
+std::string unwrap(const std::string& field) {
+    EXPECT_TRUE(field.size() >= 2 && field.front() == '[' && field.back() == ']') << field;
+    std::string cp850;
+    EXPECT_TRUE(UTF8_TO_CP850(field.substr(1, field.size() - 2), cp850)) << field;
+    return cp850;
+}
+
+std::vector<Vector> read_vectors() {
+    std::ifstream in(std::string(DOLV_TEST_DATA) + "/wildcard_vectors.tsv");
+    std::vector<Vector> out;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] != '[') continue;
+        std::vector<std::string> f;
+        size_t start = 0;
+        for (;;) {
+            size_t tab = line.find('\t', start);
+            f.push_back(line.substr(start, tab - start));
+            if (tab == std::string::npos) break;
+            start = tab + 1;
+        }
+        out.push_back({unwrap(f.at(0)), unwrap(f.at(1)), unwrap(f.at(2)), f.at(3) == "yes"});
+    }
+    return out;
+}
+
+TEST(Wildcard, EveryReferenceVector) {
+    auto vectors = read_vectors();
+    ASSERT_GE(vectors.size(), 80u);
+    for (const auto& v : vectors) {
+        EXPECT_EQ(WILDCARD_EXPRESSION(v.pattern), v.expression) << "[" << v.pattern << "]";
+        EXPECT_EQ(WILDCARD_MATCH(v.pattern, v.name), v.match)
+            << "[" << v.pattern << "] against [" << v.name << "]";
+    }
+}
+
+TEST(Wildcard, PatternsThatMatchNothing) {
+    EXPECT_EQ(WILDCARD_EXPRESSION(". . "), "");
+    EXPECT_FALSE(WILDCARD_MATCH("...", "a"));
+    EXPECT_FALSE(WILDCARD_MATCH("", "a"));
+    EXPECT_FALSE(WILDCARD_MATCH("*", ""));
+}
+
+TEST(Wildcard, TypedDosWildcardsActAsWildcards) {
+    EXPECT_TRUE(HAS_WILDCARDS("a<"));
+    EXPECT_FALSE(HAS_WILDCARDS("a.txt"));
+    EXPECT_TRUE(WILDCARD_MATCH("<.txt", "a.b.txt"));
+    EXPECT_TRUE(WILDCARD_MATCH("a>", "a"));
+}
+
+TEST(Wildcard, AccentedLettersFoldButOnlyWithTheirOwnCapital) {
+    EXPECT_TRUE(WILDCARD_MATCH("\x90*", "\x82t\x82"));  // É* matches été
+    EXPECT_TRUE(WILDCARD_MATCH("\x87*", "\x80"));       // ç matches Ç
+    EXPECT_FALSE(WILDCARD_MATCH("\x82", "E"));          // é is not E
+    EXPECT_FALSE(WILDCARD_MATCH("\xD5", "I"));          // dotless ı is not I
+    EXPECT_FALSE(WILDCARD_MATCH("SS", "\xE1"));         // ß is not SS
+}
+
+TEST(Wildcard, LongNamesAndManyStarsStayCorrect) {
+    std::string name(255, 'a');
+    name[200] = '.';
+    EXPECT_TRUE(WILDCARD_MATCH(std::string(100, '*') + "a", name));
+    EXPECT_FALSE(WILDCARD_MATCH(std::string(100, '*') + "b", name));
+    EXPECT_TRUE(WILDCARD_MATCH("*" + name.substr(150), name));
+    EXPECT_TRUE(WILDCARD_MATCH(std::string(70, '?') + "*", "abc"));
+}
+
+TEST(Wildcard, SortFoldsAsciiLettersThenBytes) {
+    std::vector<std::string> names = {"b", "B", "a_", "A", "a", "\x82", "Z", "_"};
+    std::sort(names.begin(), names.end(), NAME_BEFORE);
+    // Folding to upper case puts '_' (0x5F) after the letters; equal folded
+    // names fall back to the bytes, so "A" comes before "a".
+    std::vector<std::string> expected = {"A", "a", "a_", "B", "b", "Z", "_", "\x82"};
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(NAME_COMPARE("abc", "ABC") > 0, true);
+    EXPECT_EQ(NAME_COMPARE("abc", "abc"), 0);
+    EXPECT_LT(NAME_COMPARE("ab", "abc"), 0);
+}
+
+}  // namespace
+}  // namespace dolv
