@@ -12,13 +12,19 @@ constexpr UINT kCp850 = 850;
 constexpr char kNoCharacter = 0x1A;
 }  // namespace
 
-bool CP850_TO_WIDE_PATH(std::string_view path, std::wstring& out) {
-    out.clear();
-    if (path.empty()) return true;
-    int n = MultiByteToWideChar(kCp850, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    if (n <= 0) return false;
+std::wstring CP850_TO_WIDE(std::string_view text) {
+    std::wstring out;
+    if (text.empty()) return out;
+    int n = MultiByteToWideChar(kCp850, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (n <= 0) return out;
     out.resize(static_cast<size_t>(n));
-    MultiByteToWideChar(kCp850, 0, path.data(), static_cast<int>(path.size()), out.data(), n);
+    MultiByteToWideChar(kCp850, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+bool CP850_TO_WIDE_PATH(std::string_view path, std::wstring& out) {
+    out = CP850_TO_WIDE(path);
+    if (out.empty() && !path.empty()) return false;
     for (wchar_t& c : out)
         if (c == L'/') c = L'\\';
     return true;

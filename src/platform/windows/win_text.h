@@ -11,6 +11,8 @@ namespace dolv {
 // A CP850 path as the wide-character API wants it: `/` becomes `\`. False
 // when the text holds a byte that has no character (never for CP850).
 bool CP850_TO_WIDE_PATH(std::string_view path, std::wstring& out);
+// CP850 text as UTF-16, character for character (an environment name).
+std::wstring CP850_TO_WIDE(std::string_view text);
 // A wide name or path in CP850. False when some character has no CP850 byte
 // (nothing is ever replaced by a look-alike) or the result passes 255 bytes.
 bool WIDE_TO_CP850(std::wstring_view wide, std::string& out);

@@ -1,0 +1,138 @@
+// File-system services on the wide-character API. Every path crosses the
+// boundary as UTF-16 made from its CP850 text; results come back as CP850.
+#include "platform/fs.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/windows/win_fs.h"
+#include "platform/windows/win_text.h"
+
+namespace dolv {
+
+namespace {
+
+int g_doserror = 0;
+int g_ioresult = 0;
+
+constexpr int kBadName = 123;  // ERROR_INVALID_NAME
+
+int LastError() {
+    DWORD e = GetLastError();
+    return e == 0 ? 1 : static_cast<int>(e);
+}
+
+bool Wide(const ShortText& path, std::wstring& out) {
+    return !path.empty() && CP850_TO_WIDE_PATH(path.view(), out);
+}
+
+// GetFullPathNameW of a wide path; empty on failure.
+std::wstring FullPath(const std::wstring& path) {
+    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return std::wstring();
+    std::wstring out(n, L'\0');
+    n = GetFullPathNameW(path.c_str(), n, out.data(), nullptr);
+    out.resize(n);
+    return out;
+}
+
+}  // namespace
+
+void SET_DOSERROR(int code) {
+    g_doserror = code;
+}
+void SET_IORESULT(int code) {
+    g_ioresult = code;
+}
+
+int DOSERROR() {
+    return g_doserror;
+}
+
+int IORESULT() {
+    int code = g_ioresult;
+    g_ioresult = 0;
+    return code;
+}
+
+void RENAME(const ShortText& old_path, const ShortText& new_path) {
+    std::wstring from, to;
+    if (!Wide(old_path, from) || !Wide(new_path, to)) {
+        g_ioresult = kBadName;
+        return;
+    }
+    // No MOVEFILE_REPLACE_EXISTING: an existing destination makes it fail.
+    g_ioresult = MoveFileExW(from.c_str(), to.c_str(), 0) ? 0 : LastError();
+}
+
+bool DELETEFILE(const ShortText& path) {
+    std::wstring wide;
+    return Wide(path, wide) && DeleteFileW(wide.c_str());
+}
+
+uint16_t GETFATTR(const ShortText& path) {
+    std::wstring wide;
+    DWORD attributes =
+        Wide(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        g_doserror = 2;
+        return 0;
+    }
+    g_doserror = 0;
+    return static_cast<uint16_t>(
+        attributes & (FA_READONLY | FA_HIDDEN | FA_SYSFILE | FA_DIRECTORY | FA_ARCHIVE));
+}
+
+bool ITEMID(const ShortText& path, ItemId& id) {
+    std::wstring wide;
+    if (!Wide(path, wide)) return false;
+    // No access asked for: attributes and identity only, also for
+    // directories (backup semantics) and for a link itself.
+    HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool ok = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    if (!ok) return false;
+    id.device = info.dwVolumeSerialNumber;
+    id.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+ShortText FEXPAND(const ShortText& path) {
+    std::wstring wide;
+    if (!CP850_TO_WIDE_PATH(path.view(), wide)) return path;
+    // The system drops trailing dots and blanks of the last component
+    // (`*.` would become `*`): that component is kept as written and only
+    // what leads to it is expanded.
+    std::wstring tail;
+    size_t cut = wide.find_last_of(L"\\:");
+    std::wstring last = cut == std::wstring::npos ? wide : wide.substr(cut + 1);
+    if (!last.empty() && last != L"." && last != L".." &&
+        (last.back() == L'.' || last.back() == L' ')) {
+        tail = last;
+        wide.resize(wide.size() - last.size());
+    }
+    if (wide.empty()) wide = L".";
+    std::wstring full = FullPath(wide);
+    if (full.empty()) return path;
+    if (!tail.empty() && full.back() != L'\\') full += L'\\';
+    full += tail;
+    return ShortText(WIDE_TO_CP850_LOSSY(full));
+}
+
+ShortText GETENV(const ShortText& name) {
+    if (name.empty()) return ShortText();
+    std::wstring wide = CP850_TO_WIDE(name.view());
+    DWORD n = GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
+    if (n == 0) return ShortText();
+    std::wstring value(n, L'\0');
+    n = GetEnvironmentVariableW(wide.c_str(), value.data(), n);
+    value.resize(n);
+    return ShortText(WIDE_TO_CP850_LOSSY(value));
+}
+
+}  // namespace dolv
