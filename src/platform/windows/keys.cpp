@@ -1,0 +1,173 @@
+// Keys. From the console: key-down events, a character as its CP850 byte,
+// a key without one as 0 and then its scan code. From a pipe or a file: the
+// bytes are the keys, decoded like a terminal's; once the input has ended
+// every key is Esc.
+#include <windows.h>
+
+#include "platform/console.h"
+#include "platform/cp850.h"
+#include "platform/key_decoder.h"
+#include "platform/windows/win_console.h"
+
+namespace dolv {
+
+namespace {
+
+constexpr unsigned char kEsc = 27;
+constexpr unsigned char kScanF11 = 133;
+constexpr unsigned char kScanF12 = 134;
+
+// Console side.
+int g_pending_scan = -1;
+KEY_EVENT_RECORD g_repeat{};
+int g_repeat_left = 0;
+
+// Pipe side.
+KeyDecoder g_decoder;
+bool g_ended = false;
+char g_buffer[4096];
+DWORD g_buffer_size = 0;
+DWORD g_buffer_next = 0;
+
+bool IsModifier(WORD vk) {
+    switch (vk) {
+        case VK_SHIFT:
+        case VK_CONTROL:
+        case VK_MENU:
+        case VK_LSHIFT:
+        case VK_RSHIFT:
+        case VK_LCONTROL:
+        case VK_RCONTROL:
+        case VK_LMENU:
+        case VK_RMENU:
+        case VK_CAPITAL:
+        case VK_NUMLOCK:
+        case VK_SCROLL:
+        case VK_LWIN:
+        case VK_RWIN:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The key code of one key event; false for events that are no key of ours.
+bool Translate(const KEY_EVENT_RECORD& k, unsigned char& key) {
+    wchar_t ch = k.uChar.UnicodeChar;
+    // A character composed with Alt and the keypad arrives as Alt goes up.
+    if (!k.bKeyDown && !(k.wVirtualKeyCode == VK_MENU && ch != 0)) return false;
+    if (ch != 0) return CP850_FROM_UNICODE(static_cast<char32_t>(ch), key);
+    if (IsModifier(k.wVirtualKeyCode)) return false;
+    int scan = k.wVirtualScanCode;
+    if (k.wVirtualKeyCode == VK_F11) scan = kScanF11;
+    if (k.wVirtualKeyCode == VK_F12) scan = kScanF12;
+    if (scan <= 0 || scan > 255) return false;
+    g_pending_scan = scan;
+    key = 0;
+    return true;
+}
+
+// One key from the console; false when nothing usable came (or a cancel).
+bool ConsoleKey(unsigned char& key) {
+    if (g_pending_scan >= 0) {
+        key = static_cast<unsigned char>(g_pending_scan);
+        g_pending_scan = -1;
+        return true;
+    }
+    if (g_repeat_left > 0) {
+        --g_repeat_left;
+        return Translate(g_repeat, key);
+    }
+    HANDLE handles[2] = {WIN_INPUT(), WIN_CANCEL_EVENT()};
+    DWORD count = handles[1] ? 2 : 1;
+    DWORD woke = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+    if (woke == WAIT_OBJECT_0 + 1) return false;
+    INPUT_RECORD record;
+    DWORD read = 0;
+    if (woke != WAIT_OBJECT_0 || !ReadConsoleInputW(WIN_INPUT(), &record, 1, &read) || read == 0) {
+        // The console is gone: nobody can answer any more.
+        key = kEsc;
+        return true;
+    }
+    if (record.EventType != KEY_EVENT) return false;
+    const KEY_EVENT_RECORD& k = record.Event.KeyEvent;
+    if (k.bKeyDown && k.wRepeatCount > 1) {
+        g_repeat = k;
+        g_repeat_left = k.wRepeatCount - 1;
+    }
+    return Translate(k, key);
+}
+
+// Waits at most ms for a byte of the pipe to be readable; true when one
+// is, or when the wait cannot be measured (a file, a device).
+bool ReadableWithin(DWORD ms) {
+    HANDLE in = WIN_INPUT();
+    if (GetFileType(in) != FILE_TYPE_PIPE) return true;
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(in, nullptr, 0, nullptr, &available, nullptr)) return true;
+        if (available > 0) return true;
+        if (GetTickCount() - start >= ms) return false;
+        Sleep(1);
+    }
+}
+
+enum class Byte { kGot, kEnded, kInterrupted };
+
+Byte ReadByte(unsigned char& byte) {
+    if (g_buffer_next >= g_buffer_size) {
+        g_buffer_next = g_buffer_size = 0;
+        HANDLE in = WIN_INPUT();
+        if (in == nullptr || in == INVALID_HANDLE_VALUE) return Byte::kEnded;
+        DWORD got = 0;
+        if (!ReadFile(in, g_buffer, sizeof g_buffer, &got, nullptr)) {
+            return GetLastError() == ERROR_OPERATION_ABORTED ? Byte::kInterrupted : Byte::kEnded;
+        }
+        if (got == 0) return Byte::kEnded;
+        g_buffer_size = got;
+    }
+    byte = static_cast<unsigned char>(g_buffer[g_buffer_next++]);
+    return Byte::kGot;
+}
+
+// One key from a pipe or file; false when a byte was taken but no key is
+// complete yet (or a cancel broke the read off).
+bool PipeKey(unsigned char& key) {
+    if (KEY_TAKE(g_decoder, key)) return true;
+    if (g_ended) {
+        key = kEsc;
+        return true;
+    }
+    if (KEY_INCOMPLETE(g_decoder) && g_buffer_next >= g_buffer_size &&
+        !ReadableWithin(kEscWaitMs)) {
+        KEY_TIMEOUT(g_decoder);
+        return false;
+    }
+    unsigned char byte = 0;
+    switch (ReadByte(byte)) {
+        case Byte::kGot:
+            KEY_FEED(g_decoder, byte);
+            break;
+        case Byte::kEnded:
+            KEY_TIMEOUT(g_decoder);
+            g_ended = true;
+            break;
+        case Byte::kInterrupted:
+            break;
+    }
+    return false;
+}
+
+}  // namespace
+
+unsigned char READKEY() {
+    FLUSH();
+    for (;;) {
+        CHECK_CANCEL();
+        unsigned char key = 0;
+        if (WIN_INPUT_IS_CONSOLE() ? ConsoleKey(key) : PipeKey(key)) return key;
+    }
+}
+
+}  // namespace dolv
