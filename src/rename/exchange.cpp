@@ -154,6 +154,9 @@ void EXCHANGENAME(const ShortText& file1, const ShortText& file2) {
     const ShortText full_a = FEXPAND2(a);
     if (SAME_ITEM(a, full_a, b)) ERR(3);
     if (PATH_INSIDE(full_a, b) || PATH_INSIDE(b, full_a)) ERR(7);
+    // Two items of one name in two directories: each bears the other's name
+    // already. Going on would park A under the temporary name and then fail.
+    if (NAMEOF(a) == NAMEOF(b)) return;
 
     if (settings.SBS) {
         CONFIRM_EXCHANGE(a, b);
