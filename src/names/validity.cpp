@@ -1,0 +1,104 @@
+#include "names/validity.h"
+
+#include "names/strings.h"
+#include "platform/fs.h"
+
+namespace dolv {
+
+namespace {
+
+// First position of the first character of set (taken in order) that occurs in
+// text, then of the control bytes 0 to 31; 0 when none occurs.
+int first_reserved(const ShortText& text, const char* set) {
+    for (const char* p = set; *p; ++p) {
+        const int pos = text.find(*p);
+        if (pos) return pos;
+    }
+    for (int c = 0; c < 32; ++c) {
+        const int pos = text.find(static_cast<char>(c));
+        if (pos) return pos;
+    }
+    return 0;
+}
+
+bool begins_with_two_backslashes(const ShortText& s) {
+    return s.at(1) == '\\' && s.at(2) == '\\';
+}
+
+uint8_t as_position(int pos) {
+    if (pos < 1) return 1;
+    if (pos > 255) return 255;
+    return static_cast<uint8_t>(pos);
+}
+
+}  // namespace
+
+uint8_t VALIDNAMEWIN(const ShortText& path) {
+    ShortText s = path;
+    if (s.empty()) return 1;
+    if (s.last() == '.') return as_position(s.size());
+
+    if (begins_with_two_backslashes(s)) {
+        const int colon = s.find(':');
+        if (colon) return as_position(colon);
+    } else if (s.at(2) == ':') {
+        // Step over the drive colon; every other character is tested.
+        const int p = first_reserved(FDELETE(s, 2, 1), "/:|<>\"");
+        if (p) return as_position(p == 1 ? 1 : p + 1);
+    } else {
+        const int p = first_reserved(s, "/:|<>\"");
+        if (p) return as_position(p);
+    }
+
+    int wild = 257;
+    const int q = s.find('?');
+    const int star = s.find('*');
+    if (q && q < wild) wild = q;
+    if (star && star < wild) wild = star;
+    if (POSRL("\\", s, 255) > wild) return as_position(wild);
+
+    if (s.at(2) == ':') {
+        if (!LETTERS(static_cast<char>(s.at(1)))) return 1;
+        s = FDELETE(s, 1, 2);
+    }
+
+    const int doubled = s.sub(2).find(ShortText("\\\\"));
+    if (doubled) return as_position(doubled);
+
+    if (begins_with_two_backslashes(s)) s.set(1, 'A');
+
+    while (!s.empty()) {
+        ShortText c, r;
+        TESTA_CODA(s, "\\", c, r);
+        if (c.at(1) == '\\' && c.size() > 1) c = c.sub(2);
+        if (c.empty() || NAMERESERVED(c)) return as_position(path.size() - r.size() + 1 - c.size());
+        s = r;
+    }
+    return 0;
+}
+
+uint8_t CHARRESERVED(const ShortText& text, bool wildcards_reserved) {
+    static const char kSet[] = {',', ';', '=', 0x15, '+', ' ', '/', ':', '|', '<', '>', '"', 0};
+    static const char kSetWild[] = {',', ';', '=', 0x15, '+', ' ', '/', ':',
+                                    '|', '<', '>', '"',  '?', '*', 0};
+    return static_cast<uint8_t>(first_reserved(text, wildcards_reserved ? kSetWild : kSet));
+}
+
+bool NAMERESERVED(const ShortText& name_or_path) {
+    ShortText dir, name, ext;
+    FSPLIT(name_or_path, dir, name, ext);
+    if (name.size() > 4) return false;
+    const ShortText up = UPSTR(name);
+    const char d = static_cast<char>(up.at(4));
+    const ShortText three = up.left(3);
+    if (up.size() == 4 && three == "COM" && d >= '1' && d <= '4') return true;
+    if (up.size() == 4 && three == "LPT" && d >= '1' && d <= '9') return true;
+    return up == "AUX" || up == "NUL" || up == "PRN" || up == "CON";
+}
+
+bool LETTERS(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
+}
+
+}  // namespace dolv
