@@ -1,0 +1,120 @@
+#include "names/paths.h"
+
+#include "names/strings.h"
+#include "platform/fs.h"
+
+namespace dolv {
+
+namespace {
+
+// Replacements of one expansion; a variable that refers to itself, directly
+// or through others, reaches the bound and leaves the text unexpanded.
+constexpr int kMaxReplacements = 64;
+
+constexpr uint8_t kFilesOnly = 0x66;     // hidden, system, archive: no directories
+constexpr uint8_t kAllButLabels = 0x76;  // files, directories, hidden, system
+
+}  // namespace
+
+ShortText PATHOF(const ShortText& path) {
+    ShortText dir, name, ext;
+    FSPLIT(path, dir, name, ext);
+    return dir;
+}
+
+ShortText NAMEOF(const ShortText& path) {
+    ShortText dir, name, ext;
+    FSPLIT(path, dir, name, ext);
+    return name + ext;
+}
+
+ShortText ESPANSIONE(const ShortText& text, bool absolute) {
+    ShortText s = text;
+    int replacements = 0;
+    for (;;) {
+        const int p1 = s.find('%');
+        if (!p1) break;
+        const int p2 = s.find('%', p1 + 1);
+        if (!p2) break;
+        const ShortText value = GETENV(s.sub(p1 + 1, p2 - p1 - 1));
+        if (value.empty()) break;
+        if (++replacements > kMaxReplacements) return text;
+        s = s.left(p1 - 1) + value + s.sub(p2 + 1);
+    }
+    if (s.contains('%')) return text;
+    if (!absolute) return s;
+    if (s.at(1) == '\\' && s.at(2) == '\\') {
+        const ShortText full = FEXPAND(s);
+        const int network = full.find(ShortText("\\\\"));
+        return network ? full.sub(network) : full;
+    }
+    return FEXPAND(s);
+}
+
+ShortText FEXPAND2(const ShortText& text) {
+    return ESPANSIONE(text, true);
+}
+
+int64_t EXIST(const ShortText& path) {
+    if (path.empty() || path.last() == '.' || path.contains('*') || path.contains('?')) return -1;
+    SearchRec rec;
+    FINDFIRST(path, kFilesOnly, rec);
+    int64_t size = -1;
+    if (DOSERROR() == 0 && !(rec.attr & FA_DIRECTORY)) size = rec.size < 0 ? 0 : rec.size;
+    FINDCLOSE(rec);
+    return size;
+}
+
+bool ISDIR(const ShortText& path) {
+    if (path == "\\\\" || path.sub(2).find(ShortText("\\\\"))) return false;
+    const uint16_t attr = GETFATTR(path);
+    if (DOSERROR() != 0) return false;
+    return (attr & FA_DIRECTORY) != 0;
+}
+
+ShortText ATTR(const ShortText& path) {
+    ShortText p = path;
+    if (p.last() == '\\') p.truncate(p.size() - 1);
+    SearchRec rec;
+    FINDFIRST(p, FA_ANYFILE, rec);
+    ShortText flags;
+    if (DOSERROR() == 0) {
+        flags += (rec.attr & FA_ARCHIVE) ? 'A' : '_';
+        flags += (rec.attr & FA_READONLY) ? 'R' : '_';
+        flags += (rec.attr & FA_HIDDEN) ? 'H' : '_';
+        flags += (rec.attr & FA_SYSFILE) ? 'S' : '_';
+        flags += (rec.attr & FA_DIRECTORY) ? 'D' : '_';
+    }
+    FINDCLOSE(rec);
+    return flags;
+}
+
+int32_t CONTATHIS(const ShortText& directory, const ShortText& pattern) {
+    ShortText d = FEXPAND2(directory);
+    if (!ISDIR(d)) return -1;
+    if (d.last() != '\\') d += '\\';
+    d += pattern;
+    SearchRec rec;
+    int32_t count = 0;
+    for (FINDFIRST(d, kAllButLabels, rec); DOSERROR() == 0; FINDNEXT(rec))
+        if (!(rec.name == ".") && !(rec.name == "..")) ++count;
+    FINDCLOSE(rec);
+    return count;
+}
+
+ShortText TRUNCPATH(const ShortText& path, int width) {
+    const ShortText s = FEXPAND2(path);
+    const int first = s.find('\\');
+    if (s.size() <= width || !first) return s;
+    const ShortText head = s.left(first);
+    ShortText rest = s.sub(first + 1);
+    if (!rest.contains('\\')) return s;
+    ShortText shortened;
+    do {
+        rest = rest.sub(rest.find('\\') + 1);
+        shortened = head + "...\\" + rest;
+    } while (shortened.size() > width && rest.contains('\\'));
+    return shortened;
+}
+
+}  // namespace dolv
