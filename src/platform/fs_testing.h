@@ -1,0 +1,11 @@
+// Test switches of the file-system layer. Not for the program itself.
+#pragma once
+
+namespace dolv {
+
+// Makes RENAME take the path it uses where the file system refuses an
+// atomic rename without replacement (link and unlink for a file, a check
+// and a rename for a directory), as if renameat2 were missing. POSIX only.
+void FORCE_RENAME_FALLBACK(bool on);
+
+}  // namespace dolv

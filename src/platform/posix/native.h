@@ -1,0 +1,34 @@
+// What the POSIX file-system units share: the path at the system boundary,
+// the name rules of the search, the attribute word and the I/O status.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "names/short_text.h"
+
+namespace dolv {
+
+// The path for a system call: drive `X:` dropped, `\` as `/`, CP850 turned
+// into UTF-8. A bare drive is the current directory.
+std::string NATIVE_PATH(const ShortText& path);
+std::string NATIVE_PATH(std::string_view path);
+
+// True when a name holds no character a Windows name may not hold
+// (\ / : * ? " < > | or a byte below 32).
+bool WINDOWS_NAME_CHARS(std::string_view name);
+// The same for every component of a path after its drive.
+bool WINDOWS_PATH_CHARS(std::string_view path);
+
+// The attribute word of an item from its lstat and its bare name.
+uint8_t ITEM_ATTRIBUTES(const struct stat& st, std::string_view name);
+// The last component of a path (trailing separators ignored).
+std::string_view LAST_COMPONENT(std::string_view path);
+
+// The status IORESULT reads (0 = success).
+void SET_IO_STATUS(int status);
+
+}  // namespace dolv

@@ -1,0 +1,120 @@
+// Path texts: split, full-path expansion (by text, no links followed),
+// extension change and the environment.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/cp850.h"
+#include "platform/fs.h"
+
+namespace dolv {
+namespace {
+
+std::string backslashed(std::string_view text) {
+    std::string s(text);
+    for (char& c : s)
+        if (c == '/') c = '\\';
+    return s;
+}
+
+// The current directory as a `\` path, read once: the program never changes it.
+const std::string& current_directory() {
+    static const std::string cwd = [] {
+        std::vector<char> buf(4096);
+        while (getcwd(buf.data(), buf.size()) == nullptr) {
+            if (errno != ERANGE || buf.size() > (1u << 20)) return std::string("\\");
+            buf.resize(buf.size() * 2);
+        }
+        return backslashed(UTF8_TO_CP850_LOSSY(buf.data()));
+    }();
+    return cwd;
+}
+
+// Joins the components of a rooted `\` path with `.` and `..` resolved;
+// `keep` leading components (a network server and share) are never removed.
+std::string resolve(const std::string& rooted, size_t keep) {
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i <= rooted.size()) {
+        size_t j = rooted.find('\\', i);
+        if (j == std::string::npos) j = rooted.size();
+        std::string part = rooted.substr(i, j - i);
+        if (part.empty() || part == ".") {
+            // nothing
+        } else if (part == "..") {
+            if (parts.size() > keep) parts.pop_back();
+        } else {
+            parts.push_back(part);
+        }
+        i = j + 1;
+    }
+    std::string out;
+    for (const auto& p : parts) out += "\\" + p;
+    return out.empty() ? std::string("\\") : out;
+}
+
+}  // namespace
+
+void FSPLIT(const ShortText& path, ShortText& dir, ShortText& name, ShortText& ext) {
+    std::string s = backslashed(path.view());
+    std::string d;
+    size_t colon = s.find(':');
+    if (colon != std::string::npos) {
+        d = std::string(1, s[0]) + ":";
+        s.erase(0, colon + 1);
+    }
+    size_t slash = s.rfind('\\');
+    if (slash != std::string::npos) {
+        d += s.substr(0, slash + 1);
+        s.erase(0, slash + 1);
+    }
+    size_t dot = s.rfind('.');
+    dir = ShortText(d);
+    if (dot == std::string::npos) {
+        name = ShortText(s);
+        ext = ShortText();
+    } else {
+        name = ShortText(s.substr(0, dot));
+        ext = ShortText(s.substr(dot));
+    }
+}
+
+ShortText FEXPAND(const ShortText& path) {
+    std::string s = backslashed(path.view());
+    std::string drive;
+    if (s.size() >= 2 && s[1] == ':') {
+        drive = s.substr(0, 2);
+        s.erase(0, 2);
+    }
+    const bool trailing = s.size() > 1 && s.back() == '\\';
+    std::string out;
+    if (drive.empty() && s.rfind("\\\\", 0) == 0) {
+        out = "\\" + resolve(s.substr(1), 2);  // \\server\share\...
+    } else if (!s.empty() && s[0] == '\\') {
+        out = resolve(s, 0);
+    } else {
+        out = resolve(current_directory() + "\\" + s, 0);
+    }
+    if (trailing && out.back() != '\\') out += '\\';
+    return ShortText(drive + out);
+}
+
+ShortText GETENV(const ShortText& name) {
+    if (name.empty()) return ShortText();
+    const char* value = std::getenv(CP850_NAME_TO_UTF8(name.view()).c_str());
+    return value ? ShortText(UTF8_TO_CP850_LOSSY(value)) : ShortText();
+}
+
+ShortText CHANGEFILEEXT(const ShortText& path, const ShortText& ext) {
+    std::string_view p = path.view();
+    size_t sep = p.find_last_of("\\/:");
+    size_t dot = p.rfind('.');
+    if (dot != std::string_view::npos && (sep == std::string_view::npos || dot > sep))
+        return ShortText(p.substr(0, dot)) + ext;
+    return path + ext;
+}
+
+}  // namespace dolv

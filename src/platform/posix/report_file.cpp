@@ -1,0 +1,67 @@
+// The report file: text as the console shows it, CR LF line ends, each line
+// pushed to the file at once so a failed write is seen at that line.
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "platform/cp850.h"
+#include "platform/fs.h"
+#include "platform/posix/native.h"
+
+namespace dolv {
+namespace {
+
+constexpr int kNotOpen = 103;
+constexpr int kInvalidName = 123;
+
+FILE* g_report = nullptr;
+
+void open_report(const ShortText& path, const char* mode) {
+    if (g_report) {
+        std::fclose(g_report);
+        g_report = nullptr;
+    }
+    std::string native = NATIVE_PATH(path);
+    if (native.empty() || !WINDOWS_PATH_CHARS(path.view()) || LAST_COMPONENT(path.view()).empty()) {
+        SET_IO_STATUS(kInvalidName);
+        return;
+    }
+    g_report = std::fopen(native.c_str(), mode);
+    SET_IO_STATUS(g_report ? 0 : (errno ? errno : EIO));
+}
+
+}  // namespace
+
+void REPORT_CREATE(const ShortText& path) {
+    open_report(path, "wb");
+}
+
+void REPORT_APPEND(const ShortText& path) {
+    open_report(path, "ab");
+}
+
+void REPORT_WRITE(const ShortText& text, bool line_end) {
+    if (!g_report) {
+        SET_IO_STATUS(kNotOpen);
+        return;
+    }
+    std::string bytes = CP850_TO_UTF8(text.view());
+    if (line_end) bytes += "\r\n";
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), g_report) == bytes.size();
+    if (line_end) ok = std::fflush(g_report) == 0 && ok;
+    ok = ok && !std::ferror(g_report);
+    SET_IO_STATUS(ok ? 0 : EIO);
+}
+
+void REPORT_CLOSE() {
+    if (!g_report) {
+        SET_IO_STATUS(kNotOpen);
+        return;
+    }
+    bool ok = !std::ferror(g_report);
+    ok = std::fclose(g_report) == 0 && ok;
+    g_report = nullptr;
+    SET_IO_STATUS(ok ? 0 : EIO);
+}
+
+}  // namespace dolv

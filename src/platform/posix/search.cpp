@@ -1,0 +1,214 @@
+// The directory search: one pass over the directory when a search starts,
+// the matching names kept and sorted, handed out one by one. A name without
+// wildcards is asked about with one lstat and no scan.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "platform/cp850.h"
+#include "platform/fs.h"
+#include "platform/posix/native.h"
+#include "platform/wildcard.h"
+
+namespace dolv {
+
+struct SearchEntry {
+    std::string name;    // CP850
+    std::string native;  // the name on disk
+    uint8_t attr;
+};
+
+struct SearchState {
+    std::vector<SearchEntry> entries;
+    size_t next = 0;
+    uint8_t mask = 0;
+    int dir_fd = -1;
+    ~SearchState() {
+        if (dir_fd >= 0) close(dir_fd);
+    }
+};
+
+namespace {
+
+// Status values of DOSERROR, as the DOS search numbers them.
+constexpr int kFileNotFound = 2;
+constexpr int kPathNotFound = 3;
+constexpr int kNoMoreFiles = 18;
+
+int g_dos_error = 0;
+
+bool mask_allows(uint8_t attr, uint8_t mask) {
+    constexpr uint8_t kSelective = FA_HIDDEN | FA_SYSFILE | FA_VOLUMEID | FA_DIRECTORY;
+    return (attr & kSelective & ~mask) == 0;
+}
+
+void clear(SearchRec& rec) {
+    rec.name = ShortText();
+    rec.size = 0;
+    rec.attr = 0;
+}
+
+// Hands out the next entry the mask still allows; its size and final
+// attributes come from one fstatat now, so a walk that renames items as it
+// goes sees each item as it is when its turn comes.
+void deliver_next(SearchRec& rec) {
+    SearchState& s = *rec.state;
+    while (s.next < s.entries.size()) {
+        const SearchEntry& e = s.entries[s.next++];
+        struct stat st;
+        int64_t size = 0;
+        uint8_t attr = e.attr;
+        if (fstatat(s.dir_fd, e.native.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            attr = ITEM_ATTRIBUTES(st, e.name);
+            if (!(attr & FA_DIRECTORY)) size = st.st_size;
+            if (!mask_allows(attr, s.mask)) continue;
+        }
+        rec.name = ShortText(e.name);
+        rec.size = size;
+        rec.attr = attr;
+        g_dos_error = 0;
+        return;
+    }
+    clear(rec);
+    g_dos_error = kNoMoreFiles;
+}
+
+void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask, SearchRec& rec) {
+    const std::string expression = WILDCARD_EXPRESSION(pattern);
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        g_dos_error = kPathNotFound;
+        return;
+    }
+    auto state = std::make_shared<SearchState>();
+    state->dir_fd = fd;
+    state->mask = mask;
+    int scan_fd = dup(fd);
+    DIR* d = scan_fd >= 0 ? fdopendir(scan_fd) : nullptr;
+    if (!d) {
+        if (scan_fd >= 0) close(scan_fd);
+        g_dos_error = kPathNotFound;
+        return;
+    }
+    std::string name;
+    while (struct dirent* ent = readdir(d)) {
+        std::string_view native(ent->d_name);
+        // Names the program could not address are passed over: not UTF-8,
+        // a character CP850 lacks, or one a Windows name may not hold.
+        if (!UTF8_TO_CP850(native, name) || name.size() > ShortText::kMax ||
+            !WINDOWS_NAME_CHARS(name))
+            continue;
+        if (!WILDCARD_MATCH_EXPRESSION(expression, name)) continue;
+        bool dir_item;
+        if (ent->d_type == DT_UNKNOWN) {
+            struct stat st;
+            if (fstatat(fd, ent->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+            dir_item = S_ISDIR(st.st_mode);
+        } else {
+            dir_item = ent->d_type == DT_DIR;
+        }
+        uint8_t attr = dir_item ? FA_DIRECTORY : FA_ARCHIVE;
+        if (name[0] == '.' && name != "." && name != "..") attr |= FA_HIDDEN;
+        if (!mask_allows(attr, mask)) continue;
+        state->entries.push_back({name, std::string(native), attr});
+    }
+    closedir(d);
+    std::sort(
+        state->entries.begin(), state->entries.end(),
+        [](const SearchEntry& a, const SearchEntry& b) { return NAME_BEFORE(a.name, b.name); });
+    rec.state = std::move(state);
+    deliver_next(rec);
+}
+
+void find_literal(const ShortText& path, std::string_view name, uint8_t mask, SearchRec& rec) {
+    struct stat st;
+    if (!WINDOWS_NAME_CHARS(name) || lstat(NATIVE_PATH(path).c_str(), &st) != 0) {
+        g_dos_error = kFileNotFound;
+        return;
+    }
+    uint8_t attr = ITEM_ATTRIBUTES(st, name);
+    if (!mask_allows(attr, mask)) {
+        g_dos_error = kFileNotFound;
+        return;
+    }
+    rec.name = ShortText(name);
+    rec.attr = attr;
+    rec.size = (attr & FA_DIRECTORY) ? 0 : static_cast<int64_t>(st.st_size);
+    g_dos_error = 0;
+}
+
+}  // namespace
+
+void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
+    rec.state.reset();
+    clear(rec);
+    std::string_view p = path.view();
+    // The last component: after the last separator, or after the drive.
+    size_t cut = p.find_last_of("\\/");
+    size_t start = cut == std::string_view::npos ? 0 : cut + 1;
+    if (start == 0 && p.size() >= 2 && p[1] == ':') start = 2;
+    std::string_view pattern = p.substr(start);
+    if (pattern.empty()) {
+        g_dos_error = kFileNotFound;
+        return;
+    }
+    if (!HAS_WILDCARDS(pattern)) {
+        find_literal(path, pattern, mask, rec);
+        return;
+    }
+    std::string dir = NATIVE_PATH(p.substr(0, start));
+    if (dir.empty()) dir = ".";
+    find_pattern(dir, pattern, mask, rec);
+}
+
+void FINDNEXT(SearchRec& rec) {
+    if (!rec.state) {
+        clear(rec);
+        g_dos_error = kNoMoreFiles;
+        return;
+    }
+    deliver_next(rec);
+}
+
+void FINDCLOSE(SearchRec& rec) {
+    rec.state.reset();
+}
+
+int DOSERROR() {
+    return g_dos_error;
+}
+
+uint16_t GETFATTR(const ShortText& path) {
+    struct stat st;
+    std::string native = NATIVE_PATH(path);
+    if (native.empty() || lstat(native.c_str(), &st) != 0) {
+        g_dos_error = kFileNotFound;
+        return 0;
+    }
+    g_dos_error = 0;
+    return ITEM_ATTRIBUTES(st, LAST_COMPONENT(path.view()));
+}
+
+bool ITEMID(const ShortText& path, ItemId& id) {
+    struct stat st;
+    std::string native = NATIVE_PATH(path);
+    if (native.empty() || lstat(native.c_str(), &st) != 0) return false;
+    id.device = static_cast<uint64_t>(st.st_dev);
+    id.inode = static_cast<uint64_t>(st.st_ino);
+    return true;
+}
+
+bool DELETEFILE(const ShortText& path) {
+    std::string native = NATIVE_PATH(path);
+    struct stat st;
+    if (native.empty() || lstat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    return unlink(native.c_str()) == 0;
+}
+
+}  // namespace dolv

@@ -1,0 +1,320 @@
+#include "platform/fs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/fs_testing.h"
+
+namespace dolv {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::random_device rd;
+        root_ = fs::temp_directory_path() / ("dolv-fs-" + std::to_string(rd()));
+        fs::create_directories(root_);
+    }
+    void TearDown() override {
+        FORCE_RENAME_FALLBACK(false);
+        std::error_code ec;
+        fs::permissions(root_ / "ro", fs::perms::owner_all, ec);
+        fs::remove_all(root_, ec);
+    }
+    // The program's form of a path inside the folder: `\` separators.
+    ShortText path(const std::string& rel = "") const {
+        std::string s = (root_ / rel).string();
+        for (char& c : s)
+            if (c == '/') c = '\\';
+        return ShortText(s);
+    }
+    void touch(const std::string& rel, const std::string& content = "") const {
+        std::ofstream(root_ / rel, std::ios::binary) << content;
+    }
+    std::string content(const std::string& rel) const {
+        std::ifstream in(root_ / rel, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::vector<std::string> search(const std::string& pattern, uint8_t mask = 0x76) const {
+        std::vector<std::string> names;
+        SearchRec rec;
+        for (FINDFIRST(path(pattern), mask, rec); DOSERROR() == 0; FINDNEXT(rec))
+            names.push_back(rec.name.str());
+        FINDCLOSE(rec);
+        return names;
+    }
+    fs::path root_;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(FsTest, SearchIsSortedAndFollowsTheMask) {
+    for (const char* n : {"b.txt", "A.txt", "a.TXT", "c.bak", ".hidden.txt", "_x.txt"}) touch(n);
+    fs::create_directory(root_ / "d.txt");
+    EXPECT_EQ(search("*.txt"),
+              (Names{".hidden.txt", "A.txt", "a.TXT", "b.txt", "d.txt", "_x.txt"}));
+    // 0x66: no directories; 0x20 alone: neither hidden nor directories.
+    EXPECT_EQ(search("*.txt", 0x66), (Names{".hidden.txt", "A.txt", "a.TXT", "b.txt", "_x.txt"}));
+    EXPECT_EQ(search("*.txt", 0x20), (Names{"A.txt", "a.TXT", "b.txt", "_x.txt"}));
+    Names all = search("*", 0x3F);
+    EXPECT_EQ(all.front(), ".");
+    EXPECT_EQ(all[1], "..");
+    EXPECT_EQ(all.size(), 9u);
+    EXPECT_TRUE(search("*.zip").empty());
+    EXPECT_TRUE(search("missing\\*.txt").empty());
+}
+
+TEST_F(FsTest, SearchReportsSizeAndAttributes) {
+    touch("f.dat", "12345");
+    touch(".h");
+    fs::create_directory(root_ / "sub");
+    touch("ro.txt", "x");
+    fs::permissions(root_ / "ro.txt", fs::perms::owner_write, fs::perm_options::remove);
+    SearchRec rec;
+    FINDFIRST(path("*"), 0x3F, rec);
+    std::vector<std::pair<std::string, int>> got;
+    for (; DOSERROR() == 0; FINDNEXT(rec)) {
+        got.emplace_back(rec.name.str(), rec.attr);
+        if (rec.name == "f.dat") {
+            EXPECT_EQ(rec.size, 5);
+        }
+        if (rec.name == "sub") {
+            EXPECT_EQ(rec.size, 0);
+        }
+    }
+    EXPECT_NE(DOSERROR(), 0);
+    FINDNEXT(rec);  // past the end stays at the end
+    EXPECT_NE(DOSERROR(), 0);
+    std::vector<std::pair<std::string, int>> expected = {{".", FA_DIRECTORY},
+                                                         {"..", FA_DIRECTORY},
+                                                         {".h", FA_HIDDEN | FA_ARCHIVE},
+                                                         {"f.dat", FA_ARCHIVE},
+                                                         {"ro.txt", FA_READONLY | FA_ARCHIVE},
+                                                         {"sub", FA_DIRECTORY}};
+    EXPECT_EQ(got, expected);
+}
+
+TEST_F(FsTest, NamesTheProgramCannotAddressArePassedOver) {
+    touch("ok.txt");
+    touch("co:lon.txt");
+    touch("star*.txt");
+    touch("tab\t.txt");
+    touch("bad\xff.txt");            // not UTF-8
+    touch("euro\xE2\x82\xAC.txt");   // a character CP850 lacks
+    touch("\xC3\xA9t\xC3\xA9.txt");  // été: fine
+    EXPECT_EQ(search("*.txt"), (Names{"ok.txt", "\x82t\x82.txt"}));
+    // Nor are they found by name.
+    SearchRec rec;
+    FINDFIRST(path("co:lon.txt"), 0x3F, rec);
+    EXPECT_NE(DOSERROR(), 0);
+}
+
+TEST_F(FsTest, SymlinksAreItemsOfTheirOwn) {
+    fs::create_directory(root_ / "realdir");
+    fs::create_directory_symlink(root_ / "realdir", root_ / "linkdir");
+    fs::create_symlink(root_ / "nowhere", root_ / "dangling");
+    EXPECT_EQ(search("*", 0x66), (Names{"dangling", "linkdir"}));  // links are no directories
+    SearchRec rec;
+    FINDFIRST(path("dangling"), 0x66, rec);  // found by its own lstat
+    EXPECT_EQ(DOSERROR(), 0);
+    EXPECT_EQ(rec.attr, FA_ARCHIVE);
+    EXPECT_EQ(GETFATTR(path("linkdir")) & FA_DIRECTORY, 0);
+    EXPECT_EQ(GETFATTR(path("realdir")) & FA_DIRECTORY, FA_DIRECTORY);
+    GETFATTR(path("missing"));
+    EXPECT_NE(DOSERROR(), 0);
+}
+
+TEST_F(FsTest, LiteralSearchAsksAboutOneName) {
+    touch("file.txt", "abc");
+    fs::create_directory(root_ / "dir");
+    SearchRec rec;
+    FINDFIRST(path("file.txt"), 0x66, rec);
+    EXPECT_EQ(DOSERROR(), 0);
+    EXPECT_EQ(rec.name, "file.txt");
+    EXPECT_EQ(rec.size, 3);
+    FINDNEXT(rec);
+    EXPECT_NE(DOSERROR(), 0);
+    FINDFIRST(path("dir"), 0x66, rec);  // a directory is not a file
+    EXPECT_NE(DOSERROR(), 0);
+    FINDFIRST(path("dir"), 0x76, rec);
+    EXPECT_EQ(DOSERROR(), 0);
+    FINDFIRST(path("dir\\"), 0x76, rec);
+    EXPECT_NE(DOSERROR(), 0);
+}
+
+TEST_F(FsTest, RenameNeverReplaces) {
+    for (bool fallback : {false, true}) {
+        SCOPED_TRACE(fallback ? "fallback" : "renameat2");
+        FORCE_RENAME_FALLBACK(fallback);
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+        touch("src", "source");
+        touch("file", "keep");
+        fs::create_directory(root_ / "dir");
+        fs::create_symlink(root_ / "nowhere", root_ / "link");
+        fs::create_directory(root_ / "srcdir");
+        for (const char* dest : {"file", "dir", "link"}) {
+            RENAME(path("src"), path(dest));
+            EXPECT_NE(IORESULT(), 0) << dest;
+            RENAME(path("srcdir"), path(dest));
+            EXPECT_NE(IORESULT(), 0) << dest;
+        }
+        EXPECT_EQ(content("src"), "source");
+        EXPECT_EQ(content("file"), "keep");
+        EXPECT_TRUE(fs::is_symlink(root_ / "link"));
+        EXPECT_TRUE(fs::is_directory(root_ / "srcdir"));
+        // And a free name works, for a file, a directory and a symlink.
+        RENAME(path("src"), path("moved"));
+        EXPECT_EQ(IORESULT(), 0);
+        EXPECT_EQ(IORESULT(), 0);  // read once, reset
+        EXPECT_EQ(content("moved"), "source");
+        EXPECT_FALSE(fs::exists(root_ / "src"));
+        RENAME(path("srcdir"), path("moveddir"));
+        EXPECT_EQ(IORESULT(), 0);
+        EXPECT_TRUE(fs::is_directory(root_ / "moveddir"));
+        RENAME(path("link"), path("link2"));
+        EXPECT_EQ(IORESULT(), 0);
+        EXPECT_TRUE(fs::is_symlink(root_ / "link2"));
+        RENAME(path("missing"), path("other"));
+        EXPECT_NE(IORESULT(), 0);
+    }
+}
+
+TEST_F(FsTest, RenameRefusesNamesNoWindowsNameCouldBe) {
+    touch("a");
+    for (const char* bad : {"b:c", "b*", "b?", "b\"", "b<", "b>", "b|", "b\x01", "x:y\\b"}) {
+        RENAME(path("a"), path(bad));
+        EXPECT_NE(IORESULT(), 0) << bad;
+    }
+    EXPECT_TRUE(fs::exists(root_ / "a"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_), {}), 1);
+    // A drive in front of an absolute path is dropped, not refused.
+    RENAME(ShortText("C:") + path("a"), ShortText("C:") + path("\x82.txt"));
+    EXPECT_EQ(IORESULT(), 0);
+    EXPECT_TRUE(fs::exists(root_ / "\xC3\xA9.txt"));
+}
+
+TEST_F(FsTest, CaseOnlyRenameOnACaseSensitiveVolume) {
+    touch("name.txt", "x");
+    RENAME(path("name.txt"), path("NAME.TXT"));
+    EXPECT_EQ(IORESULT(), 0);
+    EXPECT_TRUE(fs::exists(root_ / "NAME.TXT"));
+    EXPECT_FALSE(fs::exists(root_ / "name.txt"));
+    // Two hard links of one file look like one item under two names: the
+    // detour through a temporary name must not lose either of them.
+    touch("one", "data");
+    fs::create_hard_link(root_ / "one", root_ / "two");
+    RENAME(path("one"), path("two"));
+    EXPECT_NE(IORESULT(), 0);
+    EXPECT_EQ(content("one"), "data");
+    EXPECT_EQ(content("two"), "data");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_), {}), 3);
+}
+
+TEST_F(FsTest, DeleteFileAndItemId) {
+    touch("f");
+    fs::create_directory(root_ / "d");
+    EXPECT_FALSE(DELETEFILE(path("d")));
+    ItemId a, b;
+    EXPECT_TRUE(ITEMID(path("f"), a));
+    EXPECT_TRUE(ITEMID(path("d\\..\\f"), b));
+    EXPECT_EQ(a.inode, b.inode);
+    EXPECT_TRUE(DELETEFILE(path("f")));
+    EXPECT_FALSE(ITEMID(path("f"), a));
+    EXPECT_FALSE(DELETEFILE(path("f")));
+}
+
+TEST_F(FsTest, ReportFileWritesConsoleTextWithCrLf) {
+    REPORT_CREATE(path("rep.txt"));
+    EXPECT_EQ(IORESULT(), 0);
+    REPORT_WRITE("pu\x95", false);
+    EXPECT_EQ(IORESULT(), 0);
+    REPORT_WRITE(" \x10", true);
+    EXPECT_EQ(IORESULT(), 0);
+    REPORT_CLOSE();
+    EXPECT_EQ(IORESULT(), 0);
+    REPORT_APPEND(path("rep.txt"));
+    REPORT_WRITE("x", true);
+    REPORT_CLOSE();
+    EXPECT_EQ(content("rep.txt"), "pu\xC3\xB2 \xE2\x96\xBA\r\nx\r\n");
+    REPORT_WRITE("after close", true);
+    EXPECT_NE(IORESULT(), 0);
+    REPORT_CREATE(path("bad|name.txt"));
+    EXPECT_NE(IORESULT(), 0);
+    EXPECT_FALSE(fs::exists(root_ / "bad|name.txt"));
+    REPORT_CREATE(path("nodir\\rep.txt"));
+    EXPECT_NE(IORESULT(), 0);
+}
+
+TEST_F(FsTest, ReportFileOnAFullDiskFailsAtTheFirstLine) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    REPORT_CREATE("\\dev\\full");
+    EXPECT_EQ(IORESULT(), 0);
+    REPORT_WRITE("first", false);
+    IORESULT();
+    REPORT_WRITE(" line", true);
+    EXPECT_NE(IORESULT(), 0);
+    REPORT_WRITE("second", true);
+    EXPECT_NE(IORESULT(), 0);
+    REPORT_CLOSE();
+    EXPECT_NE(IORESULT(), 0);
+}
+
+TEST(PathText, SplitFollowsTheDirectoryNameExtensionRule) {
+    struct Case {
+        const char *path, *dir, *name, *ext;
+    } cases[] = {
+        {"C:\\dir\\sub\\file.tar.gz", "C:\\dir\\sub\\", "file.tar", ".gz"},
+        {"*.txt", "", "*", ".txt"},
+        {"C:*.txt", "C:", "*", ".txt"},
+        {"dir/", "dir\\", "", ""},
+        {"", "", "", ""},
+        {"a/b\\c", "a\\b\\", "c", ""},
+        {".profile", "", "", ".profile"},
+    };
+    for (const auto& c : cases) {
+        ShortText d, n, e;
+        FSPLIT(c.path, d, n, e);
+        EXPECT_EQ(d, c.dir) << c.path;
+        EXPECT_EQ(n, c.name) << c.path;
+        EXPECT_EQ(e, c.ext) << c.path;
+    }
+}
+
+TEST(PathText, ExpandResolvesByTextFromTheCurrentDirectory) {
+    std::string cwd = fs::current_path().string();
+    for (char& c : cwd)
+        if (c == '/') c = '\\';
+    if (cwd == "\\") cwd.clear();
+    EXPECT_EQ(FEXPAND("x.txt"), ShortText(cwd + "\\x.txt"));
+    EXPECT_EQ(FEXPAND("sub\\..\\x.txt"), ShortText(cwd + "\\x.txt"));
+    EXPECT_EQ(FEXPAND("sub/./y/"), ShortText(cwd + "\\sub\\y\\"));
+    EXPECT_EQ(FEXPAND("\\a\\..\\..\\b"), "\\b");
+    EXPECT_EQ(FEXPAND("\\"), "\\");
+    EXPECT_EQ(FEXPAND("C:\\Docs\\.\\A.txt"), "C:\\Docs\\A.txt");
+    EXPECT_EQ(FEXPAND("c:x"), ShortText("c:" + cwd + "\\x"));
+    EXPECT_EQ(FEXPAND("\\\\srv\\share\\..\\x"), "\\\\srv\\share\\x");
+    EXPECT_EQ(FEXPAND(""), ShortText(cwd.empty() ? "\\" : cwd));
+}
+
+TEST(PathText, ChangeFileExtAndGetenv) {
+    EXPECT_EQ(CHANGEFILEEXT("a.txt", ".bak"), "a.bak");
+    EXPECT_EQ(CHANGEFILEEXT("dir.x\\a", ".bak"), "dir.x\\a.bak");
+    EXPECT_EQ(CHANGEFILEEXT("a.b.c", ""), "a.b");
+    EXPECT_EQ(CHANGEFILEEXT("c:.x", ".y"), "c:.y");
+    EXPECT_EQ(CHANGEFILEEXT(ShortText(std::string(253, 'a')), ".bak").size(), 255);
+    setenv("DOLV_TEST_VAR", "caf\xC3\xA9\xE2\x82\xAC", 1);
+    EXPECT_EQ(GETENV("DOLV_TEST_VAR"), "caf\x82\x1A");
+    EXPECT_EQ(GETENV("DOLV_TEST_UNSET_VAR"), "");
+    EXPECT_EQ(GETENV(""), "");
+}
+
+}  // namespace
+}  // namespace dolv
