@@ -1,0 +1,83 @@
+// The argument reader. The input is the argument list, one argument per
+// line. Reading either returns with Settings in a consistent state, or ends
+// the run through ERR (with one of its two messages) or the help screen,
+// always with exit code 1.
+// needs: run/options.h
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "fake_console.h"
+#include "run/options.h"
+#include "run/settings.h"
+
+namespace {
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+bool has_lower(const dolv::ShortText& t) {
+    for (int i = 1; i <= t.size(); ++i)
+        if (t.at(i) >= 'a' && t.at(i) <= 'z') return true;
+    return false;
+}
+
+// An operand is the first characters of one argument (cut at 255).
+bool starts_an_argument(const dolv::ShortText& t, const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        const dolv::ShortText arg(a);
+        if (arg.left(t.size()) == t) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::vector<std::string> args;
+    std::string arg;
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] == '\n') {
+            args.push_back(arg);
+            arg.clear();
+        } else {
+            arg += static_cast<char>(data[i]);
+        }
+    }
+    if (size) args.push_back(arg);
+
+    dolv::fuzz::RESET_CONSOLE();
+    dolv::RESET_SETTINGS();
+    try {
+        dolv::READ_ARGUMENTS(args);
+    } catch (const dolv::fuzz::Halted& h) {
+        check(h.code == 1);
+        const std::string& out = dolv::fuzz::CONSOLE_OUTPUT();
+        const bool help = dolv::fuzz::KEYS_READ() > 0;
+        const bool bad_option = out.find("Opzione non valida: ") != std::string::npos;
+        const bool bad_value = out.find("Valore non valido per l'opzione: ") != std::string::npos;
+        check(help || bad_option || bad_value);
+        return 0;
+    }
+
+    // At most 255 arguments are read.
+    check(args.size() <= 255);
+    const dolv::Settings& s = dolv::settings;
+    check(s.MAIUSCOLO == '0' || s.MAIUSCOLO == '+' || s.MAIUSCOLO == '-');
+    check(s.ACCODA == 'A' || s.ACCODA == 'C' || s.ACCODA == 'E' || s.ACCODA == 'S');
+    check(s.GIUSTIFICA == 0 || s.GIUSTIFICA == 'L' || s.GIUSTIFICA == 'R');
+    if (s.GIUSTIFICA != 0) check(s.NN >= 2 && s.NN <= 255);
+    check(!has_lower(s.REM_PREFISSO) && !has_lower(s.REM_SUFFISSO));
+    check(s.OUTFILE.empty() || s.OUTFILE.at(1) == '+');
+    // Option texts end at the next '/'.
+    for (const dolv::ShortText* t : {&s.PREFISSO, &s.SUFFISSO, &s.REM_PREFISSO, &s.REM_SUFFISSO})
+        check(!t->contains('/'));
+    check(s.OUTFILE.find('/', 2) == 0);
+    check(s.FILE1.empty() || starts_an_argument(s.FILE1, args));
+    check(s.FILE2.empty() || starts_an_argument(s.FILE2, args));
+    check(!(s.FILE1.empty() && !s.FILE2.empty()));
+    return 0;
+}
