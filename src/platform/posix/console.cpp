@@ -1,0 +1,232 @@
+// Console output: CP850 text written as UTF-8 (every byte as its glyph, so
+// no control byte of a name ever reaches the terminal), colours and cursor
+// moves as VT sequences on a terminal only, and the cursor position tracked
+// from what is written. Rows are moved relative to the tracked row and
+// columns set absolutely, so nothing depends on where the run started.
+#include "platform/console.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "platform/cp850.h"
+#include "platform/posix/terminal.h"
+
+namespace dolv {
+namespace {
+
+constexpr size_t kFlushAt = 1 << 16;
+
+std::string g_out;
+bool g_open = false;
+bool g_out_lost = false;  // standard output went away: output is dropped
+bool g_colours = false;
+int g_width = 80;
+int g_height = 25;
+int g_x = 1;
+int g_y = 1;
+int g_fg = 7, g_bg = 0;              // wanted
+int g_shown_fg = 7, g_shown_bg = 0;  // last written to the terminal
+int g_last_mode = 3;
+
+struct Utf8Glyphs {
+    std::string of[256];
+    Utf8Glyphs() {
+        for (int b = 0; b < 256; ++b) of[b] = CP850_TO_UTF8(std::string(1, static_cast<char>(b)));
+    }
+};
+
+const Utf8Glyphs& glyphs() {
+    static const Utf8Glyphs g;
+    return g;
+}
+
+void read_size() {
+    g_width = 80;
+    g_height = 25;
+    struct winsize ws;
+    if (OUTPUT_IS_TERMINAL() && ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0) {
+        if (ws.ws_col > 0) g_width = ws.ws_col;
+        if (ws.ws_row > 0) g_height = ws.ws_row;
+    }
+    if (g_width > 255) g_width = 255;  // coordinates are bytes
+    if (g_height > 255) g_height = 255;
+    if (g_x > g_width) g_x = g_width;
+    if (g_y > g_height) g_y = g_height;
+}
+
+void check_size() {
+    if (TAKE_RESIZE()) read_size();
+}
+
+// PC colour numbers to ANSI colour numbers.
+int ansi(int pc) {
+    static const int map[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+    return map[pc & 7];
+}
+
+void apply_colours() {
+    if (!g_colours || (g_fg == g_shown_fg && g_bg == g_shown_bg)) return;
+    int fg = g_fg == 7 ? 39 : (g_fg >= 8 ? 90 : 30) + ansi(g_fg);
+    int bg = g_bg == 0 ? 49 : (g_bg >= 8 ? 100 : 40) + ansi(g_bg);
+    g_out += "\x1b[" + std::to_string(fg) + ";" + std::to_string(bg) + "m";
+    g_shown_fg = g_fg;
+    g_shown_bg = g_bg;
+    NOTE_COLOURS_USED();
+}
+
+void new_line() {
+    g_x = 1;
+    if (g_y < g_height) ++g_y;
+}
+
+void put(unsigned char b) {
+    g_out += glyphs().of[b];
+    if (++g_x > g_width) {
+        // The console moves to the next line after the last column; say so
+        // explicitly, so that the terminal's cursor is where we count it.
+        if (OUTPUT_IS_TERMINAL()) g_out += "\r\n";
+        new_line();
+    }
+}
+
+void maybe_flush() {
+    if (g_out.size() >= kFlushAt) FLUSH();
+}
+
+void sequence(const char* s) {
+    if (OUTPUT_IS_TERMINAL()) g_out += s;
+}
+
+}  // namespace
+
+void CONSOLE_OPEN() {
+    if (g_open) return;
+    g_open = true;
+    TERMINAL_SETUP();
+    const char* no_colour = std::getenv("NO_COLOR");
+    g_colours = OUTPUT_IS_TERMINAL() && !(no_colour && *no_colour);
+    read_size();
+}
+
+void CONSOLE_CLOSE() {
+    FLUSH();
+    TERMINAL_RESTORE();
+}
+
+void CONSOLE_EXIT_HOOK() {
+    CONSOLE_CLOSE();
+}
+
+void FLUSH() {
+    size_t done = 0;
+    while (!g_out_lost && done < g_out.size()) {
+        ssize_t w = write(STDOUT_FILENO, g_out.data() + done, g_out.size() - done);
+        if (w > 0) {
+            done += static_cast<size_t>(w);
+        } else if (w < 0 && errno == EINTR) {
+            continue;
+        } else if (w < 0 && errno == EAGAIN) {
+            usleep(1000);
+        } else {
+            g_out_lost = true;  // closed pipe, full disk: nobody reads any more
+        }
+    }
+    g_out.clear();
+}
+
+void WRITE(const ShortText& text) {
+    check_size();
+    if (!text.empty()) apply_colours();
+    for (int i = 1; i <= text.size(); ++i) put(text.at(i));
+    maybe_flush();
+}
+
+void WRITE(char c) {
+    check_size();
+    apply_colours();
+    put(static_cast<unsigned char>(c));
+    maybe_flush();
+}
+
+void WRITELN(const ShortText& text) {
+    WRITE(text);
+    g_out += "\r\n";
+    new_line();
+    maybe_flush();
+}
+
+void TEXTMODE(int mode) {
+    g_last_mode = mode;
+}
+int LASTMODE() {
+    return g_last_mode;
+}
+void TEXTCOLOR(int colour) {
+    g_fg = colour & 15;
+}
+void TEXTBACKGROUND(int colour) {
+    g_bg = colour & 15;
+}
+
+int WHEREX() {
+    return g_x;
+}
+int WHEREY() {
+    return g_y;
+}
+
+void GOTOXY(int x, int y) {
+    check_size();
+    if (x < 1 || y < 1 || x > g_width || y > g_height) return;
+    if (OUTPUT_IS_TERMINAL() && (x != g_x || y != g_y)) {
+        if (y < g_y) g_out += "\x1b[" + std::to_string(g_y - y) + "A";
+        // Downwards by line feeds: at the bottom they scroll as writing does,
+        // so the tracked row keeps its meaning.
+        for (int i = g_y; i < y; ++i) g_out += '\n';
+        g_out += "\x1b[" + std::to_string(x) + "G";
+    }
+    g_x = x;
+    g_y = y;
+}
+
+void CLREOL() {
+    if (!OUTPUT_IS_TERMINAL()) return;
+    apply_colours();
+    g_out += "\x1b[K";
+}
+
+int SCREEN_WIDTH() {
+    check_size();
+    return g_width;
+}
+
+int SCREEN_HEIGHT() {
+    check_size();
+    return g_height;
+}
+
+void CURSORON() {
+    sequence("\x1b[?25h\x1b[0 q");
+    NOTE_CURSOR_SHAPE(0);
+}
+
+void CURSOROFF() {
+    sequence("\x1b[?25l");
+    NOTE_CURSOR_SHAPE(1);
+}
+
+void CURSORBIG() {
+    sequence("\x1b[2 q\x1b[?25h");
+    NOTE_CURSOR_SHAPE(2);
+}
+
+void HALT(int code) {
+    CONSOLE_CLOSE();
+    std::exit(code);
+}
+
+}  // namespace dolv

@@ -1,0 +1,63 @@
+// READKEY: bytes from standard input, one read(2) of one byte at a time (no
+// buffering that could swallow answers meant for a later program), decoded
+// into keys. At the end of the input every key is Esc.
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/console.h"
+#include "platform/key_decoder.h"
+
+namespace dolv {
+namespace {
+
+KeyDecoder g_decoder;
+bool g_input_ended = false;
+
+void end_of_input() {
+    KEY_TIMEOUT(g_decoder);
+    g_input_ended = true;
+}
+
+// Waits up to the Esc wait for a byte; false when none came.
+bool byte_within_wait() {
+    struct pollfd p = {STDIN_FILENO, POLLIN, 0};
+    for (;;) {
+        int r = poll(&p, 1, kEscWaitMs);
+        if (r > 0) return true;
+        if (r == 0) return false;
+        if (errno != EINTR) return true;  // let the read report it
+        CHECK_CANCEL();
+    }
+}
+
+}  // namespace
+
+unsigned char READKEY() {
+    FLUSH();
+    CHECK_CANCEL();
+    unsigned char key;
+    for (;;) {
+        if (KEY_TAKE(g_decoder, key)) return key;
+        if (g_input_ended) return 27;
+        if (KEY_INCOMPLETE(g_decoder) && !byte_within_wait()) {
+            KEY_TIMEOUT(g_decoder);
+            continue;
+        }
+        unsigned char byte;
+        ssize_t n = read(STDIN_FILENO, &byte, 1);
+        if (n == 1) {
+            KEY_FEED(g_decoder, byte);
+        } else if (n < 0 && errno == EINTR) {
+            CHECK_CANCEL();
+        } else if (n < 0 && errno == EAGAIN) {
+            struct pollfd p = {STDIN_FILENO, POLLIN, 0};
+            poll(&p, 1, -1);
+        } else {
+            end_of_input();
+        }
+    }
+}
+
+}  // namespace dolv

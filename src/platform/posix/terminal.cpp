@@ -1,0 +1,221 @@
+// Terminal modes and signals.
+//
+// Signals stay on in raw mode (ISIG): Ctrl-C reaches the program as SIGINT
+// also while it is busy renaming and not reading keys, so a long batch can
+// be stopped. SIGINT, SIGTERM and SIGHUP only raise the cancel flag; the
+// program acts on it at its next safe point (READKEY, CHECK_CANCEL), never
+// in the middle of a rename. The handlers are installed without SA_RESTART,
+// so a read that waits for a key returns at once with EINTR.
+#include "platform/posix/terminal.h"
+
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/console.h"
+
+namespace dolv {
+namespace {
+
+volatile sig_atomic_t g_cancel = 0;
+volatile sig_atomic_t g_resized = 0;
+volatile sig_atomic_t g_raw_active = 0;
+volatile sig_atomic_t g_cursor_shape = 0;
+volatile sig_atomic_t g_cursor_touched = 0;
+volatile sig_atomic_t g_colours_used = 0;
+
+bool g_setup = false;
+bool g_in_tty = false;
+bool g_out_tty = false;
+struct termios g_saved_modes;
+struct termios g_raw_modes;
+CancelAction g_cancel_action = nullptr;
+bool g_in_cancel_action = false;
+
+constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQUIT, SIGTRAP};
+struct sigaction g_previous[NSIG];
+
+void write_all(const char* s) {
+    size_t n = std::strlen(s);
+    while (n > 0) {
+        ssize_t w = write(STDOUT_FILENO, s, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return;
+        s += w;
+        n -= static_cast<size_t>(w);
+    }
+}
+
+bool in_foreground() {
+    return tcgetpgrp(STDIN_FILENO) == getpgrp();
+}
+
+void enter_raw() {
+    if (g_in_tty && tcsetattr(STDIN_FILENO, TCSANOW, &g_raw_modes) == 0) g_raw_active = 1;
+}
+
+void reapply_cursor() {
+    if (!g_out_tty || !g_cursor_touched) return;
+    switch (g_cursor_shape) {
+        case 1:
+            write_all("\x1b[?25l");
+            break;
+        case 2:
+            write_all("\x1b[2 q\x1b[?25h");
+            break;
+        default:
+            write_all("\x1b[0 q\x1b[?25h");
+            break;
+    }
+}
+
+void on_cancel(int) {
+    g_cancel = 1;
+}
+
+void on_resize(int) {
+    g_resized = 1;
+}
+
+void on_continue(int) {
+    int saved = errno;
+    if (g_in_tty && !g_raw_active && in_foreground()) {
+        enter_raw();
+        reapply_cursor();
+    }
+    errno = saved;
+}
+
+// Ctrl-Z: leave the terminal as found, stop, and take it back on return.
+void on_stop(int sig) {
+    int saved = errno;
+    int shape = g_cursor_shape;
+    TERMINAL_RESTORE();
+    g_cursor_shape = shape;
+    g_cursor_touched = 1;
+    signal(sig, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(sig);
+    // Continued.
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = on_stop;
+    sigemptyset(&sa.sa_mask);
+    sigaction(sig, &sa, nullptr);
+    if (g_in_tty && in_foreground()) {
+        enter_raw();
+        reapply_cursor();
+    }
+    errno = saved;
+}
+
+// A crash: give the terminal back, then let the previous handler (or the
+// default action) take the signal.
+void on_fatal(int sig) {
+    TERMINAL_RESTORE();
+    sigaction(sig, &g_previous[sig], nullptr);
+    raise(sig);
+}
+
+void install(int sig, void (*handler)(int), struct sigaction* previous = nullptr) {
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = handler;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = 0;  // no SA_RESTART: a waiting read returns with EINTR
+    sigaction(sig, &sa, previous);
+}
+
+void at_exit() {
+    CONSOLE_EXIT_HOOK();
+}
+
+}  // namespace
+
+void TERMINAL_SETUP() {
+    if (g_setup) return;
+    g_setup = true;
+    g_out_tty = isatty(STDOUT_FILENO) == 1;
+    g_in_tty = isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &g_saved_modes) == 0;
+    if (g_in_tty) {
+        g_raw_modes = g_saved_modes;
+        g_raw_modes.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ECHONL | IEXTEN));
+        g_raw_modes.c_lflag |= ISIG;
+        g_raw_modes.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL | INLCR | IGNCR | ISTRIP));
+        g_raw_modes.c_cc[VMIN] = 1;
+        g_raw_modes.c_cc[VTIME] = 0;
+    }
+    install(SIGINT, on_cancel);
+    install(SIGTERM, on_cancel);
+    install(SIGHUP, on_cancel);
+    install(SIGWINCH, on_resize);
+    install(SIGCONT, on_continue);
+    install(SIGTSTP, on_stop);
+    signal(SIGPIPE, SIG_IGN);  // output to a closed pipe is dropped, the renames go on
+    for (int sig : kFatalSignals) install(sig, on_fatal, &g_previous[sig]);
+    std::atexit(at_exit);
+    enter_raw();
+}
+
+void TERMINAL_RESTORE() {
+    if (g_raw_active) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &g_saved_modes);
+        g_raw_active = 0;
+    }
+    if (g_out_tty) {
+        if (g_colours_used) write_all("\x1b[39;49m");
+        if (g_cursor_touched) write_all("\x1b[0 q\x1b[?25h");
+    }
+    g_colours_used = 0;
+    g_cursor_touched = 0;
+    g_cursor_shape = 0;
+}
+
+bool INPUT_IS_TERMINAL() {
+    return g_in_tty;
+}
+bool OUTPUT_IS_TERMINAL() {
+    return g_out_tty;
+}
+
+void NOTE_CURSOR_SHAPE(int shape) {
+    g_cursor_shape = shape;
+    g_cursor_touched = 1;
+}
+
+void NOTE_COLOURS_USED() {
+    g_colours_used = 1;
+}
+
+bool TAKE_RESIZE() {
+    if (!g_resized) return false;
+    g_resized = 0;
+    return true;
+}
+
+void SET_CANCEL_ACTION(CancelAction action) {
+    g_cancel_action = action;
+}
+
+bool CANCEL_PENDING() {
+    return g_cancel != 0;
+}
+
+void CHECK_CANCEL() {
+    if (!g_cancel || g_in_cancel_action) return;
+    g_cancel = 0;
+    g_in_cancel_action = true;
+    if (!g_cancel_action) HALT(1);
+    g_cancel_action();
+    g_in_cancel_action = false;
+}
+
+}  // namespace dolv

@@ -1,0 +1,29 @@
+// The terminal's modes and the signals: raw keys for the run, and the modes
+// and cursor as they were found on every way out (normal end, HALT, exit,
+// cancel signals, fatal signals, a stop with Ctrl-Z).
+#pragma once
+
+namespace dolv {
+
+// Raw keys when standard input is a terminal, the signal handlers, the exit
+// hook. Done once; later calls do nothing.
+void TERMINAL_SETUP();
+// Back to the modes and cursor found at the start. Safe inside a signal handler.
+void TERMINAL_RESTORE();
+
+bool INPUT_IS_TERMINAL();
+bool OUTPUT_IS_TERMINAL();
+
+// What the console has changed, so that it can be undone at the end and
+// redone after a stop: the cursor shape (0 normal, 1 hidden, 2 block) and
+// whether colours were written.
+void NOTE_CURSOR_SHAPE(int shape);
+void NOTE_COLOURS_USED();
+
+// True once after the terminal window changed its size.
+bool TAKE_RESIZE();
+
+// Run at normal exit by the hook: flushes the console's output.
+void CONSOLE_EXIT_HOOK();
+
+}  // namespace dolv
