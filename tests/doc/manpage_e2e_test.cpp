@@ -1,0 +1,148 @@
+// The manual page: it renders cleanly, and it names exactly the options that
+// the program's own help screen names.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace {
+
+const std::string kPage = std::string(DOLV_TEST_DATA) + "/../../doc/dolv.1";
+
+struct Outcome {
+    std::string out;
+    int status = -1;
+};
+
+// Runs a shell command and collects its standard output; the command's exit
+// status is reported by the shell on the last line.
+Outcome Shell(const std::string& command) {
+    Outcome run;
+    std::string script = "( " + command + " ); echo \"@rc=$?\"";
+    FILE* pipe = popen(script.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    pclose(pipe);
+    size_t at = run.out.rfind("@rc=");
+    if (at != std::string::npos) {
+        run.status = std::atoi(run.out.c_str() + at + 4);
+        run.out.erase(at);
+    }
+    return run;
+}
+
+bool Have(const std::string& tool) {
+    return Shell("command -v " + tool + " >/dev/null 2>&1").status == 0;
+}
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// The page as plain text: wide lines, so that no option is split at a line
+// end, and no bold or underline overstriking.
+std::string RenderPage() {
+    return Shell("groff -man -Tutf8 -P-cbu -rLL=250n " + Quote(kPage) + " 2>/dev/null").out;
+}
+
+bool IsUpper(char c) {
+    return std::isupper(static_cast<unsigned char>(c)) != 0;
+}
+bool IsSpace(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// Every option that a text names: a word that starts with "/", an optional
+// "-", then capital letters or one of ? + 0 [ ]. Option values that follow
+// ("/LL<nn>", "/[prefisso") are not part of the name; "+outfile" counts too.
+std::set<std::string> OptionsNamed(const std::string& text) {
+    std::set<std::string> names;
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool word_start =
+            i == 0 || IsSpace(text[i - 1]) || std::strchr("(\"'", text[i - 1]) != nullptr;
+        if (!word_start) continue;
+        if (text.compare(i, 8, "+outfile") == 0) {
+            names.insert("+outfile");
+            continue;
+        }
+        if (text[i] != '/') continue;
+        std::string name = "/";
+        size_t j = i + 1;
+        if (j < text.size() && text[j] == '-') name += text[j++];
+        if (j < text.size() && IsUpper(text[j])) {
+            while (j < text.size() && IsUpper(text[j])) name += text[j++];
+        } else if (j < text.size() && std::strchr("?+0[]", text[j]) != nullptr) {
+            name += text[j];
+        } else if (name == "/") {
+            continue;  // a slash that opens no option
+        }
+        names.insert(name);
+    }
+    return names;
+}
+
+TEST(ManPage, RendersWithoutWarnings) {
+    if (!Have("groff")) GTEST_SKIP() << "groff is not installed (Debian: groff-base)";
+    Outcome run = Shell("groff -man -Tutf8 -ww -z " + Quote(kPage) + " 2>&1");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "") << "groff warnings";
+
+    if (!Have("man")) GTEST_SKIP() << "man is not installed (Debian: man-db)";
+    Outcome man = Shell("MANWIDTH=80 man -l " + Quote(kPage) + " 2>&1");
+    EXPECT_EQ(man.status, 0);
+    for (const char* section :
+         {"SYNOPSIS", "OPTIONS", "THE NAME MERGE", "QUESTIONS", "THE REPORT FILE", "EXIT STATUS",
+          "ENVIRONMENT", "PATHS ON LINUX", "EXAMPLES"})
+        EXPECT_NE(man.out.find(section), std::string::npos) << section;
+    EXPECT_NE(man.out.find("può"), std::string::npos) << "messages are quoted in UTF-8";
+}
+
+TEST(ManPage, NamesTheOptionsOfTheHelpScreen) {
+    if (!Have("groff")) GTEST_SKIP() << "groff is not installed (Debian: groff-base)";
+    Outcome help = Shell("printf x | " + Quote(DOLV_EXE) + " '/?'");
+    ASSERT_EQ(help.status, 1) << help.out;
+    std::set<std::string> on_screen = OptionsNamed(help.out);
+
+    // Guard against two empty lists comparing equal.
+    for (const char* option : {"/?",  "/P",  "/I",  "+outfile", "/V",  "/AA", "/AC", "/AS", "/AE",
+                               "/R",  "/T",  "/+",  "/-",       "/0",  "/E",  "/[",  "/]",  "/LL",
+                               "/LR", "/-P", "/-I", "/-V",      "/-E", "/-R", "/-[", "/-]", "/-T"})
+        EXPECT_EQ(on_screen.count(option), 1u) << option << " is missing from the help screen";
+
+    std::set<std::string> in_page = OptionsNamed(RenderPage());
+    for (const std::string& option : on_screen)
+        EXPECT_EQ(in_page.count(option), 1u)
+            << option << " is on the help screen but not in the manual page";
+    for (const std::string& option : in_page)
+        EXPECT_EQ(on_screen.count(option), 1u)
+            << option << " is in the manual page but not on the help screen";
+}
+
+TEST(ManPage, CarriesTheProgramsVersion) {
+    Outcome help = Shell("printf x | " + Quote(DOLV_EXE) + " '/?'");
+    size_t at = help.out.find("Versione ");
+    ASSERT_NE(at, std::string::npos) << help.out;
+    std::string version = help.out.substr(at + 9, help.out.find(' ', at + 9) - at - 9);
+    Outcome title = Shell("grep '^\\.TH' " + Quote(kPage));
+    EXPECT_NE(title.out.find("\"dolv " + version + "\""), std::string::npos)
+        << "the page's title line names another version than " << version << ": " << title.out;
+}
+
+TEST(OptionsNamed, FindsOptionWordsOnly) {
+    EXPECT_EQ(OptionsNamed("  /LL<nn>  /LR<nn>  a sinistra/destra"),
+              (std::set<std::string>{"/LL", "/LR"}));
+    EXPECT_EQ(OptionsNamed("/[prefisso (/-) /-[ file/directory /usr"),
+              (std::set<std::string>{"/[", "/-", "/-["}));
+    EXPECT_EQ(OptionsNamed("( +outfile deve essere diverso da +NUL )"),
+              (std::set<std::string>{"+outfile"}));
+}
+
+}  // namespace
