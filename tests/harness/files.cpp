@@ -1,0 +1,73 @@
+// Temporary folders and small file helpers for tests.
+#include <dirent.h>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "pty.h"
+
+namespace dolv {
+namespace {
+
+int remove_entry(const char* path, const struct stat*, int type, struct FTW*) {
+    if (type == FTW_DP)
+        rmdir(path);
+    else
+        unlink(path);
+    return 0;
+}
+
+int open_up(const char* path, const struct stat* st, int type, struct FTW*) {
+    if (type == FTW_D || type == FTW_DNR) chmod(path, (st->st_mode & 07777) | S_IRWXU);
+    return 0;
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/dolv-test-XXXXXX";
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+    nftw(path_.c_str(), open_up, 16, FTW_PHYS);  // read-only folders left by a test
+    nftw(path_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> ListDir(const std::string& path) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(path.c_str())) {
+        while (struct dirent* e = readdir(d)) {
+            std::string n = e->d_name;
+            if (n != "." && n != "..") names.push_back(n);
+        }
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace dolv
