@@ -28,7 +28,7 @@ for name in report.txt notes.txt todo.txt Holiday.JPG Beach.JPG 7.log 12.log dra
 done
 
 listing() {
-  printf '   files: %s\n' "$(ls files | tr '\n' ' ')"
+  printf '   files: %s\n' "$(ls files | tr '\n' ' ' | sed 's/ $//')"
 }
 
 # show KEYS ARG...: print the command as one would type it, run it with KEYS
