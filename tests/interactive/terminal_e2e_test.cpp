@@ -3,70 +3,50 @@
 // every key is Esc), the folder and the output checked afterwards.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <set>
-#include <sstream>
 #include <string>
+
+#include "harness/pty.h"
 
 namespace fs = std::filesystem;
 
+namespace dolv {
 namespace {
 
-const std::string kEsc = "\x1b";
-const std::string kEnter = "\r";
-const std::string kBackspace = "\x7f";
-const std::string kHome = "\x1b[H";
-const std::string kUp = "\x1b[A";
-const std::string kDown = "\x1b[B";
-const std::string kF1 = "\x1bOP";
+const std::string kEsc = keys::kEsc;
+const std::string kEnter = keys::kEnter;
+const std::string kHome = keys::kHome;
+const std::string kUp = keys::kUp;
+const std::string kDown = keys::kDown;
+const std::string kF1 = keys::kF1;
 
 std::string read_file(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void write_file(const fs::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary);
-    out << text;
-}
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
+    return ReadFile(p.string());
 }
 
 class TerminalRename : public ::testing::Test {
   protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("dolv_terminal_" + std::to_string(std::random_device()()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
+        root_ = tmp_.path();
         dir_ = root_ / "work";
         fs::create_directories(dir_);
     }
-    void TearDown() override { fs::remove_all(root_); }
 
     void file(const std::string& name, const std::string& content) {
-        write_file(dir_ / name, content);
+        WriteFile((dir_ / name).string(), content);
     }
 
     // Runs dolv with the arguments in the work folder, keys on its input.
-    void run(const std::string& args, const std::string& keys) {
-        write_file(root_ / "keys", keys);
-        std::string cmd = "cd " + quote(dir_.string()) + " && " + quote(DOLV_EXE) + " " + args +
-                          " < " + quote((root_ / "keys").string()) + " > " +
-                          quote((root_ / "out").string()) + " 2>&1; echo $? > " +
-                          quote((root_ / "rc").string());
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-        out_ = read_file(root_ / "out");
-        code_ = std::atoi(read_file(root_ / "rc").c_str());
+    void run(const std::vector<std::string>& args, const std::string& keys) {
+        std::vector<std::string> argv{DOLV_EXE};
+        argv.insert(argv.end(), args.begin(), args.end());
+        PipedOptions options;
+        options.cwd = dir_.string();
+        PipedResult r = RunPiped(argv, keys, options);
+        ASSERT_FALSE(r.timed_out) << r.output;
+        out_ = r.output;
+        code_ = r.exit_code;
     }
 
     std::set<std::string> names() const {
@@ -76,6 +56,7 @@ class TerminalRename : public ::testing::Test {
     }
     bool has(const std::string& text) const { return out_.find(text) != std::string::npos; }
 
+    TempDir tmp_;
     fs::path root_;
     fs::path dir_;
     std::string out_;
@@ -84,7 +65,7 @@ class TerminalRename : public ::testing::Test {
 
 TEST_F(TerminalRename, EnterKeepsTheNameAsSkipped) {
     file("a.txt", "alpha");
-    run("'*.txt' /T", kEnter);
+    run({"*.txt", "/T"}, kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"a.txt"}));
     EXPECT_EQ(read_file(dir_ / "a.txt"), "alpha");
@@ -99,7 +80,7 @@ TEST_F(TerminalRename, TypedNamesRenameEachItem) {
     file("b.txt", "beta");
     // a.txt: five Backspaces empty the field, then the new name. b.txt: Home,
     // then overwrite its first letter; arrows change nothing.
-    run("'*.txt' /T",
+    run({"*.txt", "/T"},
         std::string(5, '\x7f') + "new.txt" + kEnter + kHome + kUp + kDown + "c" + kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"new.txt", "c.txt"}));
@@ -110,14 +91,14 @@ TEST_F(TerminalRename, TypedNamesRenameEachItem) {
 
 TEST_F(TerminalRename, FunctionKeyTakesTheTextLikeEnter) {
     file("a.txt", "alpha");
-    run("'*.txt' /T", kHome + "z" + kF1);
+    run({"*.txt", "/T"}, kHome + "z" + kF1);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"z.txt"}));
 }
 
 TEST_F(TerminalRename, EscThenEnterKeepsTheName) {
     file("a.txt", "alpha");
-    run("'*.txt' /T", kEsc + kEnter);
+    run({"*.txt", "/T"}, kEsc + kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"a.txt"}));
     EXPECT_TRUE(has("Rinominati 0 elementi su 1 ,negati 0 ,saltati 1")) << out_;
@@ -129,7 +110,7 @@ TEST_F(TerminalRename, SecondEscCancelsTheRunWithTheCounts) {
     file("c.txt", "gamma");
     // a.txt is renamed, b.txt kept; on c.txt the input runs out: every key
     // is then Esc, the first clears the field and the second cancels.
-    run("'*.txt' /T", kHome + "x" + kEnter + kEnter);
+    run({"*.txt", "/T"}, kHome + "x" + kEnter + kEnter);
     EXPECT_EQ(code_, 1) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"x.txt", "b.txt", "c.txt"}));
     EXPECT_TRUE(has("Operazione interrotta dall' utente")) << out_;
@@ -139,7 +120,7 @@ TEST_F(TerminalRename, SecondEscCancelsTheRunWithTheCounts) {
 
 TEST_F(TerminalRename, CancelOnTheFirstItemRenamesNothing) {
     file("a.txt", "alpha");
-    run("'*.txt' /T", kEsc + kEsc);
+    run({"*.txt", "/T"}, kEsc + kEsc);
     EXPECT_EQ(code_, 1) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"a.txt"}));
     EXPECT_TRUE(has("Operazione interrotta dall' utente")) << out_;
@@ -149,7 +130,7 @@ TEST_F(TerminalRename, CancelOnTheFirstItemRenamesNothing) {
 
 TEST_F(TerminalRename, CaseOnlyChangeRenames) {
     file("readme.txt", "text");
-    run("'*.txt' /T", kHome + "README.TXT" + kEnter);
+    run({"*.txt", "/T"}, kHome + "README.TXT" + kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"README.TXT"}));
     EXPECT_EQ(read_file(dir_ / "README.TXT"), "text");
@@ -158,7 +139,7 @@ TEST_F(TerminalRename, CaseOnlyChangeRenames) {
 
 TEST_F(TerminalRename, CaseOnlyChangeRenamesAlsoUnderIgnora) {
     file("readme.txt", "text");
-    run("'*.txt' /T /I", kHome + "README.TXT" + kEnter);
+    run({"*.txt", "/T", "/I"}, kHome + "README.TXT" + kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"README.TXT"}));
 }
@@ -167,7 +148,7 @@ TEST_F(TerminalRename, ReservedCharacterIsRefused) {
     file("a.txt", "alpha");
     file("b.txt", "beta");
     // a<b.txt is refused and passed over with I; b.txt gets a name with a blank.
-    run("'*.txt' /T", kHome + "a<b.txt" + kEnter + "I" + kHome + "b c.txt" + kEnter);
+    run({"*.txt", "/T"}, kHome + "a<b.txt" + kEnter + "I" + kHome + "b c.txt" + kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"a.txt", "b c.txt"}));
     EXPECT_TRUE(has("*** Impossibile rinominare ")) << out_;
@@ -177,7 +158,7 @@ TEST_F(TerminalRename, ReservedCharacterIsRefused) {
 
 TEST_F(TerminalRename, NameWithBlankIsAccepted) {
     file("a.txt", "alpha");
-    run("'*.txt' /T", std::string(5, '\x7f') + "my notes.txt" + kEnter);
+    run({"*.txt", "/T"}, std::string(5, '\x7f') + "my notes.txt" + kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"my notes.txt"}));
     EXPECT_EQ(read_file(dir_ / "my notes.txt"), "alpha");
@@ -188,11 +169,11 @@ TEST_F(TerminalRename, NameWithSeparatorIsRefused) {
     fs::create_directory(dir_ / "sub");
     fs::create_directory(root_ / "up");
     // Neither into a subfolder nor out of the folder: a new name is a bare name.
-    run("'*.txt' /T", std::string(5, '\x7f') + "sub\\x.txt" + kEnter + "I");
+    run({"*.txt", "/T"}, std::string(5, '\x7f') + "sub\\x.txt" + kEnter + "I");
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"a.txt", "sub"}));
     EXPECT_TRUE(fs::is_empty(dir_ / "sub"));
-    run("'*.txt' /T", std::string(5, '\x7f') + "..\\up\\x.txt" + kEnter + "I");
+    run({"*.txt", "/T"}, std::string(5, '\x7f') + "..\\up\\x.txt" + kEnter + "I");
     EXPECT_EQ(names(), (std::set<std::string>{"a.txt", "sub"}));
     EXPECT_TRUE(fs::is_empty(root_ / "up"));
     EXPECT_TRUE(has("Rinominati 0 elementi su 1 ,negati 1 ,saltati 0")) << out_;
@@ -200,12 +181,12 @@ TEST_F(TerminalRename, NameWithSeparatorIsRefused) {
 
 TEST_F(TerminalRename, DirectoryIsOfferedLikeAFile) {
     fs::create_directory(dir_ / "folder.txt");
-    file("folder.txt/inside", "kept");
-    run("'*.txt' /T", kEnter);
+    WriteFile((dir_ / "folder.txt" / "inside").string(), "kept");
+    run({"*.txt", "/T"}, kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_TRUE(has("[-1 bytes]   ")) << out_;
     EXPECT_TRUE(has("Nome originale della directory folder.txt")) << out_;
-    run("'*.txt' /T", kHome + "renamed.txt" + kEnter);
+    run({"*.txt", "/T"}, kHome + "renamed.txt" + kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"renamed.txt"}));
     EXPECT_EQ(read_file(dir_ / "renamed.txt" / "inside"), "kept");
@@ -215,7 +196,7 @@ TEST_F(TerminalRename, ExistingDestinationGoesToTheQuestion) {
     file("a.txt", "alpha");
     file("b.txt", "beta");
     // a.txt -> b.txt exists: Ignora. Then b.txt is kept.
-    run("'*.txt' /T", kHome + "b" + kEnter + "I" + kEnter);
+    run({"*.txt", "/T"}, kHome + "b" + kEnter + "I" + kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(read_file(dir_ / "a.txt"), "alpha");
     EXPECT_EQ(read_file(dir_ / "b.txt"), "beta");
@@ -225,9 +206,10 @@ TEST_F(TerminalRename, ExistingDestinationGoesToTheQuestion) {
 
 TEST_F(TerminalRename, NothingMatchingIsFileNotFound) {
     file("a.doc", "alpha");
-    run("'*.txt' /T", "");
+    run({"*.txt", "/T"}, "");
     EXPECT_EQ(code_, 1) << out_;
     EXPECT_TRUE(has("File non trovato")) << out_;
 }
 
 }  // namespace
+}  // namespace dolv
