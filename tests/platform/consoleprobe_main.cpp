@@ -6,7 +6,7 @@
 //   on / off / big    the cursor shapes
 //   pos     "X,Y" of WHEREX, WHEREY on standard error
 //   size    "WxH" on standard error
-//   key     READKEY, its code on standard error
+//   key     READKEY, its code on standard error;  pause  READKEY, silent
 //   wait    waits until a cancel is pending, says "pending", then CHECK_CANCEL
 //   abort   crashes with abort()
 //   halt:N  HALT(N)
@@ -78,6 +78,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%dx%d\n", SCREEN_WIDTH(), SCREEN_HEIGHT());
         } else if (name == "key") {
             std::fprintf(stderr, "key %d\n", READKEY());
+        } else if (name == "pause") {
+            READKEY();
         } else if (name == "wait") {
             FLUSH();
             while (!CANCEL_PENDING()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
