@@ -107,8 +107,8 @@ ShortText READSTRING2(const ShortText& initial, uint8_t left, uint8_t right, boo
     f.right = right;
     if (f.left > max_x - 1) f.left = max_x - 1;
     if (f.right > max_x - 1) f.right = max_x - 1;
-    // Too narrow for a field (a console under 6 columns): edit blind, with
-    // the cursor kept in the first text column.
+    // Too narrow for a field (a console under 6 columns): the keys still
+    // edit the text, but nothing is drawn and the cursor is not moved.
     if (f.right - f.left < 3) {
         f.drawn = false;
         if (f.right < f.left) f.right = f.left;
