@@ -21,7 +21,7 @@ std::string NATIVE_PATH(std::string_view path) {
     std::string s(path);
     for (char& c : s)
         if (c == '\\') c = '/';
-    if (s.empty() && drive) s = ".";
+    if (s.empty() && drive) s.push_back('.');
     return CP850_NAME_TO_UTF8(s);
 }
 

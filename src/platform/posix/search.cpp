@@ -163,7 +163,7 @@ void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
         return;
     }
     std::string dir = NATIVE_PATH(p.substr(0, start));
-    if (dir.empty()) dir = ".";
+    if (dir.empty()) dir.push_back('.');
     find_pattern(dir, pattern, mask, rec);
 }
 
