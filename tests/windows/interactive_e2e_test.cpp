@@ -3,40 +3,27 @@
 // CP850 letters of the messages, and Ctrl-C.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
+#include "harness/pty.h"
 #include "wine_tmux.h"
 
-namespace fs = std::filesystem;
 using dolv_test::WineConsole;
 
 namespace {
 
 class WineInteractive : public ::testing::Test {
   protected:
-    void SetUp() override {
-        DOLV_NEED_WINDOWS_EXE();
-        dir_ = fs::temp_directory_path() /
-               ("dolv-wine-" +
-                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        if (!dir_.empty()) fs::remove_all(dir_, ec);
-    }
+    void SetUp() override { DOLV_NEED_WINDOWS_EXE(); }
     void Touch(const std::string& name, const std::string& content = "") {
-        std::ofstream(dir_ / name, std::ios::binary) << content;
+        dolv::WriteFile(dir_ / name, content);
     }
-    bool Has(const std::string& name) { return fs::exists(dir_ / name); }
+    bool Has(const std::string& name) { return dolv::FileExists(dir_ / name); }
 
-    fs::path dir_;
+    dolv::TempDir dir_;
 };
 
 TEST_F(WineInteractive, ConfirmationShowsColouredNamesAndAsksAtColumn53) {
     Touch("a.txt", "12345");
-    WineConsole con(dir_.string(), {"a.txt", "b.txt", "/P"});
+    WineConsole con(dir_.path(), {"a.txt", "b.txt", "/P"});
     ASSERT_TRUE(con.started());
     ASSERT_TRUE(con.WaitFor("[Si,No,Tutti,Annulla]")) << con.Screen();
 
@@ -70,7 +57,7 @@ TEST_F(WineInteractive, ConfirmationShowsColouredNamesAndAsksAtColumn53) {
 
 TEST_F(WineInteractive, LineEditorFollowsArrowHomeEndAndIns) {
     Touch("abc.txt");
-    WineConsole con(dir_.string(), {"abc.txt", "/T"});
+    WineConsole con(dir_.path(), {"abc.txt", "/T"});
     ASSERT_TRUE(con.started());
     ASSERT_TRUE(con.WaitFor("[abc.txt ")) << con.Screen();
     int row = con.RowWith("[abc.txt ");
@@ -103,7 +90,7 @@ TEST_F(WineInteractive, LineEditorFollowsArrowHomeEndAndIns) {
 
 TEST_F(WineInteractive, MessageWithAccentedLetterShowsRight) {
     Touch("a.txt");
-    WineConsole con(dir_.string(), {"a.txt", "b|c.txt"});
+    WineConsole con(dir_.path(), {"a.txt", "b|c.txt"});
     ASSERT_TRUE(con.started());
     EXPECT_EQ(con.WaitExit(), 1) << con.Screen();
     EXPECT_NE(con.Screen().find("Il file di destinazione contiene caratteri riservati che non "
@@ -116,7 +103,7 @@ TEST_F(WineInteractive, MessageWithAccentedLetterShowsRight) {
 TEST_F(WineInteractive, CtrlCEndsTheRunBetweenTwoItems) {
     Touch("a.txt");
     Touch("b.txt");
-    WineConsole con(dir_.string(), {"*.txt", "*.bak", "/P"});
+    WineConsole con(dir_.path(), {"*.txt", "*.bak", "/P"});
     ASSERT_TRUE(con.started());
     ASSERT_TRUE(con.WaitFor("[Si,No,Tutti,Annulla]")) << con.Screen();
     con.Keys({"s"});

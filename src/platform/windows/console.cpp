@@ -46,6 +46,7 @@ std::atomic<bool> g_cancel{false};
 HANDLE g_cancel_event = nullptr;
 HANDLE g_main_thread = nullptr;
 CancelAction g_cancel_action = nullptr;
+bool g_in_cancel_action = false;
 
 bool ScreenInfo(CONSOLE_SCREEN_BUFFER_INFO& info) {
     return g_out_console && GetConsoleScreenBufferInfo(g_out, &info);
@@ -330,13 +331,15 @@ bool CANCEL_PENDING() {
 }
 
 void CHECK_CANCEL() {
-    if (!g_cancel) return;
+    if (!g_cancel || g_in_cancel_action) return;
     // Cleared first: the action writes and ends the run, and must not be
     // sent round again by a key read of its own.
     g_cancel = false;
     if (g_cancel_event) ResetEvent(g_cancel_event);
+    g_in_cancel_action = true;
     if (g_cancel_action) g_cancel_action();
-    HALT(1);
+    g_in_cancel_action = false;
+    HALT(1);  // an action that returns still ends the run
 }
 
 void HALT(int code) {
