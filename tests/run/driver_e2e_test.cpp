@@ -1,0 +1,218 @@
+// The run driver from outside: the operand checks and their order, the
+// argument reader's errors, the closing lines and the exit codes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "harness/pty.h"
+
+namespace dolv {
+namespace {
+
+// Runs the program in dir with piped input (empty: every key is Esc).
+PipedResult Dolv(const TempDir& dir, const std::vector<std::string>& args,
+                 const std::string& input = "") {
+    std::vector<std::string> argv{DOLV_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    PipedOptions options;
+    options.cwd = dir.path();
+    return RunPiped(argv, input, options);
+}
+
+// The output must be exactly this one message line, with exit code 1.
+void ExpectOnly(const PipedResult& r, const std::string& message) {
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.output, message + "\r\n");
+}
+
+const char kMissing[] = "Manca un parametro indispensabile";
+const char kEqual[] = "I due parametri indispensabili sono uguali";
+const char kPath[] = "Non e' possibile specificare una nuova unita' o percorso per la destinazione";
+const char kReserved[] =
+    "Il file di destinazione contiene caratteri riservati che non pu\xc3\xb2 avere.";
+
+TEST(DriverE2E, MissingOperands) {
+    TempDir dir;
+    ExpectOnly(Dolv(dir, {}), kMissing);  // no help screen without arguments
+    ExpectOnly(Dolv(dir, {"*.txt"}), kMissing);
+    ExpectOnly(Dolv(dir, {"", "*.txt", ""}), kMissing);  // empty arguments count for nothing
+    // In terminal mode the destination may be missing, but then both are "equal".
+    ExpectOnly(Dolv(dir, {"/T"}), kEqual);
+}
+
+TEST(DriverE2E, EqualOperandsUnlessANameOptionChangesTheName) {
+    TempDir dir;
+    ExpectOnly(Dolv(dir, {"a.txt", "a.txt"}), kEqual);
+    ExpectOnly(Dolv(dir, {"a.txt", "a.txt", "/LL10"}), kEqual);  // padding takes no part
+    ExpectOnly(Dolv(dir, {"sub\\a.txt", "a.txt"}), kEqual);      // the name part is compared
+    ExpectOnly(Dolv(dir, {"a.txt", "a.txt", "/[x", "/["}), kEqual);
+
+    WriteFile(dir / "a.txt", "A");
+    PipedResult r = Dolv(dir, {"a.txt", "a.txt", "/[x"});
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"xa.txt"});
+    r = Dolv(dir, {"xa.txt", "xa.txt", "/+"});
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"XA.TXT"});
+    // The comparison is case-sensitive: the run goes on (and the batch passes
+    // a change of case alone over).
+    r = Dolv(dir, {"XA.TXT", "xa.txt"});
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_NE(r.output.find("Rinominati 0 elementi su 1 ,negati 0 ,saltati 1\r\n"),
+              std::string::npos)
+        << r.output;
+    EXPECT_EQ(ReadFile(dir / "XA.TXT"), "A");
+}
+
+TEST(DriverE2E, DestinationWithADriveOrDirectory) {
+    TempDir dir;
+    ExpectOnly(Dolv(dir, {"*.txt", "c:\\*.bak"}), kPath);
+    ExpectOnly(Dolv(dir, {"*.txt", "sub\\x.bak"}), kPath);
+    ExpectOnly(Dolv(dir, {"*.txt", "c:x.bak"}), kPath);
+    // One argument: FILE1 "a", FILE2 the argument's first two characters "a/".
+    ExpectOnly(Dolv(dir, {"a/b"}), kPath);
+    // A source with a directory is fine; in exchange mode so is the destination.
+    EXPECT_EQ(Dolv(dir, {"c:\\dir\\*.txt", "*.bak"}).output.find(kPath), std::string::npos);
+    EXPECT_EQ(Dolv(dir, {"a.txt", "c:\\b.txt", "/R"}).output.find(kPath), std::string::npos);
+}
+
+TEST(DriverE2E, ReservedCharactersInTheDestination) {
+    TempDir dir;
+    for (const char* bad : {"b|c.txt", "b+c.txt", "b c.txt", "b,c", "b;c", "b=c", "b<c", "b\"c"}) {
+        ExpectOnly(Dolv(dir, {"a.txt", bad}), kReserved);
+    }
+    // Wildcards are allowed in the pattern: the run goes on to the walk.
+    ExpectOnly(Dolv(dir, {"a.txt", "b?.txt"}), "File non trovato");
+    // In exchange mode only the name part is checked.
+    ExpectOnly(Dolv(dir, {"a.txt", "x\\b+c", "/R"}), kReserved);
+    EXPECT_EQ(Dolv(dir, {"a.txt", "x;y\\b.txt", "/R"}).output.find(kReserved), std::string::npos);
+}
+
+TEST(DriverE2E, ChecksComeInTheirOrder) {
+    TempDir dir;
+    // Directory in the destination (6) before reserved characters (8).
+    ExpectOnly(Dolv(dir, {"a", "sub\\b+c"}), kPath);
+    // Directory in the destination (6) before equal operands (3).
+    ExpectOnly(Dolv(dir, {"x\\a", "x\\a"}), kPath);
+    // Missing destination (2) before equal operands (3) outside terminal mode.
+    ExpectOnly(Dolv(dir, {"/P"}), kMissing);
+    // Equal operands (3) before reserved characters (8).
+    ExpectOnly(Dolv(dir, {"a;b", "a;b"}), kEqual);
+    // The reader's errors come before every operand check.
+    ExpectOnly(Dolv(dir, {"/LL1"}), "Valore non valido per l'opzione: /LL1");
+    ExpectOnly(Dolv(dir, {"/LL1", "/?"}), "Valore non valido per l'opzione: /LL1");
+    ExpectOnly(Dolv(dir, {"/X", "/Y", "/Z", "/?"}), "Opzione non valida: /Z");
+    // A bare '+' is refused after the reading, before the operands.
+    ExpectOnly(Dolv(dir, {"+"}), "Opzione non valida: ");
+    ExpectOnly(Dolv(dir, {"a", "b", "+"}), "Opzione non valida: ");
+    // The report file is checked (11) before the operands (2).
+    ExpectOnly(Dolv(dir, {"/I", "+con"}), "Nome di file riservato con");
+}
+
+TEST(DriverE2E, ReaderErrorsQuoteTheSegment) {
+    TempDir dir;
+    ExpectOnly(Dolv(dir, {"a", "b", "/X"}), "Opzione non valida: /X");
+    ExpectOnly(Dolv(dir, {"a", "b/P/Q/I"}), "Opzione non valida: /Q");
+    for (const char* bad : {"/LL08", "/LL+8", "/LL 8", "/LL", "/LL256", "/LL-3", "/lr0"}) {
+        ExpectOnly(Dolv(dir, {"a", "b", bad}),
+                   std::string("Valore non valido per l'opzione: ") + bad);
+    }
+}
+
+TEST(DriverE2E, At255ArgumentsTheNextOneIsRefused) {
+    TempDir dir;
+    std::vector<std::string> args(255, "/P");
+    args[0] = "a.txt";
+    args[1] = "b.txt";
+    // 255 arguments are read: the run goes on to the walk.
+    ExpectOnly(Dolv(dir, args), "File non trovato");
+    args.push_back("surplus");
+    args.push_back("more");
+    ExpectOnly(Dolv(dir, args), "Opzione non valida: surplus");
+}
+
+TEST(DriverE2E, ASourceEndingInABackslashMeansEverythingInIt) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "sub");
+    WriteFile(dir / "sub/a.txt", "a");
+    WriteFile(dir / "sub/b", "b");
+    PipedResult r = Dolv(dir, {"sub\\", "*.bak"});
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(ListDir(dir / "sub"), (std::vector<std::string>{"a.bak", "b.bak"}));
+}
+
+TEST(DriverE2E, ClosingLinesOfABatchRun) {
+    TempDir dir;
+    WriteFile(dir / "a.txt", "");
+    // Nothing renamed: the summary and the "nothing renamed" line, exit code 0.
+    PipedResult r = Dolv(dir, {"a.txt", "*.*"});
+    EXPECT_EQ(r.exit_code, 0);
+    const std::string tail =
+        "Rinominati 0 elementi su 1 ,negati 0 ,saltati 1\r\n"
+        "Nessun file e' stato rinominato\r\n";
+    ASSERT_GE(r.output.size(), tail.size());
+    EXPECT_EQ(r.output.substr(r.output.size() - tail.size()), tail) << r.output;
+
+    for (int i = 0; i < 1234; ++i) WriteFile(dir / ("f" + std::to_string(i) + ".txt"), "");
+    r = Dolv(dir, {"*.txt", "*.bak", "/E"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_NE(r.output.find("\r\nRinominati 1.235 elementi su 1.235 ,negati 0 ,saltati 0\r\n"),
+              std::string::npos);
+    EXPECT_EQ(r.output.find("Nessun file"), std::string::npos);
+}
+
+TEST(DriverE2E, AnExchangeWritesNoSummary) {
+    TempDir dir;
+    WriteFile(dir / "a", "A");
+    WriteFile(dir / "b", "B");
+    PipedResult r = Dolv(dir, {"a", "b", "/R", "/T"});  // /R wins over /T
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(ReadFile(dir / "a"), "B");
+    EXPECT_EQ(ReadFile(dir / "b"), "A");
+    EXPECT_EQ(r.output.find("Rinominati"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("Nessun file"), std::string::npos) << r.output;
+}
+
+TEST(DriverE2E, CancelAtTheEndOfPipedInput) {
+    TempDir dir;
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"})
+        WriteFile(dir / name, "");
+    // No answers at all: the first question reads Esc.
+    PipedResult r = Dolv(dir, {"*.txt", "*.bak", "/P"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_FALSE(r.timed_out);
+    const std::string cancelled =
+        "Operazione interrotta dall' utente\r\nNessun file e' stato rinominato\r\n";
+    ASSERT_GE(r.output.size(), cancelled.size());
+    EXPECT_EQ(r.output.substr(r.output.size() - cancelled.size()), cancelled) << r.output;
+    EXPECT_EQ(r.output.find("Rinominati"), std::string::npos);
+
+    // Three answers, then the input ends: the partial counts, no "nothing" line.
+    r = Dolv(dir, {"*.txt", "*.bak", "/P"}, "sss");
+    EXPECT_EQ(r.exit_code, 1);
+    const std::string partial =
+        "Operazione interrotta dall' utente\r\nRinominati 3 elementi ,negati 0 ,saltati 0\r\n";
+    ASSERT_GE(r.output.size(), partial.size());
+    EXPECT_EQ(r.output.substr(r.output.size() - partial.size()), partial) << r.output;
+    EXPECT_EQ(ListDir(dir.path()),
+              (std::vector<std::string>{"a.bak", "b.bak", "c.bak", "d.txt", "e.txt"}));
+}
+
+TEST(DriverE2E, CtrlCAtAQuestionCancelsTheRun) {
+    TempDir dir;
+    WriteFile(dir / "a.txt", "");
+    PtyOptions options;
+    options.cwd = dir.path();
+    PtySession s({DOLV_EXE, "a.txt", "b.txt", "/P"}, options);
+    ASSERT_TRUE(s.wait_for("[Si,No,Tutti,Annulla]"));
+    s.send(keys::kCtrlC);
+    EXPECT_EQ(s.wait_exit(), 1);
+    EXPECT_NE(s.plain().find("Operazione interrotta dall' utente"), std::string::npos) << s.plain();
+    EXPECT_TRUE(s.screen().cursor_visible());
+    EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"a.txt"});
+}
+
+}  // namespace
+}  // namespace dolv
