@@ -34,7 +34,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Preparing the wine prefix $WINEPREFIX"
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 fi
-wineserver -p
+# (A server already running for this prefix is used as it is.)
+wineserver -p 2>/dev/null || true
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT INT TERM
 
 DOLV_WINDOWS_EXE="$root/build-windows/dolv.exe"
