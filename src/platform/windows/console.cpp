@@ -47,6 +47,7 @@ HANDLE g_cancel_event = nullptr;
 HANDLE g_main_thread = nullptr;
 CancelAction g_cancel_action = nullptr;
 bool g_in_cancel_action = false;
+std::atomic<bool> g_pipe_read{false};
 
 bool ScreenInfo(CONSOLE_SCREEN_BUFFER_INFO& info) {
     return g_out_console && GetConsoleScreenBufferInfo(g_out, &info);
@@ -139,7 +140,7 @@ void RaiseCancel() {
     g_cancel = true;
     if (g_cancel_event) SetEvent(g_cancel_event);
     // A read from a pipe cannot wait on the event: break it off instead.
-    if (g_main_thread && !g_in_console) CancelSynchronousIo(g_main_thread);
+    if (g_main_thread && g_pipe_read) CancelSynchronousIo(g_main_thread);
 }
 
 BOOL WINAPI CtrlHandler(DWORD type) {
@@ -173,6 +174,9 @@ bool WIN_INPUT_IS_CONSOLE() {
 }
 HANDLE WIN_CANCEL_EVENT() {
     return g_cancel_event;
+}
+void WIN_PIPE_READ(bool reading) {
+    g_pipe_read = reading;
 }
 
 void CONSOLE_OPEN() {

@@ -121,8 +121,13 @@ Byte ReadByte(unsigned char& byte) {
         HANDLE in = WIN_INPUT();
         if (in == nullptr || in == INVALID_HANDLE_VALUE) return Byte::kEnded;
         DWORD got = 0;
-        if (!ReadFile(in, g_buffer, sizeof g_buffer, &got, nullptr)) {
-            return GetLastError() == ERROR_OPERATION_ABORTED ? Byte::kInterrupted : Byte::kEnded;
+        WIN_PIPE_READ(true);
+        bool ok = !CANCEL_PENDING() && ReadFile(in, g_buffer, sizeof g_buffer, &got, nullptr);
+        DWORD error = ok ? 0 : GetLastError();
+        WIN_PIPE_READ(false);
+        if (!ok) {
+            return CANCEL_PENDING() || error == ERROR_OPERATION_ABORTED ? Byte::kInterrupted
+                                                                        : Byte::kEnded;
         }
         if (got == 0) return Byte::kEnded;
         g_buffer_size = got;

@@ -10,5 +10,8 @@ HANDLE WIN_INPUT();
 bool WIN_INPUT_IS_CONSOLE();
 // Signalled while a cancel (Ctrl-C, Ctrl-Break, closing the window) is pending.
 HANDLE WIN_CANCEL_EVENT();
+// Brackets a blocking read of piped input, which a cancel breaks off
+// (and only that read: never a write in progress).
+void WIN_PIPE_READ(bool reading);
 
 }  // namespace dolv
