@@ -120,6 +120,21 @@ TEST(KeysOnTerminal, SigtermAndSighupCancelToo) {
     }
 }
 
+TEST(KeysOnTerminal, AStopAndContinueKeepsKeysRaw) {
+    PtySession s({kProbe});
+    ASSERT_TRUE(s.wait_for("ready"));
+    s.signal(SIGTSTP);
+    s.settle();
+    s.signal(SIGCONT);
+    s.settle();
+    EXPECT_EQ(s.local_modes() & (ECHO | ICANON), 0);
+    s.send("a");
+    s.send(keys::kUp);
+    s.send("q");
+    EXPECT_EQ(s.wait_exit(), 0);
+    EXPECT_EQ(codes(s.plain()), (std::vector<int>{'a', 0, 72, 'q'}));
+}
+
 TEST(KeysFromPipe, BytesAreKeysAndTheEndIsEscForEver) {
     auto r = RunPiped({kProbe}, "ab\r\n\n\x1b[B\xC3\xA0");
     ASSERT_FALSE(r.timed_out);
