@@ -151,6 +151,26 @@ TEST_F(WinePiped, ExchangeSwapsTwoNames) {
     EXPECT_EQ(Get("a.txt"), "B");
     EXPECT_EQ(Get("b.txt"), "A");
     EXPECT_EQ(ListDir(dir_.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+
+    // Across two directories each item stays where it is.
+    std::filesystem::create_directory(dir_ / "sub");
+    Put("sub/s.txt", "S");
+    r = Run({"a.txt", "sub\\s.txt", "/R"});
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(Get("s.txt"), "B");
+    EXPECT_EQ(Get("sub/a.txt"), "S");
+    EXPECT_FALSE(Has("a.txt"));
+}
+
+TEST_F(WinePiped, FailedReportWriteEndsTheRunBeforeAnyRename) {
+    if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    Put("q.txt");
+    PipedResult r = Run({"q.txt", "r.txt", "/I", "+Z:\\dev\\full", "/AS"});
+    EXPECT_EQ(r.exit_code, 1) << r.output;
+    EXPECT_TRUE(Contains(r.output, "Errore in scrittura del file di output: Z:\\dev\\full"))
+        << r.output;
+    EXPECT_TRUE(Has("q.txt"));
+    EXPECT_FALSE(Has("r.txt"));
 }
 
 TEST_F(WinePiped, AccentedNamesAreRenamedAndNamesOutsideCp850PassedOver) {

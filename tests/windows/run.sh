@@ -18,11 +18,21 @@ fi
 
 ${MAKE:-make} --no-print-directory windows
 
+# One static program: nothing but system DLLs beside it.
+dlls=$(x86_64-w64-mingw32-objdump -p build-windows/dolv.exe | sed -n 's/^[[:space:]]*DLL Name: //p')
+for dll in $dlls; do
+    case $(echo "$dll" | tr 'A-Z' 'a-z') in
+        kernel32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-crt-*.dll) ;;
+        *)
+            echo "FAILED: dolv.exe needs $dll"
+            exit 1
+            ;;
+    esac
+done
+
 linux_build=${DOLV_LINUX_BUILD:-build}
 tests="$linux_build/tests/windows_e2e"
-if [ ! -x "$tests" ]; then
-    cmake --build "$linux_build" --target windows_e2e
-fi
+cmake --build "$linux_build" --target windows_e2e >/dev/null
 
 # One wine prefix inside the build folder, made once (its first start takes
 # some seconds), and one wine server kept up for all the tests.
