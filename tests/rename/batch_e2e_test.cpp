@@ -1,0 +1,284 @@
+// The batch rename, end to end: real files in a temporary folder, answers
+// through a pipe, contents checked afterwards.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "rename/rename_e2e.h"
+
+namespace dolv {
+namespace {
+
+using e2e::Count;
+using e2e::Dolv;
+using e2e::Folder;
+using e2e::Lines;
+
+TEST(Batch, RenamesFilesDirectoriesAndHiddenFilesWithTheirReportLines) {
+    Folder f;
+    f.Put("a.txt", "alpha");
+    f.Put("b.txt", "");
+    f.Put(".h.txt", "hidden");
+    f.Dir("d.txt");
+    f.Put("d.txt/inner", "in");
+    f.Put("other.doc", "doc");
+
+    auto r = Dolv(f, {"*.txt", "*.bak"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{".h.bak", "a.bak", "b.bak", "d.bak", "other.doc"}));
+    EXPECT_EQ(f.Get("a.bak"), "alpha");
+    EXPECT_EQ(f.Get(".h.bak"), "hidden");
+    EXPECT_EQ(f.Get("d.bak/inner"), "in");
+    EXPECT_EQ(f.Get("other.doc"), "doc");
+
+    EXPECT_NE(r.out.find("Rinomina del file "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("a.txt in a.bak\n[5 bytes] A____\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Rinomina della directory "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("d.txt in d.bak\n[-1 bytes] ____D\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(".h.txt in .h.bak\n[6 bytes] A_H__\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Rinominati 4 elementi su 4 ,negati 0 ,saltati 0\n"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("Nessun file"), std::string::npos) << r.out;
+}
+
+TEST(Batch, UnchangedNamesAreSkippedAndNothingRenamedIsSaid) {
+    Folder f;
+    f.Put("ab.txt", "1");
+    f.Put("ac.txt", "2");
+
+    auto r = Dolv(f, {"a*.txt", "*.txt"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(Count(r.out, "File saltato: "), 2) << r.out;
+    EXPECT_NE(r.out.find("Rinominati 0 elementi su 2 ,negati 0 ,saltati 2\n"
+                         "Nessun file e' stato rinominato\n"),
+              std::string::npos)
+        << r.out;
+
+    r = Dolv(f, {"a*.txt", "*.txt", "/E"});
+    EXPECT_EQ(Count(r.out, "File saltato"), 0) << r.out;
+    EXPECT_NE(r.out.find("saltati 2"), std::string::npos) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"ab.txt", "ac.txt"}));
+}
+
+TEST(Batch, AWalkThatFindsNothingEndsWithFileNotFound) {
+    Folder f;
+    f.Put("a.txt", "1");
+    auto r = Dolv(f, {"*.xyz", "*.abc"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("File non trovato"), std::string::npos) << r.out;
+    r = Dolv(f, {"missing\\*.txt", "*.abc"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("File non trovato"), std::string::npos) << r.out;
+}
+
+TEST(Batch, ItemsInASubdirectoryKeepTheirDirectory) {
+    Folder f;
+    f.Put("sub/one.txt", "1");
+    f.Put("sub/two.txt", "2");
+    f.Put("one.txt", "top");
+    auto r = Dolv(f, {"sub\\", "*.old"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(f.Names("sub"), (Lines{"one.old", "two.old"}));
+    EXPECT_EQ(f.Get("sub/two.old"), "2");
+    EXPECT_EQ(f.Get("one.txt"), "top");
+}
+
+TEST(Batch, RenamedItemsThatStillMatchAreRenamedOnce) {
+    Folder f;
+    f.Put("abc.txt", "1");
+    f.Put("def.txt", "2");
+    f.Put("ghi.txt", "3");
+
+    auto r = Dolv(f, {"*.txt", "x*.txt"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"xbc.txt", "xef.txt", "xhi.txt"}));
+    EXPECT_NE(r.out.find("Rinominati 3 elementi su 3 ,negati 0 ,saltati 0"), std::string::npos)
+        << r.out;
+
+    // A prefix would grow on every second visit.
+    r = Dolv(f, {"*.txt", "*.txt", "/[p"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"pxbc.txt", "pxef.txt", "pxhi.txt"}));
+    EXPECT_EQ(f.Get("pxef.txt"), "2");
+}
+
+TEST(Batch, ConfirmationTakesLowerCaseAnswersAndIgnoresOtherKeys) {
+    Folder f;
+    for (const char* n : {"a", "b", "c", "d"}) f.Put(std::string(n) + ".txt", n);
+
+    // a: 's'. b: Up arrow (ESC [ A: its 'A' must not cancel) and Del
+    // (scan code 83, an 'S') are dropped, then 'n'. c: 'x' ignored, then
+    // 't': c and d are renamed, d without a question.
+    auto r = Dolv(f, {"*.txt", "*.bak", "/P"}, "s\x1b[A\x1b[3~nxt");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"a.bak", "b.txt", "c.bak", "d.bak"}));
+    EXPECT_EQ(f.Get("d.bak"), "d");
+    EXPECT_EQ(Count(r.out, "  [Si,No,Tutti,Annulla] "), 3) << r.out;
+    EXPECT_NE(r.out.find("Rinominare il file "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" in a.bak ?\n[1 bytes] A____  [Si,No,Tutti,Annulla] S\n\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("[Si,No,Tutti,Annulla] N\n\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("[Si,No,Tutti,Annulla] T\n\n"), std::string::npos) << r.out;
+    // Only the item renamed after Tutti has report lines.
+    EXPECT_EQ(Count(r.out, "Rinomina del file "), 1) << r.out;
+    EXPECT_NE(r.out.find("d.txt in d.bak\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Rinominati 3 elementi su 4 ,negati 0 ,saltati 0"), std::string::npos)
+        << r.out;
+}
+
+TEST(Batch, ConfirmationCancelledWithAOrEscKeepsWhatWasDone) {
+    Folder f;
+    f.Put("a.txt", "a");
+    f.Put("b.txt", "b");
+    auto r = Dolv(f, {"*.txt", "*.bak", "/P"}, "Sa");
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"a.bak", "b.txt"}));
+    EXPECT_NE(r.out.find("Operazione interrotta dall' utente\n"
+                         "Rinominati 1 elementi ,negati 0 ,saltati 0\n"),
+              std::string::npos)
+        << r.out;
+
+    r = Dolv(f, {"*.txt", "*.bak", "/P"}, "\x1b");
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"a.bak", "b.txt"}));
+    EXPECT_NE(r.out.find("Operazione interrotta dall' utente\nNessun file e' stato rinominato"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST(Batch, AnswerNoLeavesTheItemAndCountsItOnlyAsExamined) {
+    Folder f;
+    f.Put("a.txt", "a");
+    auto r = Dolv(f, {"a.txt", "b.txt", "/P"}, "n");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"a.txt"}));
+    EXPECT_NE(r.out.find("Rinominati 0 elementi su 1 ,negati 0 ,saltati 0"), std::string::npos)
+        << r.out;
+}
+
+TEST(Batch, ANewNameTheChecksRefuseIsAskedAboutAndLeftAlone) {
+    Folder f;
+    f.Put("a.txt", "a");
+    f.Put("b.txt", "b");
+
+    // A device name as the new name: I for each, then T for the rest.
+    auto r = Dolv(f, {"?.txt", "CON"}, "ii");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(Count(r.out, "Nome di file di destinazione non valido, controllare le opzioni"), 2)
+        << r.out;
+    EXPECT_EQ(Count(r.out, "Annulla, Ignora, ignora Tutti ?  [A,I,T] I\n\n"), 2) << r.out;
+    EXPECT_NE(r.out.find("*** Impossibile rinominare "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" in CON\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Rinominati 0 elementi su 2 ,negati 2 ,saltati 0"), std::string::npos)
+        << r.out;
+
+    r = Dolv(f, {"?.txt", "CON"}, "t");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(Count(r.out, "[A,I,T] "), 1) << r.out;
+    EXPECT_EQ(Count(r.out, "Nome di file di destinazione non valido"), 2) << r.out;
+    EXPECT_NE(r.out.find("Rinominati 0 elementi su 2 ,negati 1 ,saltati 0"), std::string::npos)
+        << r.out;
+
+    // A reserved character brought in by the prefix; under /I no question
+    // and no count.
+    r = Dolv(f, {"?.txt", "*.*", "/[<", "/I"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(Count(r.out, "[A,I,T]"), 0) << r.out;
+    EXPECT_EQ(Count(r.out, "Nome di file di destinazione non valido"), 2) << r.out;
+    EXPECT_NE(r.out.find("Rinominati 0 elementi su 2 ,negati 0 ,saltati 0"), std::string::npos)
+        << r.out;
+
+    r = Dolv(f, {"?.txt", "*.*", "/[<"}, "a");
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_NE(r.out.find("Operazione interrotta dall' utente"), std::string::npos) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"a.txt", "b.txt"}));
+    EXPECT_EQ(f.Get("a.txt"), "a");
+}
+
+TEST(Batch, AnEmptyNewNameIsRefusedAlsoBehindADirectory) {
+    Folder f;
+    f.Put("sub/.profile", "p");
+    // `.profile` merged with `?` gives nothing; `sub\` alone passes the path check.
+    auto r = Dolv(f, {"sub\\.profile", "?"}, "i");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("Nome di file di destinazione non valido"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Rinominati 0 elementi su 1 ,negati 1 ,saltati 0"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(f.Names("sub"), (Lines{".profile"}));
+    EXPECT_EQ(f.Get("sub/.profile"), "p");
+
+    f.Put(".rc", "r");
+    r = Dolv(f, {".rc", "?", "/I"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("Nome di file di destinazione non valido"), std::string::npos) << r.out;
+    EXPECT_EQ(f.Get(".rc"), "r");
+}
+
+TEST(Batch, ANewNameMayNotLeaveItsDirectory) {
+    Folder f;
+    f.Put("a.txt", "a");
+    f.Dir("sub");
+    auto r = Dolv(f, {"a.txt", "*.*", "/[sub\\", "/I"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("Nome di file di destinazione non valido"), std::string::npos) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"a.txt", "sub"}));
+    EXPECT_TRUE(f.Names("sub").empty());
+}
+
+TEST(Batch, ACaseOnlyChangeUnderUpperCaseIsRenamedWithoutAQuestion) {
+    Folder f;
+    f.Put("Mixed.txt", "m");
+    auto r = Dolv(f, {"*.txt", "*.*", "/+"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"MIXED.TXT"}));
+    EXPECT_NE(r.out.find("Rinominati 1 elementi su 1 ,negati 0 ,saltati 0"), std::string::npos)
+        << r.out;
+
+    r = Dolv(f, {"*.txt", "*.*", "/-", "/I"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"mixed.txt"}));
+    EXPECT_EQ(f.Get("mixed.txt"), "m");
+}
+
+TEST(Batch, ACaseOnlyChangeNeverReplacesAnItemOfThatName) {
+    // On a file system that tells letter case apart both items exist: the
+    // destination question is not asked, and the rename fails without loss.
+    Folder f;
+    f.Put("a.txt", "lower");
+    f.Put("A.TXT", "upper");
+    auto r = Dolv(f, {"a.txt", "*.*", "/+", "/I"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.out.find("La destinazione esiste gia'"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("*** Accesso negato\n\n"), std::string::npos) << r.out;
+    EXPECT_EQ(f.Get("a.txt"), "lower");
+    EXPECT_EQ(f.Get("A.TXT"), "upper");
+
+    // Without /I the refused rename is asked about, not the destination.
+    r = Dolv(f, {"a.txt", "*.*", "/+"}, "i");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.out.find("La destinazione esiste gia'"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("*** Impossibile rinominare "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("negati 1"), std::string::npos) << r.out;
+    EXPECT_EQ(f.Get("a.txt"), "lower");
+    EXPECT_EQ(f.Get("A.TXT"), "upper");
+}
+
+TEST(Batch, TenThousandFilesInOneRun) {
+    Folder f;
+    constexpr int kFiles = 10000;
+    for (int i = 0; i < kFiles; ++i) f.Put("f" + std::to_string(i) + ".txt", "");
+    auto start = std::chrono::steady_clock::now();
+    auto r = Dolv(f, {"*.txt", "*.bak", "/I", "+NUL"}, "", 120);
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(r.code, 0) << r.out.substr(0, 2000);
+    EXPECT_EQ(f.CountWithSuffix(".bak"), kFiles);
+    EXPECT_EQ(f.CountWithSuffix(".txt"), 0);
+    EXPECT_EQ(r.out, "") << r.out.substr(0, 2000);
+    EXPECT_LT(seconds, 30.0);
+    std::printf("10000 renames: %.2f s\n", seconds);
+}
+
+}  // namespace
+}  // namespace dolv
