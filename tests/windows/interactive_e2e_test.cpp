@@ -88,6 +88,20 @@ TEST_F(WineInteractive, LineEditorFollowsArrowHomeEndAndIns) {
     EXPECT_FALSE(Has("abc.txt"));
 }
 
+TEST_F(WineInteractive, DelAndFunctionKeyInTheLineEditor) {
+    Touch("abc.txt");
+    WineConsole con(dir_.path(), {"abc.txt", "/T"});
+    ASSERT_TRUE(con.started());
+    ASSERT_TRUE(con.WaitFor("[abc.txt ")) << con.Screen();
+    con.Bytes("\x1b[H");
+    con.Keys({"DC", "Up", "PageDown"});  // Del; Up and PgDn change nothing
+    ASSERT_TRUE(con.WaitFor("[bc.txt ")) << con.Screen();
+    con.Keys({"F1"});  // ends the editing like Enter
+    EXPECT_EQ(con.WaitExit(), 0) << con.Screen();
+    EXPECT_TRUE(Has("bc.txt"));
+    EXPECT_FALSE(Has("abc.txt"));
+}
+
 TEST_F(WineInteractive, MessageWithAccentedLetterShowsRight) {
     Touch("a.txt");
     WineConsole con(dir_.path(), {"a.txt", "b|c.txt"});
