@@ -52,7 +52,10 @@ std::string resolve(const std::string& rooted, size_t keep) {
         i = j + 1;
     }
     std::string out;
-    for (const auto& p : parts) out += "\\" + p;
+    for (const auto& p : parts) {
+        out += '\\';
+        out += p;
+    }
     return out.empty() ? std::string("\\") : out;
 }
 
@@ -92,7 +95,8 @@ ShortText FEXPAND(const ShortText& path) {
     const bool trailing = s.size() > 1 && s.back() == '\\';
     std::string out;
     if (drive.empty() && s.rfind("\\\\", 0) == 0) {
-        out = "\\" + resolve(s.substr(1), 2);  // \\server\share\...
+        out = "\\";  // \\server\share\...
+        out += resolve(s.substr(1), 2);
     } else if (!s.empty() && s[0] == '\\') {
         out = resolve(s, 0);
     } else {
