@@ -147,6 +147,7 @@ void KEY_FEED(KeyDecoder& d, unsigned char b) {
                 d.pending.clear();
             } else if (b == 'O') {
                 d.state = State::kSs3;
+                d.pending.clear();
             } else {
                 // Not the start of a key sequence: the ESC was the Esc key.
                 reset(d);
@@ -155,6 +156,14 @@ void KEY_FEED(KeyDecoder& d, unsigned char b) {
             }
             return;
         case State::kSs3:
+            if (b >= 0x20 && b <= 0x3F) {  // a modifier (ESC O 2 P): read on, then drop
+                if (d.pending.size() < 32) d.pending += static_cast<char>(b);
+                return;
+            }
+            if (b >= 0x40 && b <= 0x7E && !d.pending.empty()) {
+                reset(d);
+                return;
+            }
             reset(d);
             if (b >= 0x40 && b <= 0x7E) {
                 if (b >= 'P' && b <= 'S')

@@ -53,6 +53,7 @@ TEST(KeyDecoder, UnknownSequencesAreDroppedWhole) {
     EXPECT_EQ(decode("\x1b[200~y"), (Keys{'y'}));  // bracketed paste start
     EXPECT_EQ(decode("\x1b[[Az"), (Keys{'z'}));    // Linux console F1
     EXPECT_EQ(decode("\x1bOZq"), (Keys{'q'}));
+    EXPECT_EQ(decode("\x1bO2Pq"), (Keys{'q'}));  // Shift-F1 of some terminals
     EXPECT_EQ(decode("\x1b[" + std::string(100, '1') + "~k"), (Keys{'k'}));
     // A sequence broken by a control byte: the sequence goes, the byte stays.
     EXPECT_EQ(decode("\x1b[1\rq"), (Keys{13, 'q'}));
