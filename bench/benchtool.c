@@ -1,7 +1,10 @@
 /* Helpers for bench/run.sh.
- *   benchtool fill DIR N      makes DIR (its parent must exist) or empties a DIR
- *                             it made before, then creates the empty files
+ *   benchtool fill DIR N      removes DIR if an earlier fill made it, makes it anew
+ *                             (its parent must exist) and creates the empty files
  *                             f000000.txt .. f<N-1>.txt in it
+ *   benchtool clear DIR       removes DIR if an earlier fill made it
+ *   benchtool reset DIR N     gives every f*.bak in DIR its .txt name back and checks
+ *                             that DIR holds the N files f*.txt and nothing else
  *   benchtool count DIR EXT   prints how many names in DIR end in EXT
  *   benchtool run FILE CMD ARGS...
  *                             runs the command and writes "<wall seconds> <peak RSS KiB>
@@ -18,39 +21,54 @@
 #include <time.h>
 #include <unistd.h>
 
-// Only a directory that this tool made (it holds the marker) is ever emptied.
+// Only a directory that this tool made (it holds the marker) is ever removed.
 static const char kMarker[] = ".dolv-bench-dir";
 
-static int fill(const char* path, long n) {
-    int made = mkdir(path, 0755) == 0;
+// Removes DIR, made by fill, with the plain entries in it; nothing when DIR is absent.
+static int clear(const char* path) {
     int fd = open(path, O_RDONLY | O_DIRECTORY);
-    if (fd < 0) {
-        perror("benchtool: open dir");
-        return 1;
-    }
-    if (made) {
-        int m = openat(fd, kMarker, O_CREAT | O_WRONLY, 0644);
-        if (m < 0) {
-            perror("benchtool: marker");
-            return 1;
-        }
-        close(m);
-    } else if (faccessat(fd, kMarker, F_OK, 0) != 0) {
+    if (fd < 0) return 0;
+    if (faccessat(fd, kMarker, F_OK, 0) != 0) {
         fprintf(stderr, "benchtool: %s was not made by benchtool; not touching it\n", path);
         return 1;
     }
     DIR* dir = fdopendir(dup(fd));
     struct dirent* e;
     while ((e = readdir(dir)) != NULL) {
-        if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0 ||
-            strcmp(e->d_name, kMarker) == 0)
-            continue;
+        if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0) continue;
         if (unlinkat(fd, e->d_name, 0) != 0) {
             perror("benchtool: unlink");
             return 1;
         }
     }
     closedir(dir);
+    close(fd);
+    if (rmdir(path) != 0) {
+        perror("benchtool: rmdir");
+        return 1;
+    }
+    return 0;
+}
+
+// A new directory DIR (a directory that has seen many renames grows slow on
+// some file systems, so every run gets a fresh one) with N empty files.
+static int fill(const char* path, long n) {
+    if (clear(path) != 0) return 1;
+    if (mkdir(path, 0755) != 0) {
+        perror("benchtool: mkdir");
+        return 1;
+    }
+    int fd = open(path, O_RDONLY | O_DIRECTORY);
+    if (fd < 0) {
+        perror("benchtool: open dir");
+        return 1;
+    }
+    int m = openat(fd, kMarker, O_CREAT | O_WRONLY, 0644);
+    if (m < 0) {
+        perror("benchtool: marker");
+        return 1;
+    }
+    close(m);
     char name[32];
     for (long i = 0; i < n; ++i) {
         snprintf(name, sizeof name, "f%06ld.txt", i);
@@ -62,6 +80,51 @@ static int fill(const char* path, long n) {
         close(f);
     }
     close(fd);
+    return 0;
+}
+
+static int is_bench_name(const char* name, const char* ext) {
+    return name[0] == 'f' && strlen(name) == 11 && strcmp(name + 7, ext) == 0;
+}
+
+static int reset(const char* path, long n) {
+    int fd = open(path, O_RDONLY | O_DIRECTORY);
+    if (fd < 0 || faccessat(fd, kMarker, F_OK, 0) != 0) {
+        fprintf(stderr, "benchtool: %s was not made by benchtool\n", path);
+        return 1;
+    }
+    // First every .bak gets its .txt name back (a renamed entry that the
+    // listing shows again is a .txt and left alone), then a second listing counts.
+    DIR* dir = fdopendir(dup(fd));
+    struct dirent* e;
+    char target[256];
+    while ((e = readdir(dir)) != NULL) {
+        if (!is_bench_name(e->d_name, ".bak")) continue;
+        memcpy(target, e->d_name, 7);
+        memcpy(target + 7, ".txt", 5);
+        if (renameat2(fd, e->d_name, fd, target, RENAME_NOREPLACE) != 0) {
+            perror("benchtool: rename back");
+            return 1;
+        }
+    }
+    rewinddir(dir);
+    long txt = 0, other = 0;
+    while ((e = readdir(dir)) != NULL) {
+        if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0 ||
+            strcmp(e->d_name, kMarker) == 0)
+            continue;
+        if (is_bench_name(e->d_name, ".txt"))
+            ++txt;
+        else
+            ++other;
+    }
+    closedir(dir);
+    close(fd);
+    if (txt != n || other != 0) {
+        fprintf(stderr, "benchtool: %s holds %ld files f*.txt and %ld others, not %ld and 0\n",
+                path, txt, other, n);
+        return 1;
+    }
     return 0;
 }
 
@@ -116,8 +179,12 @@ static int run(const char* result, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc >= 4 && strcmp(argv[1], "fill") == 0) return fill(argv[2], atol(argv[3]));
+    if (argc >= 3 && strcmp(argv[1], "clear") == 0) return clear(argv[2]);
+    if (argc >= 4 && strcmp(argv[1], "reset") == 0) return reset(argv[2], atol(argv[3]));
     if (argc >= 4 && strcmp(argv[1], "count") == 0) return count(argv[2], argv[3]);
     if (argc >= 4 && strcmp(argv[1], "run") == 0) return run(argv[2], argv + 3);
-    fprintf(stderr, "usage: benchtool fill DIR N | count DIR EXT | run FILE CMD ARGS...\n");
+    fprintf(stderr,
+            "usage: benchtool fill DIR N | clear DIR | reset DIR N | count DIR EXT | run FILE CMD "
+            "ARGS...\n");
     return 2;
 }
