@@ -144,30 +144,5 @@ TEST(ReadArguments, ReadsUpTo255Arguments) {
     EXPECT_TRUE(Read(args).SBS);
 }
 
-using ReadArgumentsDeathTest = ::testing::Test;
-
-void ReadAndExit(const Args& args) {
-    Read(args);
-    std::exit(0);
-}
-
-TEST_F(ReadArgumentsDeathTest, BadLengthsEndTheRun) {
-    for (const char* bad : {"/LL08", "/LL+8", "/LL 8", "/LL", "/LL1", "/LL256", "/LL-3", "/LR0x10",
-                            "/LR99999999999", "/LR2.0"}) {
-        EXPECT_EXIT(ReadAndExit({bad}), ::testing::ExitedWithCode(1), "") << bad;
-    }
-    EXPECT_EXIT(ReadAndExit({"/LL2"}), ::testing::ExitedWithCode(0), "");
-}
-
-TEST_F(ReadArgumentsDeathTest, AThirdOperandEndsTheRun) {
-    EXPECT_EXIT(ReadAndExit({"a", "b", "/X"}), ::testing::ExitedWithCode(1), "");
-    EXPECT_EXIT(ReadAndExit({"a", "b", "c"}), ::testing::ExitedWithCode(1), "");
-}
-
-TEST_F(ReadArgumentsDeathTest, MoreThan255ArgumentsEndTheRun) {
-    Args args(256, "/P");
-    EXPECT_EXIT(ReadAndExit(args), ::testing::ExitedWithCode(1), "");
-}
-
 }  // namespace
 }  // namespace dolv
