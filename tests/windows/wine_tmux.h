@@ -64,7 +64,9 @@ class WineConsole {
         socket_ = "dolv-wine-" +
                   std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
                   "-" + std::to_string(++counter);
-        status_file_ = (std::filesystem::temp_directory_path() / (socket_ + ".status")).string();
+        std::filesystem::path tmp = std::filesystem::temp_directory_path();
+        socket_path_ = (tmp / (socket_ + ".tmux")).string();
+        status_file_ = (tmp / (socket_ + ".status")).string();
         std::string command = "LC_ALL=C.UTF-8 wine " + ShellQuote(WindowsExe());
         for (const std::string& a : args) command += " " + ShellQuote(a);
         // The shell stays after the program so that the screen stays as the
@@ -81,6 +83,7 @@ class WineConsole {
         Tmux("kill-server");
         std::error_code ec;
         std::filesystem::remove(status_file_, ec);
+        std::filesystem::remove(socket_path_, ec);
     }
     WineConsole(const WineConsole&) = delete;
     WineConsole& operator=(const WineConsole&) = delete;
@@ -160,10 +163,11 @@ class WineConsole {
 
   private:
     std::string Tmux(const std::string& args) {
-        return ShellOutput("tmux -u -L " + socket_ + " " + args + " 2>/dev/null");
+        return ShellOutput("tmux -u -S " + ShellQuote(socket_path_) + " " + args + " 2>/dev/null");
     }
 
     std::string socket_;
+    std::string socket_path_;
     std::string status_file_;
     bool started_ = false;
 };
