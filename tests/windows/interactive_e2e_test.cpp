@@ -12,7 +12,11 @@ namespace {
 
 class WineInteractive : public ::testing::Test {
   protected:
-    void SetUp() override { DOLV_NEED_WINDOWS_EXE(); }
+    void SetUp() override {
+        DOLV_NEED_WINDOWS_EXE();
+        if (dolv_test::ShellOutput("command -v tmux").empty())
+            GTEST_SKIP() << "tmux is not installed";
+    }
     void Touch(const std::string& name, const std::string& content = "") {
         dolv::WriteFile(dir_ / name, content);
     }
