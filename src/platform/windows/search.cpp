@@ -125,6 +125,9 @@ bool Literal(const std::string& path, const std::string& name, uint8_t mask, Sea
 }  // namespace
 
 void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
+    rec.name = ShortText();
+    rec.size = 0;
+    rec.attr = 0;
     rec.state = std::make_shared<SearchState>();
     std::string text = path.str();
     std::replace(text.begin(), text.end(), '/', '\\');
