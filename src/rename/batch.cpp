@@ -88,7 +88,9 @@ void RENAME_ENTRY(const ShortText& dir, const ShortText& name, const ShortText& 
     counters.TOT++;
     FRESHLINE();
     const ShortText new_name = ALLINEA(PRESU(REM_PRESU(CONVERSION(FUSIONJOLLY(name, pattern)))));
-    if (!ACCEPTABLE_NEW_NAME(dir, new_name)) {
+    // An old path over 255 bytes cannot be addressed: cut short, it could
+    // name another item, which the rename would then move.
+    if (!ACCEPTABLE_NEW_NAME(dir, new_name) || dir.size() + name.size() > ShortText::kMax) {
         ERRPRESU(dir + name, new_name);
         return;
     }

@@ -216,6 +216,20 @@ TEST(Batch, AnEmptyNewNameIsRefusedAlsoBehindADirectory) {
     EXPECT_EQ(f.Get(".rc"), "r");
 }
 
+TEST(Batch, AnItemWhosePathIsTooLongIsRefusedAndNoOtherItemIsTouched) {
+    Folder f;
+    const std::string long_name = std::string(254, 'a') + "b";  // 255 bytes
+    const std::string decoy = std::string(253, 'a');             // "d\" + decoy = the cut path
+    f.Put("d/" + long_name, "long");
+    f.Put("d/" + decoy, "decoy");
+    auto r = Dolv(f, {"d\\aaaaaaaaaa*b", "x.txt", "/I"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("Nome di file di destinazione non valido"), std::string::npos) << r.out;
+    EXPECT_EQ(f.Get("d/" + long_name), "long");
+    EXPECT_EQ(f.Get("d/" + decoy), "decoy");
+    EXPECT_EQ(f.Names("d").size(), 2u);
+}
+
 TEST(Batch, ANewNameMayNotLeaveItsDirectory) {
     Folder f;
     f.Put("a.txt", "a");
