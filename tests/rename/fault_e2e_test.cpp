@@ -1,0 +1,250 @@
+// Faults from outside, with real files: a full disk under the report file,
+// a directory that refuses renames, destinations that are no plain file,
+// signals in the middle of a large batch, and answers that run out. Whatever
+// happens, every item is still there under exactly one of its two names.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "harness/pty.h"
+#include "rename/rename_e2e.h"
+
+namespace dolv::e2e {
+namespace {
+
+std::string Numbered(int i, const char* ext) {
+    char name[32];
+    std::snprintf(name, sizeof name, "f%06d%s", i, ext);
+    return name;
+}
+
+// Makes count files f000000.txt ..., each holding its own name.
+void PutNumbered(Folder& f, int count) {
+    for (int i = 0; i < count; ++i) f.Put(Numbered(i, ".txt"), Numbered(i, ""));
+}
+
+// Every numbered file is there under exactly one of its two names, with its
+// content, and nothing else has appeared. Returns how many carry the new name.
+int CheckEachUnderOneName(const Folder& f, int count, bool check_content = true) {
+    int renamed = 0;
+    for (int i = 0; i < count; ++i) {
+        const bool old_name = FileExists(f.At(Numbered(i, ".txt")).string());
+        const bool new_name = FileExists(f.At(Numbered(i, ".bak")).string());
+        EXPECT_NE(old_name, new_name) << Numbered(i, "");
+        if (new_name) ++renamed;
+        if (check_content && (old_name != new_name)) {
+            EXPECT_EQ(f.Get(Numbered(i, new_name ? ".bak" : ".txt")), Numbered(i, ""));
+        }
+    }
+    EXPECT_EQ(static_cast<int>(f.Names().size()), count);
+    return renamed;
+}
+
+// The first count of "Rinominati N elementi" in a text (dots between groups
+// of three digits), -1 when there is none.
+int RenamedCount(const std::string& text) {
+    std::smatch m;
+    if (!std::regex_search(text, m, std::regex("Rinominati ([0-9.]+) elementi"))) return -1;
+    std::string digits;
+    for (char c : m[1].str())
+        if (c != '.') digits += c;
+    return std::stoi(digits);
+}
+
+TEST(Fault, AFullDiskUnderTheReportFileEndsTheRunAndLosesNothing) {
+    if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    Folder f;
+    PutNumbered(f, 300);
+    Result r = Dolv(f, {"*.txt", "*.bak", "/I", "+\\dev\\full", "/AS"});
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_NE(r.out.find("Errore in scrittura del file di output: \\dev\\full\n"),
+              std::string::npos)
+        << r.out;
+    // The renames made before the failed write stay made; no item is lost.
+    CheckEachUnderOneName(f, 300);
+}
+
+TEST(Fault, ADirectoryThatRefusesRenamesChangesNothing) {
+    Folder f;
+    f.Dir("ro");
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) f.Put(std::string("ro/") + name, name);
+    if (!f.Freeze("ro"))
+        GTEST_SKIP() << "no way to make a directory refuse renames here (neither permissions "
+                        "nor the immutable flag bind)";
+    const Lines before = f.Names("ro");
+
+    // Under /I: every item refused and counted, never a question.
+    Result r = Dolv(f, {"ro\\*.txt", "*.bak", "/I"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(Count(r.out, "*** Accesso negato"), 3) << r.out;
+    EXPECT_EQ(r.out.find("Annulla"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Rinominati 0 elementi su 3 ,negati 3 ,saltati 0\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Nessun file e' stato rinominato"), std::string::npos);
+    EXPECT_EQ(f.Names("ro"), before);
+
+    // Asked: "ignora Tutti" at the first refusal passes over the others.
+    r = Dolv(f, {"ro\\*.txt", "*.bak"}, "T");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(Count(r.out, "Annulla, Riprova, Ignora, ignora Tutti ?"), 1) << r.out;
+    EXPECT_NE(r.out.find("Rinominati 0 elementi su 3 ,negati 3 ,saltati 0\n"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(f.Names("ro"), before);
+}
+
+TEST(Fault, DestinationsThatAreNoPlainFileAreNeverReplacedUnderIgnore) {
+    Folder f;
+    f.Put("a.txt", "A");
+    f.Put("a.bak/inside", "kept");  // a directory in the way
+    f.Put("b.txt", "B");
+    fs::create_symlink("nowhere", f.At("b.bak"));  // a dangling link
+    f.Put("c.txt", "C");
+    f.Put("c.bak", "read-only");
+    fs::permissions(f.At("c.bak"), fs::perms::owner_read | fs::perms::group_read);
+
+    Result r = Dolv(f, {"*.txt", "*.bak", "/I"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("Rinominati 0 elementi su 3 ,negati 3 ,saltati 0\n"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"a.bak", "a.txt", "b.bak", "b.txt", "c.bak", "c.txt"}));
+    EXPECT_EQ(f.Get("a.bak/inside"), "kept");
+    EXPECT_EQ(f.Get("a.txt"), "A");
+    EXPECT_TRUE(fs::is_symlink(f.At("b.bak")));
+    EXPECT_EQ(fs::read_symlink(f.At("b.bak")), fs::path("nowhere"));
+    EXPECT_EQ(f.Get("b.txt"), "B");
+    EXPECT_EQ(f.Get("c.bak"), "read-only");
+    EXPECT_EQ(fs::status(f.At("c.bak")).permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_EQ(f.Get("c.txt"), "C");
+}
+
+TEST(Fault, AnsweredDestinationsKeepWhatTheyHeld) {
+    Folder f;
+    // A read-only destination put aside as a backup keeps its content.
+    f.Put("c.txt", "C");
+    f.Put("c.dat", "read-only");
+    fs::permissions(f.At("c.dat"), fs::perms::owner_read);
+    // A dangling link replaced: the link goes, nothing it names is touched.
+    f.Put("d.txt", "D");
+    fs::create_symlink("target-that-is-not-there", f.At("d.dat"));
+
+    Result r = Dolv(f, {"*.txt", "*.dat"}, "NS");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(Count(r.out, "La destinazione esiste gia'"), 2) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"c.bak", "c.dat", "d.dat"}));
+    EXPECT_EQ(f.Get("c.bak"), "read-only");
+    EXPECT_EQ(f.Get("c.dat"), "C");
+    EXPECT_FALSE(fs::is_symlink(f.At("d.dat")));
+    EXPECT_EQ(f.Get("d.dat"), "D");
+    EXPECT_FALSE(FileExists(f.At("target-that-is-not-there").string()));
+}
+
+TEST(Fault, AnswersThatRunOutCancelAtTheNextQuestion) {
+    Folder f;
+    f.Put("a.txt", "A");
+    f.Put("a.dat", "old A");
+    f.Put("b.txt", "B");
+    f.Put("b.dat", "old B");
+    f.Put("c.txt", "C");
+    // One answer (Ignora) for the first conflict; the second reads the end of input.
+    Result r = Dolv(f, {"*.txt", "*.dat"}, "I");
+    EXPECT_EQ(r.code, 1) << r.out;
+    const std::string tail =
+        "Operazione interrotta dall' utente\nRinominati 0 elementi ,negati 1 ,saltati 0\n"
+        "Nessun file e' stato rinominato\n";
+    ASSERT_GE(r.out.size(), tail.size()) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"a.dat", "a.txt", "b.dat", "b.txt", "c.txt"}));
+    EXPECT_EQ(f.Get("a.dat"), "old A");
+    EXPECT_EQ(f.Get("b.dat"), "old B");
+
+    // No input at all, or a closed one: the first question cancels, no hang.
+    for (StdinMode mode : {StdinMode::kDevNull, StdinMode::kClosed}) {
+        PipedOptions options;
+        options.cwd = f.Root().string();
+        options.stdin_mode = mode;
+        PipedResult p = RunPiped({DOLV_EXE, "*.txt", "*.dat"}, "", options);
+        EXPECT_FALSE(p.timed_out);
+        EXPECT_EQ(p.exit_code, 1) << p.output;
+        EXPECT_NE(p.output.find("Operazione interrotta dall' utente"), std::string::npos)
+            << p.output;
+        EXPECT_EQ(f.Names(), (Lines{"a.dat", "a.txt", "b.dat", "b.txt", "c.txt"}));
+    }
+}
+
+constexpr int kBigBatch = 20000;
+
+// The terminal modes of a fresh pseudo-terminal, as a program that never
+// touches them leaves them.
+long FreshTerminalModes() {
+    PtySession probe({"/bin/true"});
+    probe.wait_exit();
+    return probe.local_modes();
+}
+
+// Waits until the batch has renamed its first item, without reading the
+// terminal: the program soon fills the terminal's buffer and waits there, in
+// the middle of the batch, until the test reads on.
+bool WaitForTheFirstRename(const Folder& f) {
+    const std::string first = f.At(Numbered(0, ".bak")).string();
+    for (int waited = 0; waited < 20000; waited += 10) {
+        if (FileExists(first)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+class Interrupt : public ::testing::TestWithParam<int> {};
+
+TEST_P(Interrupt, ACancelSignalStopsBetweenTwoItems) {
+    Folder f;
+    PutNumbered(f, kBigBatch);
+    PtyOptions options;
+    options.cwd = f.Root().string();
+    PtySession s({DOLV_EXE, "*.txt", "*.bak"}, options);
+    ASSERT_TRUE(WaitForTheFirstRename(f));
+    s.signal(GetParam());
+    EXPECT_EQ(s.wait_exit(60000), 1);
+    const std::string out = s.plain();
+    const size_t cancel = out.find("Operazione interrotta dall' utente");
+    ASSERT_NE(cancel, std::string::npos) << out.substr(out.size() > 2000 ? out.size() - 2000 : 0);
+    // The counts reached: "Rinominati N ...", or "Nessun file ..." for none.
+    const int renamed = CheckEachUnderOneName(f, kBigBatch);
+    const int reported = RenamedCount(out.substr(cancel));
+    if (reported < 0) {
+        EXPECT_NE(out.find("Nessun file e' stato rinominato", cancel), std::string::npos) << out;
+    }
+    EXPECT_EQ(reported < 0 ? 0 : reported, renamed);
+    EXPECT_LT(renamed, kBigBatch) << "the signal came only after the last item";
+    // The terminal is left as it was found.
+    EXPECT_TRUE(s.screen().cursor_visible());
+    EXPECT_EQ(s.local_modes(), FreshTerminalModes());
+}
+
+INSTANTIATE_TEST_SUITE_P(Fault, Interrupt, ::testing::Values(SIGINT, SIGTERM),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return info.param == SIGINT ? std::string("SIGINT")
+                                                         : std::string("SIGTERM");
+                         });
+
+TEST(Fault, AKillInTheMiddleOfABatchLeavesEveryItemUnderOneName) {
+    Folder f;
+    PutNumbered(f, kBigBatch);
+    PtyOptions options;
+    options.cwd = f.Root().string();
+    PtySession s({DOLV_EXE, "*.txt", "*.bak"}, options);
+    ASSERT_TRUE(WaitForTheFirstRename(f));
+    s.signal(SIGKILL);
+    EXPECT_EQ(s.wait_exit(10000), 128 + SIGKILL);
+    const int renamed = CheckEachUnderOneName(f, kBigBatch);
+    EXPECT_GT(renamed, 0);
+    EXPECT_LT(renamed, kBigBatch);
+}
+
+}  // namespace
+}  // namespace dolv::e2e
