@@ -129,8 +129,10 @@ TEST(HelpE2E, PipedInputAndOutput) {
         PipedResult r = RunPiped({DOLV_EXE, "/?"}, "", options);
         EXPECT_FALSE(r.timed_out);
         EXPECT_EQ(r.exit_code, 1);
-        // No cursor moves reach a pipe: the second block follows the prompt.
-        EXPECT_EQ(r.output, Joined(kFirst, "\r\n") + kPrompt + Joined(kSecond, "\r\n"));
+        // No cursor moves reach a pipe: the prompt stays, on a line of its
+        // own, and the second block follows it.
+        EXPECT_EQ(r.output,
+                  Joined(kFirst, "\r\n") + kPrompt + "\r\n" + Joined(kSecond, "\r\n"));
     }
 }
 

@@ -28,6 +28,7 @@ int g_width = 80;
 int g_height = 25;
 int g_x = 1;
 int g_y = 1;
+int g_written_x = 1;  // where the written text stands when output is no terminal
 int g_fg = 7, g_bg = 0;              // wanted
 int g_shown_fg = 7, g_shown_bg = 0;  // last written to the terminal
 int g_last_mode = 3;
@@ -85,10 +86,17 @@ void new_line() {
 
 void put(unsigned char b) {
     g_out += glyphs().of[b];
+    if (!OUTPUT_IS_TERMINAL()) {
+        // A pipe or a file has no width: the line goes on until a line end,
+        // and the column keeps saying so (up to the largest byte).
+        if (g_x < 255) ++g_x;
+        ++g_written_x;
+        return;
+    }
     if (++g_x > g_width) {
         // The console moves to the next line after the last column; say so
         // explicitly, so that the terminal's cursor is where we count it.
-        if (OUTPUT_IS_TERMINAL()) g_out += "\r\n";
+        g_out += "\r\n";
         new_line();
     }
 }
@@ -155,6 +163,7 @@ void WRITE(char c) {
 void WRITELN(const ShortText& text) {
     WRITE(text);
     g_out += "\r\n";
+    g_written_x = 1;
     new_line();
     maybe_flush();
 }
@@ -182,7 +191,14 @@ int WHEREY() {
 void GOTOXY(int x, int y) {
     check_size();
     if (x < 1 || y < 1 || x > g_width || y > g_height) return;
-    if (OUTPUT_IS_TERMINAL() && (x != g_x || y != g_y)) {
+    if (!OUTPUT_IS_TERMINAL()) {
+        // No moves reach a pipe. Going back to an earlier row means the text
+        // that follows belongs on a line of its own: end the written line.
+        if (y < g_y && g_written_x != 1) {
+            g_out += "\r\n";
+            g_written_x = 1;
+        }
+    } else if (x != g_x || y != g_y) {
         if (y < g_y) g_out += "\x1b[" + std::to_string(g_y - y) + "A";
         // Downwards by line feeds: at the bottom they scroll as writing does,
         // so the tracked row keeps its meaning.

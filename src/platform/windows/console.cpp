@@ -40,6 +40,7 @@ int g_bg = 0;
 int g_last_mode = 3;
 // The tracked cursor when there is no console to ask.
 int g_x = 1;
+int g_written_x = 1;  // where the written text stands, without a console
 int g_y = 1;
 
 std::atomic<bool> g_cancel{false};
@@ -94,15 +95,16 @@ void ApplyColours() {
     SetConsoleTextAttribute(g_out, Attribute());
 }
 
+// Without a console the output is a pipe or a file: it has no width, the
+// line goes on until a line end (the column stops at the largest byte).
 void TrackByte() {
-    if (++g_x > kDefaultWidth) {
-        g_x = 1;
-        if (g_y < kDefaultHeight) ++g_y;
-    }
+    ++g_written_x;
+    if (g_x < 255) ++g_x;
 }
 
 void TrackLineEnd() {
     g_x = 1;
+    g_written_x = 1;
     if (g_y < kDefaultHeight) ++g_y;
 }
 
@@ -282,6 +284,11 @@ void GOTOXY(int x, int y) {
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!ScreenInfo(info)) {
         if (x >= 1 && x <= kDefaultWidth && y >= 1 && y <= kDefaultHeight) {
+            // No moves reach a pipe. Going back to an earlier row means the
+            // text that follows belongs on a line of its own.
+            if (y < g_y && g_written_x != 1) {
+                PutLineEnd();
+            }
             g_x = x;
             g_y = y;
         }
