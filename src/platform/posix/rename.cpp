@@ -93,6 +93,9 @@ int rename_item(const ShortText& old_path, const ShortText& new_path) {
     std::string from = NATIVE_PATH(old_path);
     std::string to = NATIVE_PATH(new_path);
     if (from.empty() || to.empty()) return ENOENT;
+    // The open report file keeps its name, as an open file does on Windows:
+    // the record of the run stays where the user asked for it.
+    if (IS_OPEN_REPORT(from)) return EBUSY;
     int err = rename_noreplace(from.c_str(), to.c_str());
     if (err == EEXIST && from != to) {
         struct stat a, b;

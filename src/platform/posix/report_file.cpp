@@ -1,5 +1,7 @@
 // The report file: text as the console shows it, CR LF line ends, each line
 // pushed to the file at once so a failed write is seen at that line.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -15,6 +17,8 @@ constexpr int kNotOpen = 103;
 constexpr int kInvalidName = 123;
 
 FILE* g_report = nullptr;
+std::string g_report_name;  // last component of the open report file's path
+struct stat g_report_stat;
 
 void open_report(const ShortText& path, const char* mode) {
     if (g_report) {
@@ -28,9 +32,22 @@ void open_report(const ShortText& path, const char* mode) {
     }
     g_report = std::fopen(native.c_str(), mode);
     SET_IO_STATUS(g_report ? 0 : (errno ? errno : EIO));
+    if (g_report) {
+        g_report_name = std::string(LAST_COMPONENT(native));
+        if (fstat(fileno(g_report), &g_report_stat) != 0) g_report_name.clear();
+    }
 }
 
 }  // namespace
+
+bool IS_OPEN_REPORT(const std::string& native_path) {
+    // The name is compared first, so that other items cost no lstat.
+    if (!g_report || g_report_name.empty() || LAST_COMPONENT(native_path) != g_report_name)
+        return false;
+    struct stat st;
+    return lstat(native_path.c_str(), &st) == 0 && st.st_dev == g_report_stat.st_dev &&
+           st.st_ino == g_report_stat.st_ino;
+}
 
 void REPORT_CREATE(const ShortText& path) {
     open_report(path, "wb");
