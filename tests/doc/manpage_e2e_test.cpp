@@ -3,54 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
 
+#include "harness/dolv_run.h"
+
 namespace {
+
+using dolv::RunShell;
+using dolv::ShellQuote;
+using dolv::ShellResult;
 
 const std::string kPage = std::string(DOLV_TEST_DATA) + "/../../doc/dolv.1";
 
-struct Outcome {
-    std::string out;
-    int status = -1;
-};
-
-// Runs a shell command and collects its standard output; the command's exit
-// status is reported by the shell on the last line.
-Outcome Shell(const std::string& command) {
-    Outcome run;
-    std::string script = "( " + command + " ); echo \"@rc=$?\"";
-    FILE* pipe = popen(script.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    pclose(pipe);
-    size_t at = run.out.rfind("@rc=");
-    if (at != std::string::npos) {
-        run.status = std::atoi(run.out.c_str() + at + 4);
-        run.out.erase(at);
-    }
-    return run;
-}
-
 bool Have(const std::string& tool) {
-    return Shell("command -v " + tool + " >/dev/null 2>&1").status == 0;
-}
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    return RunShell("command -v " + tool + " >/dev/null 2>&1").status == 0;
 }
 
 // The page as plain text: wide lines, so that no option is split at a line
 // end, and no bold or underline overstriking.
 std::string RenderPage() {
-    return Shell("groff -man -Tutf8 -P-cbu -rLL=250n " + Quote(kPage) + " 2>/dev/null").out;
+    return RunShell("groff -man -Tutf8 -P-cbu -rLL=250n " + ShellQuote(kPage) + " 2>/dev/null").out;
 }
 
 bool IsUpper(char c) {
@@ -91,12 +65,12 @@ std::set<std::string> OptionsNamed(const std::string& text) {
 
 TEST(ManPage, RendersWithoutWarnings) {
     if (!Have("groff")) GTEST_SKIP() << "groff is not installed (Debian: groff-base)";
-    Outcome run = Shell("groff -man -Tutf8 -ww -z " + Quote(kPage) + " 2>&1");
+    ShellResult run = RunShell("groff -man -Tutf8 -ww -z " + ShellQuote(kPage) + " 2>&1");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "") << "groff warnings";
 
     if (!Have("man")) GTEST_SKIP() << "man is not installed (Debian: man-db)";
-    Outcome man = Shell("MANWIDTH=80 man -l " + Quote(kPage) + " 2>&1");
+    ShellResult man = RunShell("MANWIDTH=80 man -l " + ShellQuote(kPage) + " 2>&1");
     EXPECT_EQ(man.status, 0);
     for (const char* section :
          {"SYNOPSIS", "OPTIONS", "THE NAME MERGE", "QUESTIONS", "THE REPORT FILE", "EXIT STATUS",
@@ -107,7 +81,7 @@ TEST(ManPage, RendersWithoutWarnings) {
 
 TEST(ManPage, NamesTheOptionsOfTheHelpScreen) {
     if (!Have("groff")) GTEST_SKIP() << "groff is not installed (Debian: groff-base)";
-    Outcome help = Shell("printf x | " + Quote(DOLV_EXE) + " '/?'");
+    ShellResult help = RunShell("printf x | " + ShellQuote(DOLV_EXE) + " '/?'");
     ASSERT_EQ(help.status, 1) << help.out;
     std::set<std::string> on_screen = OptionsNamed(help.out);
 
@@ -127,11 +101,11 @@ TEST(ManPage, NamesTheOptionsOfTheHelpScreen) {
 }
 
 TEST(ManPage, CarriesTheProgramsVersion) {
-    Outcome help = Shell("printf x | " + Quote(DOLV_EXE) + " '/?'");
+    ShellResult help = RunShell("printf x | " + ShellQuote(DOLV_EXE) + " '/?'");
     size_t at = help.out.find("Versione ");
     ASSERT_NE(at, std::string::npos) << help.out;
     std::string version = help.out.substr(at + 9, help.out.find(' ', at + 9) - at - 9);
-    Outcome title = Shell("grep '^\\.TH' " + Quote(kPage));
+    ShellResult title = RunShell("grep '^\\.TH' " + ShellQuote(kPage));
     EXPECT_NE(title.out.find("\"dolv " + version + "\""), std::string::npos)
         << "the page's title line names another version than " << version << ": " << title.out;
 }

@@ -1,0 +1,84 @@
+// Helpers that many end-to-end tests share.
+#include "harness/dolv_run.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+namespace dolv {
+
+PipedResult RunPipedIn(const std::string& cwd, std::vector<std::string> argv,
+                       const std::string& input, int timeout_ms) {
+    PipedOptions options;
+    options.cwd = cwd;
+    options.timeout_ms = timeout_ms;
+    return RunPiped(argv, input, options);
+}
+
+PtyOptions PtyIn(const std::string& cwd) {
+    PtyOptions options;
+    options.cwd = cwd;
+    return options;
+}
+
+ShellResult RunShell(const std::string& command, bool with_errors) {
+    // The shell reports the command's exit status on the last line.
+    ShellResult run;
+    std::string script = "( " + command + " )" + (with_errors ? " 2>&1" : "") + "; echo \"@rc=$?\"";
+    FILE* pipe = popen(script.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    pclose(pipe);
+    size_t at = run.out.rfind("@rc=");
+    if (at != std::string::npos) {
+        run.status = std::atoi(run.out.c_str() + at + 4);
+        run.out.erase(at);
+    }
+    return run;
+}
+
+std::string ShellQuote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+int Count(const std::string& text, const std::string& piece) {
+    int n = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+    return n;
+}
+
+bool Contains(const std::string& text, const std::string& piece) {
+    return text.find(piece) != std::string::npos;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+int CountEndingWith(const std::vector<std::string>& names, const std::string& suffix) {
+    int n = 0;
+    for (const auto& name : names)
+        if (EndsWith(name, suffix)) ++n;
+    return n;
+}
+
+std::string WithoutCr(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\r') out += c;
+    return out;
+}
+
+int RowWith(const Screen& screen, const std::string& piece) {
+    for (int y = 1; y <= screen.rows(); ++y)
+        if (Contains(screen.row(y), piece)) return y;
+    return 0;
+}
+
+}  // namespace dolv

@@ -1,0 +1,52 @@
+// Helpers that many end-to-end tests share: the built program run in a
+// folder, shell commands, and small searches in what programs printed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "harness/pty.h"
+
+namespace dolv {
+
+// Runs argv (argv[0] is the program) in the folder cwd with input on its
+// piped standard input; standard error goes with the output.
+PipedResult RunPipedIn(const std::string& cwd, std::vector<std::string> argv,
+                       const std::string& input = "", int timeout_ms = 10000);
+
+#ifdef DOLV_EXE
+// The built program in the folder cwd with these arguments and keys on its
+// standard input (once they run out, every key is Esc).
+inline PipedResult RunDolv(const std::string& cwd, const std::vector<std::string>& args,
+                           const std::string& input = "", int timeout_ms = 10000) {
+    std::vector<std::string> argv{DOLV_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunPipedIn(cwd, std::move(argv), input, timeout_ms);
+}
+#endif
+
+// Terminal options for a program that starts in the folder cwd.
+PtyOptions PtyIn(const std::string& cwd);
+
+// A shell command's standard output (with its standard error when
+// with_errors) and its exit status (-1 when it could not run).
+struct ShellResult {
+    std::string out;
+    int status = -1;
+};
+ShellResult RunShell(const std::string& command, bool with_errors = false);
+// text in single quotes, for a shell command line.
+std::string ShellQuote(const std::string& text);
+
+// How often piece stands in text (overlapping places count).
+int Count(const std::string& text, const std::string& piece);
+bool Contains(const std::string& text, const std::string& piece);
+bool EndsWith(const std::string& text, const std::string& end);
+// How many of the names end with suffix.
+int CountEndingWith(const std::vector<std::string>& names, const std::string& suffix);
+// text without its CR bytes (CR LF line ends become LF).
+std::string WithoutCr(const std::string& text);
+// The first row (1-based) of the screen whose text holds piece, 0 when none.
+int RowWith(const Screen& screen, const std::string& piece);
+
+}  // namespace dolv
