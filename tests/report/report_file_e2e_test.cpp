@@ -7,24 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 
 namespace dolv {
 namespace {
-
-PipedResult Dolv(const TempDir& dir, const std::vector<std::string>& args,
-                 const std::string& input = "") {
-    std::vector<std::string> argv{DOLV_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    PipedOptions options;
-    options.cwd = dir.path();
-    return RunPiped(argv, input, options);
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 // Every line end is CR LF.
 bool CrLfOnly(const std::string& text) {
@@ -45,7 +31,7 @@ TEST(ReportFileE2E, KeptWithIgnoraAndClosedWithTheSummaryAndTheMarker) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
     WriteFile(dir / "b.txt", "");
-    PipedResult r = Dolv(dir, {"*.txt", "*.bak", "/I", "+rep.log"});
+    PipedResult r = RunDolv(dir.path(), {"*.txt", "*.bak", "/I", "+rep.log"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.output, "");  // every report line went to the file
     const std::string report = ReadFile(dir / "rep.log");
@@ -59,7 +45,7 @@ TEST(ReportFileE2E, KeptWithIgnoraAndClosedWithTheSummaryAndTheMarker) {
 TEST(ReportFileE2E, NothingRenamedIsRecordedToo) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
-    Dolv(dir, {"a.txt", "*.*", "/I", "+rep.log", "/E"});
+    RunDolv(dir.path(), {"a.txt", "*.*", "/I", "+rep.log", "/E"});
     EXPECT_EQ(ReadFile(dir / "rep.log"),
               std::string("Rinominati 0 elementi su 1 ,negati 0 ,saltati 1\r\n"
                           "Nessun file e' stato rinominato\r\n") +
@@ -70,7 +56,7 @@ TEST(ReportFileE2E, WithVTheConsoleShowsWhatTheFileGets) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
     WriteFile(dir / "b.txt", "");
-    PipedResult r = Dolv(dir, {"*.txt", "*.bak", "/I", "+rep.log", "/v"});
+    PipedResult r = RunDolv(dir.path(), {"*.txt", "*.bak", "/I", "+rep.log", "/v"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.output, ReadFile(dir / "rep.log"));
     EXPECT_NE(r.output.find("Rinominati 2 elementi su 2"), std::string::npos);
@@ -79,11 +65,11 @@ TEST(ReportFileE2E, WithVTheConsoleShowsWhatTheFileGets) {
 TEST(ReportFileE2E, NotKeptWithoutIgnoraOrWithConfirmation) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
-    PipedResult r = Dolv(dir, {"a.txt", "b.txt", "+rep.log"});
+    PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "+rep.log"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_TRUE(EndsWith(r.output, "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\r\n"));
     EXPECT_EQ(r.output.find("FINE"), std::string::npos);
-    r = Dolv(dir, {"b.txt", "c.txt", "/I", "/P", "+rep.log"}, "s");
+    r = RunDolv(dir.path(), {"b.txt", "c.txt", "/I", "/P", "+rep.log"}, "s");
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_TRUE(EndsWith(r.output, "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\r\n"));
     EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"c.txt"});
@@ -94,19 +80,19 @@ TEST(ReportFileE2E, OverwriteAppendOrEndWhenItExists) {
     WriteFile(dir / "a.txt", "");
     WriteFile(dir / "rep.log", "OLD\r\n");
     // /AE: the run ends before anything is renamed; the file is untouched.
-    PipedResult r = Dolv(dir, {"a.txt", "b.txt", "/I", "+rep.log", "/AS", "/AE"});
+    PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+rep.log", "/AS", "/AE"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.output, "Il file di output esiste gia'\r\n");
     EXPECT_EQ(ReadFile(dir / "rep.log"), "OLD\r\n");
     EXPECT_TRUE(FileExists(dir / "a.txt"));
     // /AA appends.
-    r = Dolv(dir, {"a.txt", "b.txt", "/I", "+rep.log", "/aa"});
+    r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+rep.log", "/aa"});
     EXPECT_EQ(r.exit_code, 0);
     std::string report = ReadFile(dir / "rep.log");
     EXPECT_EQ(report.rfind("OLD\r\n", 0), 0u) << report;
     EXPECT_TRUE(EndsWith(report, kMarker));
     // /AS empties.
-    r = Dolv(dir, {"b.txt", "a.txt", "/I", "+rep.log", "/as"});
+    r = RunDolv(dir.path(), {"b.txt", "a.txt", "/I", "+rep.log", "/as"});
     EXPECT_EQ(r.exit_code, 0);
     report = ReadFile(dir / "rep.log");
     EXPECT_EQ(report.find("OLD"), std::string::npos);
@@ -117,7 +103,7 @@ TEST(ReportFileE2E, AMissingFileIsCreatedWhateverTheMode) {
     for (const char* mode : {"/AA", "/AE", "/AS", "/AC"}) {
         TempDir dir;
         WriteFile(dir / "a.txt", "");
-        PipedResult r = Dolv(dir, {"a.txt", "b.txt", "/I", "+rep.log", mode});
+        PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+rep.log", mode});
         EXPECT_EQ(r.exit_code, 0) << mode;
         EXPECT_EQ(r.output, "") << mode;
         EXPECT_TRUE(EndsWith(ReadFile(dir / "rep.log"), kMarker)) << mode;
@@ -143,7 +129,7 @@ TEST(ReportFileE2E, TheQuestionAboutAnExistingFile) {
         TempDir dir;
         WriteFile(dir / "a.txt", "");
         WriteFile(dir / "rep.log", "OLD\r\n");
-        PipedResult r = Dolv(dir, {"a.txt", "b.txt", "/I", "+rep.log"}, c.input);
+        PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+rep.log"}, c.input);
         EXPECT_EQ(r.exit_code, c.exit_code) << c.echo;
         std::string expected = kQuestion + c.echo + "\r\n";
         if (c.exit_code == 1) expected += kCancelled;
@@ -185,15 +171,15 @@ TEST(ReportFileE2E, TheQuestionOnATerminal) {
 TEST(ReportFileE2E, NulSilencesTheReportButNotQuestionsOrErrors) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
-    PipedResult r = Dolv(dir, {"a.txt", "b.txt", "/I", "+NUL", "/V"});
+    PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+NUL", "/V"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.output, "");
     EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"b.txt"});
-    r = Dolv(dir, {"x.*", "y.*", "/I", "+NUL"});
+    r = RunDolv(dir.path(), {"x.*", "y.*", "/I", "+NUL"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.output, "File non trovato\r\n");
     // Questions are still asked on the console: here the terminal mode's.
-    r = Dolv(dir, {"b.txt", "/T", "/I", "+NUL"});
+    r = RunDolv(dir.path(), {"b.txt", "/T", "/I", "+NUL"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_NE(r.output.find("Nome originale"), std::string::npos) << r.output;
     EXPECT_TRUE(EndsWith(r.output, kCancelled)) << r.output;
@@ -205,10 +191,10 @@ TEST(ReportFileE2E, NulWithADirectoryIsSilentToo) {
     std::filesystem::create_directory(dir / "sub");
     WriteFile(dir / "a.txt", "");
     for (const char* name : {"+sub\\NUL", "+c:NUL", "+nodir\\NUL"}) {
-        PipedResult r = Dolv(dir, {"*.txt", "*.bak", "/I", name, "/V"});
+        PipedResult r = RunDolv(dir.path(), {"*.txt", "*.bak", "/I", name, "/V"});
         EXPECT_EQ(r.exit_code, 0) << name << r.output;
         EXPECT_EQ(r.output, "") << name;
-        PipedResult back = Dolv(dir, {"*.bak", "*.txt", "/I", name});
+        PipedResult back = RunDolv(dir.path(), {"*.bak", "*.txt", "/I", name});
         EXPECT_EQ(back.exit_code, 0) << name << back.output;
     }
     EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"a.txt", "sub"}));
@@ -219,7 +205,7 @@ TEST(ReportFileE2E, ReservedDeviceNamesAreRefused) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
     for (const char* name : {"nul", "CON", "sub\\prn.txt", "NUL.log", "com1", "Lpt9"}) {
-        PipedResult r = Dolv(dir, {"a.txt", "b.txt", "/I", std::string("+") + name});
+        PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", std::string("+") + name});
         EXPECT_EQ(r.exit_code, 1);
         EXPECT_EQ(r.output, std::string("Nome di file riservato ") + name + "\r\n");
     }
@@ -229,7 +215,7 @@ TEST(ReportFileE2E, ReservedDeviceNamesAreRefused) {
 TEST(ReportFileE2E, OpenedBeforeTheOperandsAreChecked) {
     TempDir dir;
     WriteFile(dir / "rep.log", "OLD\r\n");
-    PipedResult r = Dolv(dir, {"a.txt", "/I", "+rep.log", "/AS"});
+    PipedResult r = RunDolv(dir.path(), {"a.txt", "/I", "+rep.log", "/AS"});
     EXPECT_EQ(r.output, "Manca un parametro indispensabile\r\n");
     // Emptied, and no marker: an error exit writes none.
     EXPECT_EQ(ReadFile(dir / "rep.log"), "");
@@ -238,7 +224,7 @@ TEST(ReportFileE2E, OpenedBeforeTheOperandsAreChecked) {
 TEST(ReportFileE2E, AnErrorExitKeepsWhatWasWritten) {
     TempDir dir;
     WriteFile(dir / "rep.log", "OLD\r\n");
-    PipedResult r = Dolv(dir, {"x.*", "y.*", "/I", "+rep.log", "/AA"});
+    PipedResult r = RunDolv(dir.path(), {"x.*", "y.*", "/I", "+rep.log", "/AA"});
     EXPECT_EQ(r.output, "File non trovato\r\n");
     EXPECT_EQ(ReadFile(dir / "rep.log"), "OLD\r\n");
 }
@@ -246,7 +232,7 @@ TEST(ReportFileE2E, AnErrorExitKeepsWhatWasWritten) {
 TEST(ReportFileE2E, APlusInTheNameIsKept) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
-    PipedResult r = Dolv(dir, {"a.txt", "b.txt", "++x.log/I"});
+    PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "++x.log/I"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_TRUE(EndsWith(ReadFile(dir / "+x.log"), kMarker));
 }
@@ -254,13 +240,13 @@ TEST(ReportFileE2E, APlusInTheNameIsKept) {
 TEST(ReportFileE2E, AFileThatCannotBeWrittenEndsTheRun) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
-    PipedResult r = Dolv(dir, {"a.txt", "b.txt", "/I", "+nodir\\rep.log"});
+    PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+nodir\\rep.log"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.output, "Errore in scrittura del file di output: nodir\\rep.log\r\n");
     EXPECT_FALSE(FileExists(dir / "nodir"));
     // A directory of that name.
     std::filesystem::create_directory(dir / "d");
-    r = Dolv(dir, {"a.txt", "b.txt", "/I", "+d", "/AS"});
+    r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+d", "/AS"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.output, "Errore in scrittura del file di output: d\r\n");
 }
@@ -269,7 +255,7 @@ TEST(ReportFileE2E, AFullDiskEndsTheRunWithoutACrash) {
     if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
     TempDir dir;
     WriteFile(dir / "a.txt", "");
-    PipedResult r = Dolv(dir, {"a.txt", "b.txt", "/I", "+\\dev\\full", "/AS", "/V"});
+    PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+\\dev\\full", "/AS", "/V"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_TRUE(EndsWith(r.output, "Errore in scrittura del file di output: \\dev\\full\r\n"))
         << r.output;

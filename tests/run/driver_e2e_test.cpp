@@ -6,20 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 
 namespace dolv {
 namespace {
-
-// Runs the program in dir with piped input (empty: every key is Esc).
-PipedResult Dolv(const TempDir& dir, const std::vector<std::string>& args,
-                 const std::string& input = "") {
-    std::vector<std::string> argv{DOLV_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    PipedOptions options;
-    options.cwd = dir.path();
-    return RunPiped(argv, input, options);
-}
 
 // The output must be exactly this one message line, with exit code 1.
 void ExpectOnly(const PipedResult& r, const std::string& message) {
@@ -35,30 +25,31 @@ const char kReserved[] =
 
 TEST(DriverE2E, MissingOperands) {
     TempDir dir;
-    ExpectOnly(Dolv(dir, {}), kMissing);  // no help screen without arguments
-    ExpectOnly(Dolv(dir, {"*.txt"}), kMissing);
-    ExpectOnly(Dolv(dir, {"", "*.txt", ""}), kMissing);  // empty arguments count for nothing
+    ExpectOnly(RunDolv(dir.path(), {}), kMissing);  // no help screen without arguments
+    ExpectOnly(RunDolv(dir.path(), {"*.txt"}), kMissing);
+    ExpectOnly(RunDolv(dir.path(), {"", "*.txt", ""}),
+               kMissing);  // empty arguments count for nothing
     // In terminal mode the destination may be missing, but then both are "equal".
-    ExpectOnly(Dolv(dir, {"/T"}), kEqual);
+    ExpectOnly(RunDolv(dir.path(), {"/T"}), kEqual);
 }
 
 TEST(DriverE2E, EqualOperandsUnlessANameOptionChangesTheName) {
     TempDir dir;
-    ExpectOnly(Dolv(dir, {"a.txt", "a.txt"}), kEqual);
-    ExpectOnly(Dolv(dir, {"a.txt", "a.txt", "/LL10"}), kEqual);  // padding takes no part
-    ExpectOnly(Dolv(dir, {"sub\\a.txt", "a.txt"}), kEqual);      // the name part is compared
-    ExpectOnly(Dolv(dir, {"a.txt", "a.txt", "/[x", "/["}), kEqual);
+    ExpectOnly(RunDolv(dir.path(), {"a.txt", "a.txt"}), kEqual);
+    ExpectOnly(RunDolv(dir.path(), {"a.txt", "a.txt", "/LL10"}), kEqual);  // padding takes no part
+    ExpectOnly(RunDolv(dir.path(), {"sub\\a.txt", "a.txt"}), kEqual);  // the name part is compared
+    ExpectOnly(RunDolv(dir.path(), {"a.txt", "a.txt", "/[x", "/["}), kEqual);
 
     WriteFile(dir / "a.txt", "A");
-    PipedResult r = Dolv(dir, {"a.txt", "a.txt", "/[x"});
+    PipedResult r = RunDolv(dir.path(), {"a.txt", "a.txt", "/[x"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"xa.txt"});
-    r = Dolv(dir, {"xa.txt", "xa.txt", "/+"});
+    r = RunDolv(dir.path(), {"xa.txt", "xa.txt", "/+"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"XA.TXT"});
     // The comparison is case-sensitive: the run goes on (and the batch passes
     // a change of case alone over).
-    r = Dolv(dir, {"XA.TXT", "xa.txt"});
+    r = RunDolv(dir.path(), {"XA.TXT", "xa.txt"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_NE(r.output.find("Rinominati 0 elementi su 1 ,negati 0 ,saltati 1\r\n"),
               std::string::npos)
@@ -68,55 +59,58 @@ TEST(DriverE2E, EqualOperandsUnlessANameOptionChangesTheName) {
 
 TEST(DriverE2E, DestinationWithADriveOrDirectory) {
     TempDir dir;
-    ExpectOnly(Dolv(dir, {"*.txt", "c:\\*.bak"}), kPath);
-    ExpectOnly(Dolv(dir, {"*.txt", "sub\\x.bak"}), kPath);
-    ExpectOnly(Dolv(dir, {"*.txt", "c:x.bak"}), kPath);
+    ExpectOnly(RunDolv(dir.path(), {"*.txt", "c:\\*.bak"}), kPath);
+    ExpectOnly(RunDolv(dir.path(), {"*.txt", "sub\\x.bak"}), kPath);
+    ExpectOnly(RunDolv(dir.path(), {"*.txt", "c:x.bak"}), kPath);
     // One argument: FILE1 "a", FILE2 the argument's first two characters "a/".
-    ExpectOnly(Dolv(dir, {"a/b"}), kPath);
+    ExpectOnly(RunDolv(dir.path(), {"a/b"}), kPath);
     // A source with a directory is fine; in exchange mode so is the destination.
-    EXPECT_EQ(Dolv(dir, {"c:\\dir\\*.txt", "*.bak"}).output.find(kPath), std::string::npos);
-    EXPECT_EQ(Dolv(dir, {"a.txt", "c:\\b.txt", "/R"}).output.find(kPath), std::string::npos);
+    EXPECT_EQ(RunDolv(dir.path(), {"c:\\dir\\*.txt", "*.bak"}).output.find(kPath),
+              std::string::npos);
+    EXPECT_EQ(RunDolv(dir.path(), {"a.txt", "c:\\b.txt", "/R"}).output.find(kPath),
+              std::string::npos);
 }
 
 TEST(DriverE2E, ReservedCharactersInTheDestination) {
     TempDir dir;
     for (const char* bad : {"b|c.txt", "b+c.txt", "b c.txt", "b,c", "b;c", "b=c", "b<c", "b\"c"}) {
-        ExpectOnly(Dolv(dir, {"a.txt", bad}), kReserved);
+        ExpectOnly(RunDolv(dir.path(), {"a.txt", bad}), kReserved);
     }
     // Wildcards are allowed in the pattern: the run goes on to the walk.
-    ExpectOnly(Dolv(dir, {"a.txt", "b?.txt"}), "File non trovato");
+    ExpectOnly(RunDolv(dir.path(), {"a.txt", "b?.txt"}), "File non trovato");
     // In exchange mode only the name part is checked.
-    ExpectOnly(Dolv(dir, {"a.txt", "x\\b+c", "/R"}), kReserved);
-    EXPECT_EQ(Dolv(dir, {"a.txt", "x;y\\b.txt", "/R"}).output.find(kReserved), std::string::npos);
+    ExpectOnly(RunDolv(dir.path(), {"a.txt", "x\\b+c", "/R"}), kReserved);
+    EXPECT_EQ(RunDolv(dir.path(), {"a.txt", "x;y\\b.txt", "/R"}).output.find(kReserved),
+              std::string::npos);
 }
 
 TEST(DriverE2E, ChecksComeInTheirOrder) {
     TempDir dir;
     // Directory in the destination (6) before reserved characters (8).
-    ExpectOnly(Dolv(dir, {"a", "sub\\b+c"}), kPath);
+    ExpectOnly(RunDolv(dir.path(), {"a", "sub\\b+c"}), kPath);
     // Directory in the destination (6) before equal operands (3).
-    ExpectOnly(Dolv(dir, {"x\\a", "x\\a"}), kPath);
+    ExpectOnly(RunDolv(dir.path(), {"x\\a", "x\\a"}), kPath);
     // Missing destination (2) before equal operands (3) outside terminal mode.
-    ExpectOnly(Dolv(dir, {"/P"}), kMissing);
+    ExpectOnly(RunDolv(dir.path(), {"/P"}), kMissing);
     // Equal operands (3) before reserved characters (8).
-    ExpectOnly(Dolv(dir, {"a;b", "a;b"}), kEqual);
+    ExpectOnly(RunDolv(dir.path(), {"a;b", "a;b"}), kEqual);
     // The reader's errors come before every operand check.
-    ExpectOnly(Dolv(dir, {"/LL1"}), "Valore non valido per l'opzione: /LL1");
-    ExpectOnly(Dolv(dir, {"/LL1", "/?"}), "Valore non valido per l'opzione: /LL1");
-    ExpectOnly(Dolv(dir, {"/X", "/Y", "/Z", "/?"}), "Opzione non valida: /Z");
+    ExpectOnly(RunDolv(dir.path(), {"/LL1"}), "Valore non valido per l'opzione: /LL1");
+    ExpectOnly(RunDolv(dir.path(), {"/LL1", "/?"}), "Valore non valido per l'opzione: /LL1");
+    ExpectOnly(RunDolv(dir.path(), {"/X", "/Y", "/Z", "/?"}), "Opzione non valida: /Z");
     // A bare '+' is refused after the reading, before the operands.
-    ExpectOnly(Dolv(dir, {"+"}), "Opzione non valida: ");
-    ExpectOnly(Dolv(dir, {"a", "b", "+"}), "Opzione non valida: ");
+    ExpectOnly(RunDolv(dir.path(), {"+"}), "Opzione non valida: ");
+    ExpectOnly(RunDolv(dir.path(), {"a", "b", "+"}), "Opzione non valida: ");
     // The report file is checked (11) before the operands (2).
-    ExpectOnly(Dolv(dir, {"/I", "+con"}), "Nome di file riservato con");
+    ExpectOnly(RunDolv(dir.path(), {"/I", "+con"}), "Nome di file riservato con");
 }
 
 TEST(DriverE2E, ReaderErrorsQuoteTheSegment) {
     TempDir dir;
-    ExpectOnly(Dolv(dir, {"a", "b", "/X"}), "Opzione non valida: /X");
-    ExpectOnly(Dolv(dir, {"a", "b/P/Q/I"}), "Opzione non valida: /Q");
+    ExpectOnly(RunDolv(dir.path(), {"a", "b", "/X"}), "Opzione non valida: /X");
+    ExpectOnly(RunDolv(dir.path(), {"a", "b/P/Q/I"}), "Opzione non valida: /Q");
     for (const char* bad : {"/LL08", "/LL+8", "/LL 8", "/LL", "/LL256", "/LL-3", "/lr0"}) {
-        ExpectOnly(Dolv(dir, {"a", "b", bad}),
+        ExpectOnly(RunDolv(dir.path(), {"a", "b", bad}),
                    std::string("Valore non valido per l'opzione: ") + bad);
     }
 }
@@ -127,10 +121,10 @@ TEST(DriverE2E, At255ArgumentsTheNextOneIsRefused) {
     args[0] = "a.txt";
     args[1] = "b.txt";
     // 255 arguments are read: the run goes on to the walk.
-    ExpectOnly(Dolv(dir, args), "File non trovato");
+    ExpectOnly(RunDolv(dir.path(), args), "File non trovato");
     args.push_back("surplus");
     args.push_back("more");
-    ExpectOnly(Dolv(dir, args), "Opzione non valida: surplus");
+    ExpectOnly(RunDolv(dir.path(), args), "Opzione non valida: surplus");
 }
 
 TEST(DriverE2E, ASourceEndingInABackslashMeansEverythingInIt) {
@@ -138,7 +132,7 @@ TEST(DriverE2E, ASourceEndingInABackslashMeansEverythingInIt) {
     std::filesystem::create_directory(dir / "sub");
     WriteFile(dir / "sub/a.txt", "a");
     WriteFile(dir / "sub/b", "b");
-    PipedResult r = Dolv(dir, {"sub\\", "*.bak"});
+    PipedResult r = RunDolv(dir.path(), {"sub\\", "*.bak"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_EQ(ListDir(dir / "sub"), (std::vector<std::string>{"a.bak", "b.bak"}));
 }
@@ -147,7 +141,7 @@ TEST(DriverE2E, ClosingLinesOfABatchRun) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
     // Nothing renamed: the summary and the "nothing renamed" line, exit code 0.
-    PipedResult r = Dolv(dir, {"a.txt", "*.*"});
+    PipedResult r = RunDolv(dir.path(), {"a.txt", "*.*"});
     EXPECT_EQ(r.exit_code, 0);
     const std::string tail =
         "Rinominati 0 elementi su 1 ,negati 0 ,saltati 1\r\n"
@@ -156,7 +150,7 @@ TEST(DriverE2E, ClosingLinesOfABatchRun) {
     EXPECT_EQ(r.output.substr(r.output.size() - tail.size()), tail) << r.output;
 
     for (int i = 0; i < 1234; ++i) WriteFile(dir / ("f" + std::to_string(i) + ".txt"), "");
-    r = Dolv(dir, {"*.txt", "*.bak", "/E"});
+    r = RunDolv(dir.path(), {"*.txt", "*.bak", "/E"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_NE(r.output.find("\r\nRinominati 1.235 elementi su 1.235 ,negati 0 ,saltati 0\r\n"),
               std::string::npos);
@@ -167,7 +161,7 @@ TEST(DriverE2E, AnExchangeWritesNoSummary) {
     TempDir dir;
     WriteFile(dir / "a", "A");
     WriteFile(dir / "b", "B");
-    PipedResult r = Dolv(dir, {"a", "b", "/R", "/T"});  // /R wins over /T
+    PipedResult r = RunDolv(dir.path(), {"a", "b", "/R", "/T"});  // /R wins over /T
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_EQ(ReadFile(dir / "a"), "B");
     EXPECT_EQ(ReadFile(dir / "b"), "A");
@@ -180,7 +174,7 @@ TEST(DriverE2E, CancelAtTheEndOfPipedInput) {
     for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"})
         WriteFile(dir / name, "");
     // No answers at all: the first question reads Esc.
-    PipedResult r = Dolv(dir, {"*.txt", "*.bak", "/P"});
+    PipedResult r = RunDolv(dir.path(), {"*.txt", "*.bak", "/P"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_FALSE(r.timed_out);
     const std::string cancelled =
@@ -190,7 +184,7 @@ TEST(DriverE2E, CancelAtTheEndOfPipedInput) {
     EXPECT_EQ(r.output.find("Rinominati"), std::string::npos);
 
     // Three answers, then the input ends: the partial counts, no "nothing" line.
-    r = Dolv(dir, {"*.txt", "*.bak", "/P"}, "sss");
+    r = RunDolv(dir.path(), {"*.txt", "*.bak", "/P"}, "sss");
     EXPECT_EQ(r.exit_code, 1);
     const std::string partial =
         "Operazione interrotta dall' utente\r\nRinominati 3 elementi ,negati 0 ,saltati 0\r\n";
