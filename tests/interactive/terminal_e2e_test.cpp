@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 
 namespace fs = std::filesystem;
 
@@ -21,10 +21,6 @@ const std::string kUp = keys::kUp;
 const std::string kDown = keys::kDown;
 const std::string kF1 = keys::kF1;
 
-std::string read_file(const fs::path& p) {
-    return ReadFile(p.string());
-}
-
 class TerminalRename : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -36,25 +32,21 @@ class TerminalRename : public ::testing::Test {
     void file(const std::string& name, const std::string& content) {
         WriteFile((dir_ / name).string(), content);
     }
+    std::string content(const fs::path& rel) const { return ReadFile((dir_ / rel).string()); }
 
     // Runs dolv with the arguments in the work folder, keys on its input.
     void run(const std::vector<std::string>& args, const std::string& keys) {
-        std::vector<std::string> argv{DOLV_EXE};
-        argv.insert(argv.end(), args.begin(), args.end());
-        PipedOptions options;
-        options.cwd = dir_.string();
-        PipedResult r = RunPiped(argv, keys, options);
+        PipedResult r = RunDolv(dir_.string(), args, keys);
         ASSERT_FALSE(r.timed_out) << r.output;
         out_ = r.output;
         code_ = r.exit_code;
     }
 
     std::set<std::string> names() const {
-        std::set<std::string> s;
-        for (const auto& e : fs::directory_iterator(dir_)) s.insert(e.path().filename().string());
-        return s;
+        const std::vector<std::string> listed = ListDir(dir_.string());
+        return {listed.begin(), listed.end()};
     }
-    bool has(const std::string& text) const { return out_.find(text) != std::string::npos; }
+    bool has(const std::string& text) const { return Contains(out_, text); }
 
     TempDir tmp_;
     fs::path root_;
@@ -68,7 +60,7 @@ TEST_F(TerminalRename, EnterKeepsTheNameAsSkipped) {
     run({"*.txt", "/T"}, kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"a.txt"}));
-    EXPECT_EQ(read_file(dir_ / "a.txt"), "alpha");
+    EXPECT_EQ(content("a.txt"), "alpha");
     EXPECT_TRUE(has("[5 bytes]   ")) << out_;
     EXPECT_TRUE(has("Nome originale del file a.txt")) << out_;
     EXPECT_TRUE(has("Rinominati 0 elementi su 1 ,negati 0 ,saltati 1")) << out_;
@@ -84,8 +76,8 @@ TEST_F(TerminalRename, TypedNamesRenameEachItem) {
         std::string(5, '\x7f') + "new.txt" + kEnter + kHome + kUp + kDown + "c" + kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"new.txt", "c.txt"}));
-    EXPECT_EQ(read_file(dir_ / "new.txt"), "alpha");
-    EXPECT_EQ(read_file(dir_ / "c.txt"), "beta");
+    EXPECT_EQ(content("new.txt"), "alpha");
+    EXPECT_EQ(content("c.txt"), "beta");
     EXPECT_TRUE(has("Rinominati 2 elementi su 2 ,negati 0 ,saltati 0")) << out_;
 }
 
@@ -133,7 +125,7 @@ TEST_F(TerminalRename, CaseOnlyChangeRenames) {
     run({"*.txt", "/T"}, kHome + "README.TXT" + kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"README.TXT"}));
-    EXPECT_EQ(read_file(dir_ / "README.TXT"), "text");
+    EXPECT_EQ(content("README.TXT"), "text");
     EXPECT_TRUE(has("Rinominati 1 elementi su 1 ,negati 0 ,saltati 0")) << out_;
     // Also under /I, where an existing destination is never asked about.
     run({"*.TXT", "/T", "/I"}, kHome + "Readme.txt" + kEnter);
@@ -178,7 +170,7 @@ TEST_F(TerminalRename, DirectoryIsOfferedLikeAFile) {
     run({"*.txt", "/T"}, kHome + "renamed.txt" + kEnter);
     EXPECT_EQ(code_, 0) << out_;
     EXPECT_EQ(names(), (std::set<std::string>{"renamed.txt"}));
-    EXPECT_EQ(read_file(dir_ / "renamed.txt" / "inside"), "kept");
+    EXPECT_EQ(content("renamed.txt/inside"), "kept");
 }
 
 TEST_F(TerminalRename, ExistingDestinationGoesToTheQuestion) {
@@ -187,8 +179,8 @@ TEST_F(TerminalRename, ExistingDestinationGoesToTheQuestion) {
     // a.txt -> b.txt exists: Ignora. Then b.txt is kept.
     run({"*.txt", "/T"}, kHome + "b" + kEnter + "I" + kEnter);
     EXPECT_EQ(code_, 0) << out_;
-    EXPECT_EQ(read_file(dir_ / "a.txt"), "alpha");
-    EXPECT_EQ(read_file(dir_ / "b.txt"), "beta");
+    EXPECT_EQ(content("a.txt"), "alpha");
+    EXPECT_EQ(content("b.txt"), "beta");
     EXPECT_TRUE(has("La destinazione esiste gia'")) << out_;
     EXPECT_TRUE(has("Rinominati 0 elementi su 2 ,negati 1 ,saltati 1")) << out_;
 }

@@ -4,22 +4,16 @@
 
 #include <string>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 
 namespace dolv {
 namespace {
-
-PtyOptions in(const TempDir& dir) {
-    PtyOptions o;
-    o.cwd = dir.path();
-    return o;
-}
 
 TEST(TerminalScreen, ItemLinesAndTheFieldBelowThem) {
     TempDir dir;
     WriteFile(dir / "a.txt", "alpha");
     WriteFile(dir / "b.txt", "beta");
-    PtySession s({DOLV_EXE, "*.txt", "/T"}, in(dir));
+    PtySession s({DOLV_EXE, "*.txt", "/T"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("]"));
     s.settle();
     const Screen& sc = s.screen();
@@ -51,7 +45,7 @@ TEST(TerminalScreen, NameOf255CharactersStartsOnItsLastCharacter) {
     TempDir dir;
     const std::string name = std::string(251, 'n') + ".txt";
     WriteFile(dir / name, "long");
-    PtySession s({DOLV_EXE, "*.txt", "/T"}, in(dir));
+    PtySession s({DOLV_EXE, "*.txt", "/T"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("]"));
     s.settle();
     const Screen& sc = s.screen();
@@ -79,7 +73,7 @@ TEST(TerminalScreen, ItemWithAPathTooLongIsNeverConfusedWithAnother) {
     const std::string cut = name.substr(0, 255 - (dir.path().size() + 1));
     WriteFile(dir / name, "long");
     WriteFile(dir / cut, "other");
-    PtySession s({DOLV_EXE, "*.txt", "/T"}, in(dir));
+    PtySession s({DOLV_EXE, "*.txt", "/T"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("]"));
     s.send(keys::kEsc);
     for (char c : std::string("short.txt")) s.send(std::string(1, c), 5);

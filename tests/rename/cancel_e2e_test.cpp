@@ -7,33 +7,22 @@
 #include <string>
 #include <thread>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 
 namespace dolv {
 namespace {
-
-int CountSuffix(const std::vector<std::string>& names, const std::string& suffix) {
-    int n = 0;
-    for (const auto& name : names)
-        if (name.size() > suffix.size() &&
-            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-            ++n;
-    return n;
-}
 
 TEST(Cancel, ASignalEndsTheWalkBetweenTwoItems) {
     TempDir dir;
     constexpr int kFiles = 20000;
     for (int i = 0; i < kFiles; ++i) WriteFile(dir / ("f" + std::to_string(i) + ".txt"), "");
-    PtyOptions o;
-    o.cwd = dir.path();
-    PtySession s({DOLV_EXE, "*.txt", "*.bak", "/I", "+NUL"}, o);
+    PtySession s({DOLV_EXE, "*.txt", "*.bak", "/I", "+NUL"}, PtyIn(dir.path()));
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
     s.signal(SIGTERM);
     int code = s.wait_exit(60000);
     auto names = ListDir(dir.path());
-    const int renamed = CountSuffix(names, ".bak");
-    EXPECT_EQ(renamed + CountSuffix(names, ".txt"), kFiles);
+    const int renamed = CountEndingWith(names, ".bak");
+    EXPECT_EQ(renamed + CountEndingWith(names, ".txt"), kFiles);
     if (code == 0) GTEST_SKIP() << "the run ended before the signal came";
     EXPECT_EQ(code, 1) << s.plain();
     const std::string out = s.plain();

@@ -9,7 +9,6 @@
 namespace dolv {
 namespace {
 
-using e2e::Count;
 using e2e::Dolv;
 using e2e::Folder;
 using e2e::Lines;

@@ -7,11 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 
 namespace dolv::e2e {
 
@@ -30,8 +29,7 @@ class Folder {
 
     void Put(const std::string& rel, const std::string& content) {
         fs::create_directories(At(rel).parent_path());
-        std::ofstream out(At(rel), std::ios::binary | std::ios::trunc);
-        out << content;
+        WriteFile(At(rel).string(), content);
     }
     void Dir(const std::string& rel) { fs::create_directories(At(rel)); }
     void Link(const std::string& target, const std::string& rel) {
@@ -51,19 +49,10 @@ class Folder {
 
     // The names in a folder, sorted by byte.
     Lines Names(const std::string& rel = "") const {
-        Lines names;
-        for (const auto& e : fs::directory_iterator(rel.empty() ? Root() : At(rel)))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+        return ListDir((rel.empty() ? Root() : At(rel)).string());
     }
     int CountWithSuffix(const std::string& suffix) const {
-        int n = 0;
-        for (const auto& name : Names())
-            if (name.size() >= suffix.size() &&
-                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-                ++n;
-        return n;
+        return CountEndingWith(Names(), suffix);
     }
 
     // Makes a folder refuse renames inside it (no write permission, or the
@@ -110,23 +99,8 @@ struct Result {
 // standard input (every key after them is Esc).
 inline Result Dolv(const Folder& folder, const Lines& args, const std::string& keys = "",
                    int timeout_seconds = 20) {
-    Lines argv{DOLV_EXE};
-    argv.insert(argv.end(), args.begin(), args.end());
-    PipedOptions options;
-    options.cwd = folder.Root().string();
-    options.timeout_ms = timeout_seconds * 1000;
-    PipedResult r = RunPiped(argv, keys, options);
-    Result result;
-    result.code = r.exit_code;
-    for (char c : r.output)
-        if (c != '\r') result.out += c;
-    return result;
-}
-
-inline int Count(const std::string& text, const std::string& piece) {
-    int n = 0;
-    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
-    return n;
+    PipedResult r = RunDolv(folder.Root().string(), args, keys, timeout_seconds * 1000);
+    return Result{r.exit_code, WithoutCr(r.output)};
 }
 
 }  // namespace dolv::e2e

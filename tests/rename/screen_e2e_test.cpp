@@ -5,28 +5,15 @@
 #include <filesystem>
 #include <string>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 
 namespace dolv {
 namespace {
 
-PtyOptions in(const TempDir& dir) {
-    PtyOptions o;
-    o.cwd = dir.path();
-    return o;
-}
-
-// The first row (1-based) whose text holds piece, 0 when none.
-int RowWith(const Screen& sc, const std::string& piece) {
-    for (int y = 1; y <= sc.rows(); ++y)
-        if (sc.row(y).find(piece) != std::string::npos) return y;
-    return 0;
-}
-
 TEST(Screen, ConfirmationChoicesStandAtColumn53AndNamesAreColoured) {
     TempDir dir;
     WriteFile(dir / "a.txt", "alpha");
-    PtySession s({DOLV_EXE, "a.txt", "b.txt", "/P"}, in(dir));
+    PtySession s({DOLV_EXE, "a.txt", "b.txt", "/P"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("[Si,No,Tutti,Annulla]")) << s.plain();
     s.settle();
     const Screen& sc = s.screen();
@@ -56,7 +43,7 @@ TEST(Screen, IgnoreAllAfterARefusedRenameWritesOverTheEmptyLine) {
     WriteFile(dir / "a.txt", "a");
     std::filesystem::create_directory(dir / "b.txt");
     WriteFile(dir / "b.txt/keep", "k");
-    PtySession s({DOLV_EXE, "a.txt", "b.txt"}, in(dir));
+    PtySession s({DOLV_EXE, "a.txt", "b.txt"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("[A,R,I,T] ")) << s.plain();
     s.send("t");
     EXPECT_EQ(s.wait_exit(), 0) << s.plain();
@@ -83,7 +70,7 @@ TEST(Screen, ALongExchangeQuestionPutsItsChoicesAtColumn68OfTheNextLine) {
     const std::string b(static_cast<size_t>(name_length), 'b');
     WriteFile(dir / b, "B");
 
-    PtySession s({DOLV_EXE, deep + "\\aaaaaa.txt", b, "/R", "/P"}, in(dir));
+    PtySession s({DOLV_EXE, deep + "\\aaaaaa.txt", b, "/R", "/P"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("[Si,No]")) << s.plain();
     s.settle();
     const Screen& sc = s.screen();
