@@ -3,7 +3,7 @@
 // CP850 letters of the messages, and Ctrl-C.
 #include <gtest/gtest.h>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 #include "wine_tmux.h"
 
 using dolv_test::WineConsole;
@@ -14,8 +14,7 @@ class WineInteractive : public ::testing::Test {
   protected:
     void SetUp() override {
         DOLV_NEED_WINDOWS_EXE();
-        if (dolv_test::ShellOutput("command -v tmux").empty())
-            GTEST_SKIP() << "tmux is not installed";
+        if (dolv::RunShell("command -v tmux").out.empty()) GTEST_SKIP() << "tmux is not installed";
     }
     void Touch(const std::string& name, const std::string& content = "") {
         dolv::WriteFile(dir_ / name, content);

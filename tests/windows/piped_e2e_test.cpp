@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 #include "wine_tmux.h"
 
 namespace dolv {
@@ -40,10 +40,6 @@ class WinePiped : public ::testing::Test {
 
     TempDir dir_;
 };
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 TEST_F(WinePiped, OperandErrorsEndWithTheirMessageAndCode1) {
     struct Case {

@@ -6,13 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "harness/dolv_run.h"
 
 namespace dolv_test {
 
@@ -28,29 +29,7 @@ inline const char* WindowsExe() {
             GTEST_SKIP() << "DOLV_WINDOWS_EXE is not set: tests/windows/run.sh runs these"; \
     } while (0)
 
-inline std::string ShellQuote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) {
-        if (c == '\'') {
-            out += "'\\''";
-        } else {
-            out += c;
-        }
-    }
-    return out + "'";
-}
-
-// Runs a shell command and returns what it printed on standard output.
-inline std::string ShellOutput(const std::string& command) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-    return out;
-}
+using dolv::ShellQuote;
 
 inline void SleepMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -163,7 +142,9 @@ class WineConsole {
 
   private:
     std::string Tmux(const std::string& args) {
-        return ShellOutput("tmux -u -S " + ShellQuote(socket_path_) + " " + args + " 2>/dev/null");
+        return dolv::RunShell("tmux -u -S " + ShellQuote(socket_path_) + " " + args +
+                              " 2>/dev/null")
+            .out;
     }
 
     std::string socket_;
