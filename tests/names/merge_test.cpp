@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
-namespace dolv {
+#include "harness/short_text_print.h"
 
-// Failure messages show texts as text.
-inline void PrintTo(const ShortText& t, std::ostream* os) {
-    *os << '"' << t.view() << '"';
-}
+namespace dolv {
 
 namespace {
 

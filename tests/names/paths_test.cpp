@@ -5,17 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <ostream>
 #include <string>
 
+#include "harness/short_text_print.h"
 #include "platform/fs.h"
 
 namespace dolv {
-
-// Failure messages show texts as text.
-inline void PrintTo(const ShortText& t, std::ostream* os) {
-    *os << '"' << t.view() << '"';
-}
 
 namespace {
 

@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
+#include "harness/short_text_print.h"
 #include "run/settings.h"
 
 namespace dolv {
-
-// Failure messages show texts as text.
-inline void PrintTo(const ShortText& t, std::ostream* os) {
-    *os << '"' << t.view() << '"';
-}
 
 namespace {
 

@@ -2,20 +2,15 @@
 // addition, fill, in that order.
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
+#include "harness/short_text_print.h"
 #include "names/case.h"
 #include "names/merge.h"
 #include "names/presu.h"
 #include "run/settings.h"
 
 namespace dolv {
-
-// Failure messages show texts as text.
-inline void PrintTo(const ShortText& t, std::ostream* os) {
-    *os << '"' << t.view() << '"';
-}
 
 namespace {
 
