@@ -45,6 +45,12 @@ std::string ShellQuote(const std::string& text) {
     return quoted + "'";
 }
 
+std::string WithBackslashes(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
 int Count(const std::string& text, const std::string& piece) {
     int n = 0;
     for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;

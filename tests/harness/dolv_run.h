@@ -38,6 +38,9 @@ ShellResult RunShell(const std::string& command, bool with_errors = false);
 // text in single quotes, for a shell command line.
 std::string ShellQuote(const std::string& text);
 
+// A path in the program's own form: every '/' turned into '\\'.
+std::string WithBackslashes(std::string path);
+
 // How often piece stands in text (overlapping places count).
 int Count(const std::string& text, const std::string& piece);
 bool Contains(const std::string& text, const std::string& piece);

@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "harness/dolv_run.h"
 #include "harness/short_text_print.h"
 #include "platform/fs.h"
 
@@ -18,10 +18,7 @@ namespace fs = std::filesystem;
 
 // The program's form of a POSIX path: `\` separators.
 ShortText dos(const fs::path& p) {
-    std::string s = p.string();
-    for (char& c : s)
-        if (c == '/') c = '\\';
-    return ShortText(s);
+    return ShortText(WithBackslashes(p.string()));
 }
 
 TEST(Pathof, SplitsAfterTheLastSeparatorOrTheDriveColon) {
@@ -101,9 +98,6 @@ TEST(Truncpath, DropsDirectoriesFromTheLeftUntilThePathFits) {
 class Items : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/dolv_paths_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
         write(root_ / "a.txt", "hello");
         write(root_ / "empty.txt", "");
         write(root_ / ".hidden", "abc");
@@ -116,16 +110,13 @@ class Items : public ::testing::Test {
         fs::create_directory(root_ / "emptydir");
         dir_ = dos(root_);
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
     static void write(const fs::path& p, const std::string& content) {
-        std::ofstream(p, std::ios::binary) << content;
+        WriteFile(p.string(), content);
     }
     ShortText at(const char* name) const { return dir_ + "\\" + name; }
 
-    fs::path root_;
+    TempDir tmp_;
+    fs::path root_ = tmp_.path();
     ShortText dir_;
 };
 

@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "harness/dolv_run.h"
 #include "platform/fs_testing.h"
 
 namespace dolv {
@@ -17,31 +16,15 @@ namespace fs = std::filesystem;
 
 class FsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device rd;
-        root_ = fs::temp_directory_path() / ("dolv-fs-" + std::to_string(rd()));
-        fs::create_directories(root_);
-    }
-    void TearDown() override {
-        FORCE_RENAME_FALLBACK(false);
-        std::error_code ec;
-        fs::permissions(root_ / "ro", fs::perms::owner_all, ec);
-        fs::remove_all(root_, ec);
-    }
+    void TearDown() override { FORCE_RENAME_FALLBACK(false); }
     // The program's form of a path inside the folder: `\` separators.
     ShortText path(const std::string& rel = "") const {
-        std::string s = (root_ / rel).string();
-        for (char& c : s)
-            if (c == '/') c = '\\';
-        return ShortText(s);
+        return ShortText(WithBackslashes((root_ / rel).string()));
     }
     void touch(const std::string& rel, const std::string& content = "") const {
-        std::ofstream(root_ / rel, std::ios::binary) << content;
+        WriteFile((root_ / rel).string(), content);
     }
-    std::string content(const std::string& rel) const {
-        std::ifstream in(root_ / rel, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string content(const std::string& rel) const { return ReadFile((root_ / rel).string()); }
     std::vector<std::string> search(const std::string& pattern, uint8_t mask = 0x76) const {
         std::vector<std::string> names;
         SearchRec rec;
@@ -50,7 +33,8 @@ class FsTest : public ::testing::Test {
         FINDCLOSE(rec);
         return names;
     }
-    fs::path root_;
+    TempDir tmp_;
+    fs::path root_ = tmp_.path();
 };
 
 using Names = std::vector<std::string>;

@@ -26,12 +26,7 @@ class WinePiped : public ::testing::Test {
         return RunPiped(argv, input, options);
     }
     // The folder as the Windows program sees it (wine maps / to Z:).
-    std::string WindowsDir() {
-        std::string path = "Z:" + dir_.path();
-        for (char& c : path)
-            if (c == '/') c = '\\';
-        return path;
-    }
+    std::string WindowsDir() { return "Z:" + WithBackslashes(dir_.path()); }
     void Put(const std::string& name, const std::string& content = "") {
         WriteFile(dir_ / name, content);
     }
