@@ -81,6 +81,14 @@ std::string WithoutCr(const std::string& text) {
     return out;
 }
 
+std::string WithoutLineEnds(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\r' && c != '\n') out += c;
+    return out;
+}
+
 int RowWith(const Screen& screen, const std::string& piece) {
     for (int y = 1; y <= screen.rows(); ++y)
         if (Contains(screen.row(y), piece)) return y;

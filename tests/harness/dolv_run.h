@@ -49,6 +49,8 @@ bool EndsWith(const std::string& text, const std::string& end);
 int CountEndingWith(const std::vector<std::string>& names, const std::string& suffix);
 // text without its CR bytes (CR LF line ends become LF).
 std::string WithoutCr(const std::string& text);
+// text without its CR and LF bytes: lines that wrapped joined again.
+std::string WithoutLineEnds(const std::string& text);
 // The first row (1-based) of the screen whose text holds piece, 0 when none.
 int RowWith(const Screen& screen, const std::string& piece);
 

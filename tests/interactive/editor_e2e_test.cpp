@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 
 namespace dolv {
 namespace {
@@ -64,10 +64,7 @@ class Editor {
         std::string out = s_.plain();
         size_t at = out.rfind("text=<");
         if (at == std::string::npos) return "";
-        std::string t;
-        for (char c : out.substr(at + 6, out.rfind('>') - at - 6))
-            if (c != '\r' && c != '\n') t += c;
-        return t;
+        return WithoutLineEnds(out.substr(at + 6, out.rfind('>') - at - 6));
     }
     PtySession& session() { return s_; }
 
@@ -242,9 +239,7 @@ TEST(LineEditor, NarrowConsoleEditsWithoutAField) {
     e.key(keys::kBackspace);
     e.finish("\r");
     // The closing lines wrap at 5 columns: read them without the line ends.
-    std::string out;
-    for (char c : e.session().plain())
-        if (c != '\r' && c != '\n') out += c;
+    const std::string out = WithoutLineEnds(e.session().plain());
     EXPECT_NE(out.find("ext=0 key=13 col=1 pos=3 ovr=1 len=3 width=5"), std::string::npos) << out;
     EXPECT_NE(out.find("text=<abd>"), std::string::npos) << out;
     EXPECT_EQ(out.substr(0, out.find("ext=")).find('['), std::string::npos) << out;

@@ -149,9 +149,7 @@ TEST(ReportFileE2E, TheQuestionOnATerminal) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
     WriteFile(dir / "rep.log", "OLD\r\n");
-    PtyOptions options;
-    options.cwd = dir.path();
-    PtySession s({DOLV_EXE, "a.txt", "b.txt", "/I", "+rep.log"}, options);
+    PtySession s({DOLV_EXE, "a.txt", "b.txt", "/I", "+rep.log"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("[S,A,E] "));
     s.settle();
     EXPECT_EQ(s.screen().row(2), "Il file di output esiste gia'");

@@ -197,9 +197,7 @@ TEST(DriverE2E, CancelAtTheEndOfPipedInput) {
 TEST(DriverE2E, CtrlCAtAQuestionCancelsTheRun) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
-    PtyOptions options;
-    options.cwd = dir.path();
-    PtySession s({DOLV_EXE, "a.txt", "b.txt", "/P"}, options);
+    PtySession s({DOLV_EXE, "a.txt", "b.txt", "/P"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("[Si,No,Tutti,Annulla]"));
     s.send(keys::kCtrlC);
     EXPECT_EQ(s.wait_exit(), 1);

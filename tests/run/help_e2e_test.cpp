@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 
 namespace dolv {
 namespace {
@@ -62,8 +62,7 @@ void CheckHelpOnTerminal(const std::vector<std::string>& args, const std::string
     TempDir dir;
     std::vector<std::string> argv{DOLV_EXE};
     argv.insert(argv.end(), args.begin(), args.end());
-    PtyOptions options;
-    options.cwd = dir.path();
+    PtyOptions options = PtyIn(dir.path());
     options.rows = 40;
     PtySession s(argv, options);
     ASSERT_TRUE(s.wait_for(kPrompt));
@@ -112,10 +111,8 @@ TEST(HelpE2E, OptionsBeforeItHaveNoEffectAndNoFileIsWritten) {
 
 TEST(HelpE2E, OnlyTheExactSegmentShowsIt) {
     TempDir dir;
-    PipedOptions options;
-    options.cwd = dir.path();
     // "/?x" is no option: it becomes an operand.
-    PipedResult r = RunPiped({DOLV_EXE, "/?x"}, "", options);
+    PipedResult r = RunDolv(dir.path(), {"/?x"});
     EXPECT_EQ(r.output, "Manca un parametro indispensabile\r\n");
 }
 
@@ -131,8 +128,7 @@ TEST(HelpE2E, PipedInputAndOutput) {
         EXPECT_EQ(r.exit_code, 1);
         // No cursor moves reach a pipe: the prompt stays, on a line of its
         // own, and the second block follows it.
-        EXPECT_EQ(r.output,
-                  Joined(kFirst, "\r\n") + kPrompt + "\r\n" + Joined(kSecond, "\r\n"));
+        EXPECT_EQ(r.output, Joined(kFirst, "\r\n") + kPrompt + "\r\n" + Joined(kSecond, "\r\n"));
     }
 }
 
