@@ -11,10 +11,22 @@
 namespace dolv {
 namespace {
 
-// The output must be exactly this one message line, with exit code 1.
-void ExpectOnly(const PipedResult& r, const std::string& message) {
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.output, message + "\r\n");
+// A run that must end with exactly one message line and exit code 1.
+struct Refusal {
+    std::vector<std::string> args;
+    std::string message;
+};
+
+// Runs each case in turn in the folder dir.
+void ExpectRefused(const TempDir& dir, const std::vector<Refusal>& cases) {
+    for (const Refusal& c : cases) {
+        std::string shown = "dolv";
+        for (const std::string& arg : c.args) shown += " [" + arg + "]";
+        SCOPED_TRACE(shown);
+        PipedResult r = RunDolv(dir.path(), c.args);
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_EQ(r.output, c.message + "\r\n");
+    }
 }
 
 const char kMissing[] = "Manca un parametro indispensabile";
@@ -25,20 +37,25 @@ const char kReserved[] =
 
 TEST(DriverE2E, MissingOperands) {
     TempDir dir;
-    ExpectOnly(RunDolv(dir.path(), {}), kMissing);  // no help screen without arguments
-    ExpectOnly(RunDolv(dir.path(), {"*.txt"}), kMissing);
-    ExpectOnly(RunDolv(dir.path(), {"", "*.txt", ""}),
-               kMissing);  // empty arguments count for nothing
-    // In terminal mode the destination may be missing, but then both are "equal".
-    ExpectOnly(RunDolv(dir.path(), {"/T"}), kEqual);
+    const std::vector<Refusal> cases = {
+        {{}, kMissing},  // no help screen without arguments
+        {{"*.txt"}, kMissing},
+        {{"", "*.txt", ""}, kMissing},  // empty arguments count for nothing
+        // In terminal mode the destination may be missing, but then both are "equal".
+        {{"/T"}, kEqual},
+    };
+    ExpectRefused(dir, cases);
 }
 
 TEST(DriverE2E, EqualOperandsUnlessANameOptionChangesTheName) {
     TempDir dir;
-    ExpectOnly(RunDolv(dir.path(), {"a.txt", "a.txt"}), kEqual);
-    ExpectOnly(RunDolv(dir.path(), {"a.txt", "a.txt", "/LL10"}), kEqual);  // padding takes no part
-    ExpectOnly(RunDolv(dir.path(), {"sub\\a.txt", "a.txt"}), kEqual);  // the name part is compared
-    ExpectOnly(RunDolv(dir.path(), {"a.txt", "a.txt", "/[x", "/["}), kEqual);
+    const std::vector<Refusal> cases = {
+        {{"a.txt", "a.txt"}, kEqual},
+        {{"a.txt", "a.txt", "/LL10"}, kEqual},  // padding takes no part
+        {{"sub\\a.txt", "a.txt"}, kEqual},      // the name part is compared
+        {{"a.txt", "a.txt", "/[x", "/["}, kEqual},
+    };
+    ExpectRefused(dir, cases);
 
     WriteFile(dir / "a.txt", "A");
     PipedResult r = RunDolv(dir.path(), {"a.txt", "a.txt", "/[x"});
@@ -59,11 +76,14 @@ TEST(DriverE2E, EqualOperandsUnlessANameOptionChangesTheName) {
 
 TEST(DriverE2E, DestinationWithADriveOrDirectory) {
     TempDir dir;
-    ExpectOnly(RunDolv(dir.path(), {"*.txt", "c:\\*.bak"}), kPath);
-    ExpectOnly(RunDolv(dir.path(), {"*.txt", "sub\\x.bak"}), kPath);
-    ExpectOnly(RunDolv(dir.path(), {"*.txt", "c:x.bak"}), kPath);
-    // One argument: FILE1 "a", FILE2 the argument's first two characters "a/".
-    ExpectOnly(RunDolv(dir.path(), {"a/b"}), kPath);
+    const std::vector<Refusal> cases = {
+        {{"*.txt", "c:\\*.bak"}, kPath},
+        {{"*.txt", "sub\\x.bak"}, kPath},
+        {{"*.txt", "c:x.bak"}, kPath},
+        // One argument: FILE1 "a", FILE2 the argument's first two characters "a/".
+        {{"a/b"}, kPath},
+    };
+    ExpectRefused(dir, cases);
     // A source with a directory is fine; in exchange mode so is the destination.
     EXPECT_EQ(RunDolv(dir.path(), {"c:\\dir\\*.txt", "*.bak"}).output.find(kPath),
               std::string::npos);
@@ -73,46 +93,51 @@ TEST(DriverE2E, DestinationWithADriveOrDirectory) {
 
 TEST(DriverE2E, ReservedCharactersInTheDestination) {
     TempDir dir;
-    for (const char* bad : {"b|c.txt", "b+c.txt", "b c.txt", "b,c", "b;c", "b=c", "b<c", "b\"c"}) {
-        ExpectOnly(RunDolv(dir.path(), {"a.txt", bad}), kReserved);
-    }
+    std::vector<Refusal> cases;
+    for (const char* bad : {"b|c.txt", "b+c.txt", "b c.txt", "b,c", "b;c", "b=c", "b<c", "b\"c"})
+        cases.push_back({{"a.txt", bad}, kReserved});
     // Wildcards are allowed in the pattern: the run goes on to the walk.
-    ExpectOnly(RunDolv(dir.path(), {"a.txt", "b?.txt"}), "File non trovato");
+    cases.push_back({{"a.txt", "b?.txt"}, "File non trovato"});
     // In exchange mode only the name part is checked.
-    ExpectOnly(RunDolv(dir.path(), {"a.txt", "x\\b+c", "/R"}), kReserved);
+    cases.push_back({{"a.txt", "x\\b+c", "/R"}, kReserved});
+    ExpectRefused(dir, cases);
     EXPECT_EQ(RunDolv(dir.path(), {"a.txt", "x;y\\b.txt", "/R"}).output.find(kReserved),
               std::string::npos);
 }
 
 TEST(DriverE2E, ChecksComeInTheirOrder) {
     TempDir dir;
-    // Directory in the destination (6) before reserved characters (8).
-    ExpectOnly(RunDolv(dir.path(), {"a", "sub\\b+c"}), kPath);
-    // Directory in the destination (6) before equal operands (3).
-    ExpectOnly(RunDolv(dir.path(), {"x\\a", "x\\a"}), kPath);
-    // Missing destination (2) before equal operands (3) outside terminal mode.
-    ExpectOnly(RunDolv(dir.path(), {"/P"}), kMissing);
-    // Equal operands (3) before reserved characters (8).
-    ExpectOnly(RunDolv(dir.path(), {"a;b", "a;b"}), kEqual);
-    // The reader's errors come before every operand check.
-    ExpectOnly(RunDolv(dir.path(), {"/LL1"}), "Valore non valido per l'opzione: /LL1");
-    ExpectOnly(RunDolv(dir.path(), {"/LL1", "/?"}), "Valore non valido per l'opzione: /LL1");
-    ExpectOnly(RunDolv(dir.path(), {"/X", "/Y", "/Z", "/?"}), "Opzione non valida: /Z");
-    // A bare '+' is refused after the reading, before the operands.
-    ExpectOnly(RunDolv(dir.path(), {"+"}), "Opzione non valida: ");
-    ExpectOnly(RunDolv(dir.path(), {"a", "b", "+"}), "Opzione non valida: ");
-    // The report file is checked (11) before the operands (2).
-    ExpectOnly(RunDolv(dir.path(), {"/I", "+con"}), "Nome di file riservato con");
+    const std::vector<Refusal> cases = {
+        // Directory in the destination (6) before reserved characters (8).
+        {{"a", "sub\\b+c"}, kPath},
+        // Directory in the destination (6) before equal operands (3).
+        {{"x\\a", "x\\a"}, kPath},
+        // Missing destination (2) before equal operands (3) outside terminal mode.
+        {{"/P"}, kMissing},
+        // Equal operands (3) before reserved characters (8).
+        {{"a;b", "a;b"}, kEqual},
+        // The reader's errors come before every operand check.
+        {{"/LL1"}, "Valore non valido per l'opzione: /LL1"},
+        {{"/LL1", "/?"}, "Valore non valido per l'opzione: /LL1"},
+        {{"/X", "/Y", "/Z", "/?"}, "Opzione non valida: /Z"},
+        // A bare '+' is refused after the reading, before the operands.
+        {{"+"}, "Opzione non valida: "},
+        {{"a", "b", "+"}, "Opzione non valida: "},
+        // The report file is checked (11) before the operands (2).
+        {{"/I", "+con"}, "Nome di file riservato con"},
+    };
+    ExpectRefused(dir, cases);
 }
 
 TEST(DriverE2E, ReaderErrorsQuoteTheSegment) {
     TempDir dir;
-    ExpectOnly(RunDolv(dir.path(), {"a", "b", "/X"}), "Opzione non valida: /X");
-    ExpectOnly(RunDolv(dir.path(), {"a", "b/P/Q/I"}), "Opzione non valida: /Q");
-    for (const char* bad : {"/LL08", "/LL+8", "/LL 8", "/LL", "/LL256", "/LL-3", "/lr0"}) {
-        ExpectOnly(RunDolv(dir.path(), {"a", "b", bad}),
-                   std::string("Valore non valido per l'opzione: ") + bad);
-    }
+    std::vector<Refusal> cases = {
+        {{"a", "b", "/X"}, "Opzione non valida: /X"},
+        {{"a", "b/P/Q/I"}, "Opzione non valida: /Q"},
+    };
+    for (const char* bad : {"/LL08", "/LL+8", "/LL 8", "/LL", "/LL256", "/LL-3", "/lr0"})
+        cases.push_back({{"a", "b", bad}, std::string("Valore non valido per l'opzione: ") + bad});
+    ExpectRefused(dir, cases);
 }
 
 TEST(DriverE2E, At255ArgumentsTheNextOneIsRefused) {
@@ -120,11 +145,14 @@ TEST(DriverE2E, At255ArgumentsTheNextOneIsRefused) {
     std::vector<std::string> args(255, "/P");
     args[0] = "a.txt";
     args[1] = "b.txt";
-    // 255 arguments are read: the run goes on to the walk.
-    ExpectOnly(RunDolv(dir.path(), args), "File non trovato");
-    args.push_back("surplus");
-    args.push_back("more");
-    ExpectOnly(RunDolv(dir.path(), args), "Opzione non valida: surplus");
+    std::vector<std::string> surplus = args;
+    surplus.push_back("surplus");
+    surplus.push_back("more");
+    const std::vector<Refusal> cases = {
+        {args, "File non trovato"},  // 255 arguments are read: on to the walk
+        {surplus, "Opzione non valida: surplus"},
+    };
+    ExpectRefused(dir, cases);
 }
 
 TEST(DriverE2E, ASourceEndingInABackslashMeansEverythingInIt) {
