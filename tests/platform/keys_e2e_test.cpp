@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "harness/pty.h"
+#include "harness/dolv_run.h"
 
 namespace dolv {
 namespace {
@@ -19,10 +19,9 @@ std::vector<int> codes(const std::string& plain) {
     std::vector<int> out;
     size_t at = plain.find("ready");
     if (at == std::string::npos) return out;
-    std::istringstream lines(plain.substr(at + 5));
+    std::istringstream lines(WithoutCr(plain.substr(at + 5)));
     std::string line;
     while (std::getline(lines, line)) {
-        while (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos)
             out.push_back(std::stoi(line));
     }
