@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <utility>
 
 namespace dolv {
@@ -87,6 +88,15 @@ std::string WithoutLineEnds(const std::string& text) {
     for (char c : text)
         if (c != '\r' && c != '\n') out += c;
     return out;
+}
+
+int RenamedCount(const std::string& text) {
+    std::smatch m;
+    if (!std::regex_search(text, m, std::regex("Rinominati ([0-9.]+) elementi"))) return -1;
+    std::string digits;
+    for (char c : m[1].str())
+        if (c != '.') digits += c;
+    return std::stoi(digits);
 }
 
 int RowWith(const Screen& screen, const std::string& piece) {

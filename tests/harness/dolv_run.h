@@ -51,6 +51,9 @@ int CountEndingWith(const std::vector<std::string>& names, const std::string& su
 std::string WithoutCr(const std::string& text);
 // text without its CR and LF bytes: lines that wrapped joined again.
 std::string WithoutLineEnds(const std::string& text);
+// The count of the first "Rinominati N elementi" in a text (dots between
+// groups of three digits), -1 when there is none.
+int RenamedCount(const std::string& text);
 // The first row (1-based) of the screen whose text holds piece, 0 when none.
 int RowWith(const Screen& screen, const std::string& piece);
 

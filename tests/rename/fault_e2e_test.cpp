@@ -7,12 +7,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "harness/pty.h"
 #include "rename/rename_e2e.h"
 
 namespace dolv::e2e {
@@ -44,17 +42,6 @@ int CheckEachUnderOneName(const Folder& f, int count, bool check_content = true)
     }
     EXPECT_EQ(static_cast<int>(f.Names().size()), count);
     return renamed;
-}
-
-// The first count of "Rinominati N elementi" in a text (dots between groups
-// of three digits), -1 when there is none.
-int RenamedCount(const std::string& text) {
-    std::smatch m;
-    if (!std::regex_search(text, m, std::regex("Rinominati ([0-9.]+) elementi"))) return -1;
-    std::string digits;
-    for (char c : m[1].str())
-        if (c != '.') digits += c;
-    return std::stoi(digits);
 }
 
 TEST(Fault, AFullDiskUnderTheReportFileEndsTheRunAndLosesNothing) {
@@ -204,9 +191,7 @@ class Interrupt : public ::testing::TestWithParam<int> {};
 TEST_P(Interrupt, ACancelSignalStopsBetweenTwoItems) {
     Folder f;
     PutNumbered(f, kBigBatch);
-    PtyOptions options;
-    options.cwd = f.Root().string();
-    PtySession s({DOLV_EXE, "*.txt", "*.bak"}, options);
+    PtySession s({DOLV_EXE, "*.txt", "*.bak"}, PtyIn(f.Root().string()));
     ASSERT_TRUE(WaitForTheFirstRename(f));
     s.signal(GetParam());
     EXPECT_EQ(s.wait_exit(60000), 1);
@@ -235,9 +220,7 @@ INSTANTIATE_TEST_SUITE_P(Fault, Interrupt, ::testing::Values(SIGINT, SIGTERM),
 TEST(Fault, AKillInTheMiddleOfABatchLeavesEveryItemUnderOneName) {
     Folder f;
     PutNumbered(f, kBigBatch);
-    PtyOptions options;
-    options.cwd = f.Root().string();
-    PtySession s({DOLV_EXE, "*.txt", "*.bak"}, options);
+    PtySession s({DOLV_EXE, "*.txt", "*.bak"}, PtyIn(f.Root().string()));
     ASSERT_TRUE(WaitForTheFirstRename(f));
     s.signal(SIGKILL);
     EXPECT_EQ(s.wait_exit(10000), 128 + SIGKILL);
