@@ -18,6 +18,7 @@ mkdir -p "$out"
 scratch=${DOLV_BENCH_SHM:-/dev/shm/dolv-profile-$$}
 mkdir -p "$scratch" || exit 1
 trap 'rm -rf "$scratch"' EXIT
+trap 'exit 130' INT TERM HUP PIPE
 "$tool" fill "$scratch/files" "$n" || exit 1
 
 # profile NAME STDOUT CMD...: one run under callgrind inside the scratch

@@ -37,7 +37,7 @@ results=$build/results.txt
 : >"$results"
 cleanup() { rm -rf "$shm"; }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT TERM HUP PIPE
 
 tools="floor"
 [ -n "$dolv" ] && tools="$tools dolv-nul dolv-stdout dolv-report"
