@@ -78,14 +78,18 @@ ShortText ATTR(const ShortText& path) {
     SearchRec rec;
     FINDFIRST(p, FA_ANYFILE, rec);
     ShortText flags;
-    if (DOSERROR() == 0) {
-        flags += (rec.attr & FA_ARCHIVE) ? 'A' : '_';
-        flags += (rec.attr & FA_READONLY) ? 'R' : '_';
-        flags += (rec.attr & FA_HIDDEN) ? 'H' : '_';
-        flags += (rec.attr & FA_SYSFILE) ? 'S' : '_';
-        flags += (rec.attr & FA_DIRECTORY) ? 'D' : '_';
-    }
+    if (DOSERROR() == 0) flags = ATTR_TEXT(rec.attr);
     FINDCLOSE(rec);
+    return flags;
+}
+
+ShortText ATTR_TEXT(uint8_t attr) {
+    ShortText flags;
+    flags += (attr & FA_ARCHIVE) ? 'A' : '_';
+    flags += (attr & FA_READONLY) ? 'R' : '_';
+    flags += (attr & FA_HIDDEN) ? 'H' : '_';
+    flags += (attr & FA_SYSFILE) ? 'S' : '_';
+    flags += (attr & FA_DIRECTORY) ? 'D' : '_';
     return flags;
 }
 

@@ -6,6 +6,9 @@
 namespace dolv {
 
 ShortText REM_PRESU(const ShortText& name) {
+    // Nothing to remove: only a final '.' goes (the extension after it is empty).
+    if (settings.REM_PREFISSO.empty() && settings.REM_SUFFISSO.empty())
+        return name.last() == '.' ? name.left(name.size() - 1) : name;
     const int dot = POSRL(".", name, name.size());
     ShortText part = dot ? name.left(dot - 1) : name;
     const ShortText ext = dot ? name.sub(dot + 1) : ShortText();
@@ -21,12 +24,15 @@ ShortText REM_PRESU(const ShortText& name) {
 }
 
 ShortText PRESU(const ShortText& name) {
+    if (settings.PREFISSO.empty() && settings.SUFFISSO.empty()) return name;
     const int dot = POSRL(".", name, name.size());
     if (!dot) return settings.PREFISSO + name + settings.SUFFISSO;
     return settings.PREFISSO + name.left(dot - 1) + settings.SUFFISSO + name.sub(dot);
 }
 
 ShortText ALLINEA(const ShortText& name) {
+    const char mode = static_cast<char>(settings.GIUSTIFICA & 0xFF);
+    if (mode != 'L' && mode != 'R') return name;
     const int slash = POSRL("\\", name, name.size());
     const ShortText dir = name.left(slash);
     ShortText rest = name.sub(slash + 1);

@@ -1,5 +1,7 @@
 #include "names/validity.h"
 
+#include <cstring>
+
 #include "names/strings.h"
 #include "platform/fs.h"
 
@@ -10,6 +12,13 @@ namespace {
 // First position of the first character of set (taken in order) that occurs in
 // text, then of the control bytes 0 to 31; 0 when none occurs.
 int first_reserved(const ShortText& text, const char* set) {
+    // One pass answers the common case, a text without any of them.
+    bool any = false;
+    for (int i = 1; i <= text.size() && !any; ++i) {
+        const unsigned char c = text.at(i);
+        any = c < 32 || std::strchr(set, c) != nullptr;
+    }
+    if (!any) return 0;
     for (const char* p = set; *p; ++p) {
         const int pos = text.find(*p);
         if (pos) return pos;

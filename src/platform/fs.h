@@ -34,6 +34,9 @@ struct SearchRec {
 void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec);
 void FINDNEXT(SearchRec& rec);
 void FINDCLOSE(SearchRec& rec);
+// How many entries, "." and ".." aside, the search started by FINDFIRST
+// holds in all (the delivered one included); 0 when it found none.
+int32_t SEARCH_COUNT(const SearchRec& rec);
 // 0 after FINDFIRST/FINDNEXT delivered an entry or GETFATTR succeeded; nonzero otherwise.
 int DOSERROR();
 

@@ -30,13 +30,6 @@ ShortText SIZE_AND_ATTR(const ShortText& path) {
     return "[" + DIM_PUNTO(EXIST(path)) + " bytes] " + ATTR(path);
 }
 
-// How many entries the walk may examine: those that match before it starts.
-int32_t EXPECTED_COUNT(const ShortText& file1) {
-    ShortText dir = PATHOF(file1);
-    if (dir.last() == '\\' && dir.size() > 3) dir.truncate(dir.size() - 1);
-    return CONTATHIS(dir, NAMEOF(file1));
-}
-
 // The confirmation of one item under /P.
 void CONFIRM_AND_RENAME(const ShortText& dir, const ShortText& name, const ShortText& new_name) {
     const ShortText path = dir + name;
@@ -67,24 +60,29 @@ void CONFIRM_AND_RENAME(const ShortText& dir, const ShortText& name, const Short
     }
 }
 
-// The two report lines of an item renamed without a question, then the rename.
-void REPORT_AND_RENAME(const ShortText& dir, const ShortText& name, const ShortText& new_name) {
-    const ShortText path = dir + name;
-    WRITE2("Rinomina ");
-    WRITE2(ISDIR(path) ? "della directory " : "del file ");
-    TEXTCOLOR(kOld);
-    WRITE2(TRUNCPATH(path, 35));
-    TEXTCOLOR(kNormal);
-    WRITE2(" in ");
-    TEXTCOLOR(kNew);
-    WRITELN2(new_name);
-    TEXTCOLOR(kNormal);
-    WRITELN2(SIZE_AND_ATTR(path));
+// The two report lines of an item renamed without a question, then the
+// rename. Kind, size and attributes are those the search has just read.
+void REPORT_AND_RENAME(const ShortText& dir, const SearchRec& rec, const ShortText& new_name) {
+    const ShortText& name = rec.name;
+    if (!REPORT_SILENT()) {
+        const bool is_dir = (rec.attr & FA_DIRECTORY) != 0;
+        WRITE2("Rinomina ");
+        WRITE2(is_dir ? "della directory " : "del file ");
+        TEXTCOLOR(kOld);
+        WRITE2(TRUNCPATH(dir + name, 35));
+        TEXTCOLOR(kNormal);
+        WRITE2(" in ");
+        TEXTCOLOR(kNew);
+        WRITELN2(new_name);
+        TEXTCOLOR(kNormal);
+        WRITELN2("[" + DIM_PUNTO(is_dir ? -1 : rec.size) + " bytes] " + ATTR_TEXT(rec.attr));
+    }
     DOREN(dir, name, new_name);
 }
 
 // One examined entry: its new name, the checks, then the rename.
-void RENAME_ENTRY(const ShortText& dir, const ShortText& name, const ShortText& pattern) {
+void RENAME_ENTRY(const ShortText& dir, const SearchRec& rec, const ShortText& pattern) {
+    const ShortText& name = rec.name;
     counters.TOT++;
     FRESHLINE();
     const ShortText new_name = ALLINEA(PRESU(REM_PRESU(CONVERSION(FUSIONJOLLY(name, pattern)))));
@@ -96,14 +94,15 @@ void RENAME_ENTRY(const ShortText& dir, const ShortText& name, const ShortText& 
     }
     if (name == new_name || (settings.MAIUSCOLO == '0' && UPSTR(name) == UPSTR(new_name))) {
         FRESHLINE();
-        if (!settings.ESCLUDI) WRITELN2("File saltato: " + TRUNCPATH(dir + name, 60));
+        if (!settings.ESCLUDI && !REPORT_SILENT())
+            WRITELN2("File saltato: " + TRUNCPATH(dir + name, 60));
         counters.SALTATI++;
         return;
     }
     if (settings.SBS) {
         CONFIRM_AND_RENAME(dir, name, new_name);
     } else {
-        REPORT_AND_RENAME(dir, name, new_name);
+        REPORT_AND_RENAME(dir, rec, new_name);
     }
 }
 
@@ -123,15 +122,15 @@ void RINOMINA(const ShortText& file1, const ShortText& file2) {
     counters.TOT = 0;
     counters.APPLY = 0;
     const ShortText dir = PATHOF(file1);
-    const int32_t expected = EXPECTED_COUNT(file1);
 
+    // The search reads the directory once; what it holds then is the bound.
     SearchRec rec;
     FINDFIRST(file1, kWalkMask, rec);
     int status = DOSERROR();
+    const int32_t expected = SEARCH_COUNT(rec);
     while (status == 0 && expected > counters.TOT) {
-        const ShortText name = rec.name;
-        if (!(name == ".") && !(name == "..")) {
-            RENAME_ENTRY(dir, name, file2);
+        if (!(rec.name == ".") && !(rec.name == "..")) {
+            RENAME_ENTRY(dir, rec, file2);
             CHECK_CANCEL();
         }
         FINDNEXT(rec);

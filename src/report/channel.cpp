@@ -128,4 +128,8 @@ void CLOSE_REPORT() {
     IORESULT();
 }
 
+bool REPORT_SILENT() {
+    return !settings.OUTFILE.empty() && SILENT();
+}
+
 }  // namespace dolv

@@ -9,6 +9,9 @@ namespace dolv {
 void WRITE2(const ShortText& text);
 void WRITELN2(const ShortText& text = ShortText());
 
+// True when the report lines go nowhere (+NUL): callers may skip building them.
+bool REPORT_SILENT();
+
 // Checks and opens the report file named by settings.OUTFILE (without its
 // '+'), acting on ACCODA and asking when the file exists.
 void OPEN_REPORT();

@@ -149,7 +149,23 @@ void FLUSH() {
 void WRITE(const ShortText& text) {
     check_size();
     if (!text.empty()) apply_colours();
-    for (int i = 1; i <= text.size(); ++i) put(text.at(i));
+    if (OUTPUT_IS_TERMINAL()) {
+        for (int i = 1; i <= text.size(); ++i) put(text.at(i));
+    } else {
+        // No width to wrap at: printable ASCII is its own glyph and goes out
+        // as it is; only the other bytes need their UTF-8 form.
+        const Utf8Glyphs& g = glyphs();
+        const std::string_view v = text.view();
+        for (size_t i = 0; i < v.size();) {
+            size_t j = i;
+            while (j < v.size() && v[j] >= 32 && v[j] < 127) ++j;
+            g_out.append(v.data() + i, j - i);
+            if (j < v.size()) g_out += g.of[static_cast<unsigned char>(v[j++])];
+            i = j;
+        }
+        g_x = g_x + text.size() < 255 ? g_x + text.size() : 255;
+        g_written_x += text.size();
+    }
     maybe_flush();
 }
 

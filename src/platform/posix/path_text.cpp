@@ -36,25 +36,31 @@ const std::string& current_directory() {
 // Joins the components of a rooted `\` path with `.` and `..` resolved;
 // `keep` leading components (a network server and share) are never removed.
 std::string resolve(const std::string& rooted, size_t keep) {
-    std::vector<std::string> parts;
+    // Built in place: each component is appended as `\name`, and `..` cuts
+    // the output back to where the last kept component began.
+    std::string out;
+    out.reserve(rooted.size() + 1);
+    std::vector<size_t> starts;
+    starts.reserve(16);
+    std::string_view all(rooted);
     size_t i = 0;
-    while (i <= rooted.size()) {
-        size_t j = rooted.find('\\', i);
-        if (j == std::string::npos) j = rooted.size();
-        std::string part = rooted.substr(i, j - i);
+    while (i <= all.size()) {
+        size_t j = all.find('\\', i);
+        if (j == std::string_view::npos) j = all.size();
+        const std::string_view part = all.substr(i, j - i);
         if (part.empty() || part == ".") {
             // nothing
         } else if (part == "..") {
-            if (parts.size() > keep) parts.pop_back();
+            if (starts.size() > keep) {
+                out.resize(starts.back());
+                starts.pop_back();
+            }
         } else {
-            parts.push_back(part);
+            starts.push_back(out.size());
+            out += '\\';
+            out += part;
         }
         i = j + 1;
-    }
-    std::string out;
-    for (const auto& p : parts) {
-        out += '\\';
-        out += p;
     }
     return out.empty() ? std::string("\\") : out;
 }

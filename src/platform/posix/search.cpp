@@ -18,14 +18,24 @@
 
 namespace dolv {
 
+// One entry of a snapshot: its names live in the snapshot's pool, each with
+// a closing NUL (the CP850 name, then the name on disk when that differs).
 struct SearchEntry {
-    std::string name;    // CP850
-    std::string native;  // the name on disk
+    uint32_t offset;
+    uint8_t length;         // of the CP850 name
+    uint8_t native_length;  // 0: the name on disk is the CP850 name (plain ASCII)
     uint8_t attr;
 };
 
 struct SearchState {
+    std::string pool;
     std::vector<SearchEntry> entries;
+    std::string_view name(const SearchEntry& e) const {
+        return std::string_view(pool.data() + e.offset, e.length);
+    }
+    const char* native(const SearchEntry& e) const {
+        return pool.data() + e.offset + (e.native_length ? e.length + 1u : 0u);
+    }
     size_t next = 0;
     uint8_t mask = 0;
     int dir_fd = -1;
@@ -64,12 +74,12 @@ void deliver_next(SearchRec& rec) {
         struct stat st;
         int64_t size = 0;
         uint8_t attr = e.attr;
-        if (fstatat(s.dir_fd, e.native.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            attr = ITEM_ATTRIBUTES(st, e.name);
+        if (fstatat(s.dir_fd, s.native(e), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            attr = ITEM_ATTRIBUTES(st, s.name(e));
             if (!(attr & FA_DIRECTORY)) size = st.st_size;
             if (!mask_allows(attr, s.mask)) continue;
         }
-        rec.name = ShortText(e.name);
+        rec.name = ShortText(s.name(e));
         rec.size = size;
         rec.attr = attr;
         g_dos_error = 0;
@@ -116,12 +126,21 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
         uint8_t attr = dir_item ? FA_DIRECTORY : FA_ARCHIVE;
         if (name[0] == '.' && name != "." && name != "..") attr |= FA_HIDDEN;
         if (!mask_allows(attr, mask)) continue;
-        state->entries.push_back({name, std::string(native), attr});
+        SearchEntry e{static_cast<uint32_t>(state->pool.size()), static_cast<uint8_t>(name.size()), 0,
+                      attr};
+        state->pool.append(name).push_back('\0');
+        if (native != name) {
+            e.native_length = static_cast<uint8_t>(native.size() > 255 ? 255 : native.size());
+            state->pool.append(native).push_back('\0');
+        }
+        state->entries.push_back(e);
     }
     closedir(d);
-    std::sort(
-        state->entries.begin(), state->entries.end(),
-        [](const SearchEntry& a, const SearchEntry& b) { return NAME_BEFORE(a.name, b.name); });
+    const SearchState& s = *state;
+    std::sort(state->entries.begin(), state->entries.end(),
+              [&s](const SearchEntry& a, const SearchEntry& b) {
+                  return NAME_BEFORE(s.name(a), s.name(b));
+              });
     rec.state = std::move(state);
     deliver_next(rec);
 }
@@ -174,6 +193,17 @@ void FINDNEXT(SearchRec& rec) {
         return;
     }
     deliver_next(rec);
+}
+
+int32_t SEARCH_COUNT(const SearchRec& rec) {
+    if (g_dos_error != 0 && !rec.state) return 0;
+    if (!rec.state) return (rec.name == "." || rec.name == "..") ? 0 : 1;  // one literal name
+    int32_t n = 0;
+    for (const SearchEntry& e : rec.state->entries) {
+        const std::string_view name = rec.state->name(e);
+        if (name != "." && name != "..") ++n;
+    }
+    return n;
 }
 
 void FINDCLOSE(SearchRec& rec) {

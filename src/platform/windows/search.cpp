@@ -155,6 +155,14 @@ void FINDNEXT(SearchRec& rec) {
     Deliver(rec);
 }
 
+int32_t SEARCH_COUNT(const SearchRec& rec) {
+    if (!rec.state) return 0;
+    int32_t n = 0;
+    for (const SearchState::Entry& e : rec.state->entries)
+        if (e.name != "." && e.name != "..") ++n;
+    return n;
+}
+
 void FINDCLOSE(SearchRec& rec) {
     rec.state.reset();
 }
