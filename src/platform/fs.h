@@ -74,10 +74,14 @@ ShortText CHANGEFILEEXT(const ShortText& path, const ShortText& ext);
 
 // The report file: one sequential text file. Each operation's status is read
 // by IORESULT. Text is written as the console shows it; REPORT_WRITE with
-// line_end true appends CR LF. A failed write (full disk) gives a nonzero status.
+// line_end true appends CR LF. Writes are buffered: REPORT_FLUSH pushes
+// what is buffered to the file, and REPORT_CLOSE does so before it closes.
+// A failed write (full disk) gives a nonzero status at the write or the
+// flush that meets it.
 void REPORT_CREATE(const ShortText& path);
 void REPORT_APPEND(const ShortText& path);
 void REPORT_WRITE(const ShortText& text, bool line_end);
+void REPORT_FLUSH();
 void REPORT_CLOSE();
 
 }  // namespace dolv

@@ -110,6 +110,7 @@ unsigned char ASK_AFTER_FAILURE(const ShortText& a, const ShortText& b, bool fir
 void EXCHANGE_STEP(const ShortText& from, const ShortText& to, const ShortText& a,
                    const ShortText& b, bool first_step) {
     for (;;) {
+        COMMIT_REPORT();
         RENAME(from, to);
         if (IORESULT() == 0) return;
         if (settings.IGNORA) {

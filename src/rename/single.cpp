@@ -56,6 +56,7 @@ void IGNORE_ALL() {
 bool BACKUP(const ShortText& path) {
     ShortText backup = CHANGEFILEEXT(path, ".bak");
     if (!backup.view().ends_with(".bak")) return false;
+    COMMIT_REPORT();
     RENAME(path, backup);
     return IORESULT() == 0;
 }
@@ -109,6 +110,8 @@ void DOREN(const ShortText& P, const ShortText& O, const ShortText& N) {
             if (c == Conflict::kRetry) continue;
             if (c == Conflict::kDone) return;
         }
+        // The record of the item reaches the report file before the item changes.
+        COMMIT_REPORT();
         RENAME(source, destination);
         if (IORESULT() == 0) {
             counters.APPLY++;

@@ -120,6 +120,12 @@ void OPEN_REPORT() {
     report_open = IORESULT() == 0;
 }
 
+void COMMIT_REPORT() {
+    if (!report_open) return;
+    REPORT_FLUSH();
+    if (IORESULT() != 0) ERR(10);
+}
+
 void CLOSE_REPORT() {
     if (settings.OUTFILE.empty()) return;
     if (!report_open) return;

@@ -75,6 +75,8 @@ int RUN(const std::vector<std::string>& args) {
     }
 
     CLOSING_LINES();
+    // The closing lines must reach the file: a failure here is an error too.
+    COMMIT_REPORT();
     CLOSE_REPORT();
     CURSORON();
     return 0;

@@ -237,18 +237,35 @@ TEST_F(FsTest, ReportFileWritesConsoleTextWithCrLf) {
     EXPECT_NE(IORESULT(), 0);
 }
 
-TEST_F(FsTest, ReportFileOnAFullDiskFailsAtTheFirstLine) {
+TEST_F(FsTest, ReportFileOnAFullDiskFailsWhenItsLinesArePushedOut) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     REPORT_CREATE("\\dev\\full");
     EXPECT_EQ(IORESULT(), 0);
+    // Lines are buffered; the flush that pushes them out meets the full disk.
     REPORT_WRITE("first", false);
-    IORESULT();
     REPORT_WRITE(" line", true);
+    IORESULT();
+    REPORT_FLUSH();
     EXPECT_NE(IORESULT(), 0);
     REPORT_WRITE("second", true);
-    EXPECT_NE(IORESULT(), 0);
+    IORESULT();
     REPORT_CLOSE();
     EXPECT_NE(IORESULT(), 0);
+}
+
+TEST_F(FsTest, ReportFileHoldsEveryLineAfterAFlush) {
+    REPORT_CREATE(path("rep.txt"));
+    ASSERT_EQ(IORESULT(), 0);
+    REPORT_WRITE("pi\x95", false);
+    REPORT_WRITE(" uno", true);
+    EXPECT_EQ(IORESULT(), 0);
+    REPORT_FLUSH();
+    EXPECT_EQ(IORESULT(), 0);
+    EXPECT_EQ(content("rep.txt"), "pi\xc3\xb2 uno\r\n");
+    REPORT_WRITE("due", true);
+    REPORT_CLOSE();
+    EXPECT_EQ(IORESULT(), 0);
+    EXPECT_EQ(content("rep.txt"), "pi\xc3\xb2 uno\r\ndue\r\n");
 }
 
 TEST(PathText, SplitFollowsTheDirectoryNameExtensionRule) {

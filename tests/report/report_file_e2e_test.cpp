@@ -258,8 +258,10 @@ TEST(ReportFileE2E, AFullDiskEndsTheRunWithoutACrash) {
     EXPECT_TRUE(EndsWith(r.output, "Errore in scrittura del file di output: \\dev\\full\r\n"))
         << r.output;
     // With /V the first line reached the console; it is never followed by
-    // the summary.
+    // the summary, and the item whose record could not be written keeps its name.
     EXPECT_EQ(r.output.find("Rinominati"), std::string::npos);
+    EXPECT_TRUE(FileExists(dir / "a.txt"));
+    EXPECT_FALSE(FileExists(dir / "b.txt"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The report file: text as the console shows it, CR LF line ends, each line
-// pushed to the file at once so a failed write is seen at that line.
+// The report file: text as the console shows it, CR LF line ends, written
+// through a buffer that the program pushes out before every rename (so the
+// record of an item is in the file before the item changes) and at the end.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -14,6 +15,7 @@ namespace dolv {
 namespace {
 
 constexpr int kNotOpen = 103;
+constexpr size_t kBuffer = 1 << 16;
 constexpr int kInvalidName = 123;
 
 FILE* g_report = nullptr;
@@ -32,6 +34,7 @@ void open_report(const ShortText& path, const char* mode) {
     }
     g_report = std::fopen(native.c_str(), mode);
     SET_IO_STATUS(g_report ? 0 : (errno ? errno : EIO));
+    if (g_report) std::setvbuf(g_report, nullptr, _IOFBF, kBuffer);
     if (g_report) {
         g_report_name = std::string(LAST_COMPONENT(native));
         if (fstat(fileno(g_report), &g_report_stat) != 0) g_report_name.clear();
@@ -65,8 +68,16 @@ void REPORT_WRITE(const ShortText& text, bool line_end) {
     std::string bytes = CP850_TO_UTF8(text.view());
     if (line_end) bytes += "\r\n";
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), g_report) == bytes.size();
-    if (line_end) ok = std::fflush(g_report) == 0 && ok;
     ok = ok && !std::ferror(g_report);
+    SET_IO_STATUS(ok ? 0 : EIO);
+}
+
+void REPORT_FLUSH() {
+    if (!g_report) {
+        SET_IO_STATUS(kNotOpen);
+        return;
+    }
+    bool ok = std::fflush(g_report) == 0 && !std::ferror(g_report);
     SET_IO_STATUS(ok ? 0 : EIO);
 }
 

@@ -1,5 +1,6 @@
 // The report file: CP850 bytes as the program holds them, CR LF line ends,
-// each line written straight through so that a full disk shows at once.
+// written through a buffer that the program pushes out before every rename
+// (so the record of an item is in the file before the item changes) and at the end.
 #include <windows.h>
 
 #include <string>
@@ -13,6 +14,8 @@ namespace dolv {
 namespace {
 
 HANDLE g_report = INVALID_HANDLE_VALUE;
+std::string g_pending;  // written by the program, not yet by the system
+constexpr size_t kBuffer = 1 << 16;
 
 int LastError() {
     DWORD e = GetLastError();
@@ -57,20 +60,37 @@ void REPORT_WRITE(const ShortText& text, bool line_end) {
         SET_IORESULT(ERROR_INVALID_HANDLE);
         return;
     }
-    std::string bytes = text.str();
-    if (line_end) bytes += "\r\n";
-    DWORD written = 0;
-    if (!bytes.empty()) {
-        if (!WriteFile(g_report, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                       nullptr)) {
+    g_pending.append(text.view());
+    if (line_end) g_pending += "\r\n";
+    if (g_pending.size() >= kBuffer) {
+        REPORT_FLUSH();
+        return;
+    }
+    SET_IORESULT(0);
+}
+
+void REPORT_FLUSH() {
+    if (g_report == INVALID_HANDLE_VALUE) {
+        SET_IORESULT(ERROR_INVALID_HANDLE);
+        return;
+    }
+    size_t done = 0;
+    while (done < g_pending.size()) {
+        DWORD written = 0;
+        DWORD chunk = static_cast<DWORD>(g_pending.size() - done);
+        if (!WriteFile(g_report, g_pending.data() + done, chunk, &written, nullptr)) {
+            g_pending.clear();
             SET_IORESULT(LastError());
             return;
         }
-        if (written != bytes.size()) {
+        if (written == 0) {
+            g_pending.clear();
             SET_IORESULT(ERROR_DISK_FULL);
             return;
         }
+        done += written;
     }
+    g_pending.clear();
     SET_IORESULT(0);
 }
 
@@ -79,9 +99,11 @@ void REPORT_CLOSE() {
         SET_IORESULT(0);
         return;
     }
+    REPORT_FLUSH();
+    int flushed = IORESULT();
     bool ok = CloseHandle(g_report);
     g_report = INVALID_HANDLE_VALUE;
-    SET_IORESULT(ok ? 0 : LastError());
+    SET_IORESULT(flushed != 0 ? flushed : ok ? 0 : LastError());
 }
 
 }  // namespace dolv
