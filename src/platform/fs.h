@@ -34,6 +34,15 @@ struct SearchRec {
 void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec);
 void FINDNEXT(SearchRec& rec);
 void FINDCLOSE(SearchRec& rec);
+// FINDFIRST for a walk that mostly needs the names. Where the directory read
+// tells an item's kind and the mask takes both kinds and hidden items, the
+// entries (this one and those FINDNEXT hands out) come without their size
+// (0) and with the attributes the directory read gave (kind and hidden),
+// until FINDDETAILS reads them. Otherwise the same as FINDFIRST.
+void FINDFIRST_LAZY(const ShortText& path, uint8_t mask, SearchRec& rec);
+// Completes the size and attributes of the entry handed out last, as
+// FINDFIRST would have given them; nothing to do when they are complete.
+void FINDDETAILS(SearchRec& rec);
 // How many entries, "." and ".." aside, the search started by FINDFIRST
 // holds in all (the delivered one included); 0 when it found none.
 int32_t SEARCH_COUNT(const SearchRec& rec);

@@ -61,10 +61,12 @@ void CONFIRM_AND_RENAME(const ShortText& dir, const ShortText& name, const Short
 }
 
 // The two report lines of an item renamed without a question, then the
-// rename. Kind, size and attributes are those the search has just read.
-void REPORT_AND_RENAME(const ShortText& dir, const SearchRec& rec, const ShortText& new_name) {
+// rename. Kind, size and attributes are read by the search now; a silent
+// run reads none of them.
+void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& new_name) {
     const ShortText& name = rec.name;
     if (!REPORT_SILENT()) {
+        FINDDETAILS(rec);
         const bool is_dir = (rec.attr & FA_DIRECTORY) != 0;
         WRITE2("Rinomina ");
         WRITE2(is_dir ? "della directory " : "del file ");
@@ -81,7 +83,7 @@ void REPORT_AND_RENAME(const ShortText& dir, const SearchRec& rec, const ShortTe
 }
 
 // One examined entry: its new name, the checks, then the rename.
-void RENAME_ENTRY(const ShortText& dir, const SearchRec& rec, const ShortText& pattern) {
+void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern) {
     const ShortText& name = rec.name;
     counters.TOT++;
     FRESHLINE();
@@ -124,8 +126,9 @@ void RINOMINA(const ShortText& file1, const ShortText& file2) {
     const ShortText dir = PATHOF(file1);
 
     // The search reads the directory once; what it holds then is the bound.
+    // The walk needs the names; sizes and attributes only for a report line.
     SearchRec rec;
-    FINDFIRST(file1, kWalkMask, rec);
+    FINDFIRST_LAZY(file1, kWalkMask, rec);
     int status = DOSERROR();
     const int32_t expected = SEARCH_COUNT(rec);
     while (status == 0 && expected > counters.TOT) {

@@ -21,6 +21,7 @@ namespace dolv {
 // One entry of a snapshot: its names live in the snapshot's pool, each with
 // a closing NUL (the CP850 name, then the name on disk when that differs).
 struct SearchEntry {
+    uint64_t key;  // the first 8 bytes of the name in the search order, for the sort
     uint32_t offset;
     uint8_t length;         // of the CP850 name
     uint8_t native_length;  // 0: the name on disk is the CP850 name (plain ASCII)
@@ -39,6 +40,10 @@ struct SearchState {
     size_t next = 0;
     uint8_t mask = 0;
     int dir_fd = -1;
+    // A lazy search hands out entries without a stat; `pending` says that
+    // the entry handed out last has not been read yet.
+    bool lazy = false;
+    bool pending = false;
     ~SearchState() {
         if (dir_fd >= 0) close(dir_fd);
     }
@@ -64,32 +69,55 @@ void clear(SearchRec& rec) {
     rec.attr = 0;
 }
 
-// Hands out the next entry the mask still allows; its size and final
-// attributes come from one fstatat now, so a walk that renames items as it
-// goes sees each item as it is when its turn comes.
+// Reads the size and final attributes of an entry with one fstatat; false
+// when the mask no longer allows the item. An item that is gone keeps what
+// the directory read said.
+bool read_details(const SearchState& s, const SearchEntry& e, SearchRec& rec) {
+    struct stat st;
+    if (fstatat(s.dir_fd, s.native(e), &st, AT_SYMLINK_NOFOLLOW) != 0) return true;
+    rec.attr = ITEM_ATTRIBUTES(st, s.name(e));
+    if (!(rec.attr & FA_DIRECTORY)) rec.size = st.st_size;
+    return mask_allows(rec.attr, s.mask);
+}
+
+// Hands out the next entry the mask still allows. Its size and final
+// attributes come from one fstatat when its turn comes (at once, or at
+// FINDDETAILS in a lazy search), so a walk that renames items as it goes
+// sees each item as it is then.
 void deliver_next(SearchRec& rec) {
     SearchState& s = *rec.state;
     while (s.next < s.entries.size()) {
         const SearchEntry& e = s.entries[s.next++];
-        struct stat st;
-        int64_t size = 0;
-        uint8_t attr = e.attr;
-        if (fstatat(s.dir_fd, s.native(e), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            attr = ITEM_ATTRIBUTES(st, s.name(e));
-            if (!(attr & FA_DIRECTORY)) size = st.st_size;
-            if (!mask_allows(attr, s.mask)) continue;
+        rec.size = 0;
+        rec.attr = e.attr;
+        if (s.lazy) {
+            s.pending = true;
+        } else if (!read_details(s, e, rec)) {
+            continue;
         }
         rec.name = ShortText(s.name(e));
-        rec.size = size;
-        rec.attr = attr;
         g_dos_error = 0;
         return;
     }
+    s.pending = false;
     clear(rec);
     g_dos_error = kNoMoreFiles;
 }
 
-void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask, SearchRec& rec) {
+// The first 8 bytes of a name, ASCII letters in upper case, as one number
+// that orders as NAME_COMPARE orders those bytes (a shorter name pads with 0).
+uint64_t sort_key(std::string_view name) {
+    uint64_t key = 0;
+    for (size_t i = 0; i < 8; ++i) {
+        unsigned char c = i < name.size() ? static_cast<unsigned char>(name[i]) : 0;
+        if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
+        key = key << 8 | c;
+    }
+    return key;
+}
+
+void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask, bool lazy,
+                  SearchRec& rec) {
     const std::string expression = WILDCARD_EXPRESSION(pattern);
     int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
@@ -99,6 +127,9 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
     auto state = std::make_shared<SearchState>();
     state->dir_fd = fd;
     state->mask = mask;
+    // Without a stat the kind and the hidden flag come from the directory
+    // read; that is enough when the mask takes both kinds and hidden items.
+    state->lazy = lazy && (mask & (FA_HIDDEN | FA_DIRECTORY)) == (FA_HIDDEN | FA_DIRECTORY);
     int scan_fd = dup(fd);
     DIR* d = scan_fd >= 0 ? fdopendir(scan_fd) : nullptr;
     if (!d) {
@@ -126,8 +157,8 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
         uint8_t attr = dir_item ? FA_DIRECTORY : FA_ARCHIVE;
         if (name[0] == '.' && name != "." && name != "..") attr |= FA_HIDDEN;
         if (!mask_allows(attr, mask)) continue;
-        SearchEntry e{static_cast<uint32_t>(state->pool.size()), static_cast<uint8_t>(name.size()), 0,
-                      attr};
+        SearchEntry e{sort_key(name), static_cast<uint32_t>(state->pool.size()),
+                      static_cast<uint8_t>(name.size()), 0, attr};
         state->pool.append(name).push_back('\0');
         if (native != name) {
             e.native_length = static_cast<uint8_t>(native.size() > 255 ? 255 : native.size());
@@ -139,6 +170,7 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
     const SearchState& s = *state;
     std::sort(state->entries.begin(), state->entries.end(),
               [&s](const SearchEntry& a, const SearchEntry& b) {
+                  if (a.key != b.key) return a.key < b.key;
                   return NAME_BEFORE(s.name(a), s.name(b));
               });
     rec.state = std::move(state);
@@ -162,9 +194,7 @@ void find_literal(const ShortText& path, std::string_view name, uint8_t mask, Se
     g_dos_error = 0;
 }
 
-}  // namespace
-
-void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
+void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec) {
     rec.state.reset();
     clear(rec);
     std::string_view p = path.view();
@@ -183,7 +213,24 @@ void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
     }
     std::string dir = NATIVE_PATH(p.substr(0, start));
     if (dir.empty()) dir.push_back('.');
-    find_pattern(dir, pattern, mask, rec);
+    find_pattern(dir, pattern, mask, lazy, rec);
+}
+
+}  // namespace
+
+void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
+    start_search(path, mask, false, rec);
+}
+
+void FINDFIRST_LAZY(const ShortText& path, uint8_t mask, SearchRec& rec) {
+    start_search(path, mask, true, rec);
+}
+
+void FINDDETAILS(SearchRec& rec) {
+    if (!rec.state || !rec.state->pending) return;
+    SearchState& s = *rec.state;
+    s.pending = false;
+    read_details(s, s.entries[s.next - 1], rec);
 }
 
 void FINDNEXT(SearchRec& rec) {

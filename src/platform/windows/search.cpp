@@ -147,6 +147,13 @@ void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
     Deliver(rec);
 }
 
+// The listing gives every entry's size and attributes: nothing is left for later.
+void FINDFIRST_LAZY(const ShortText& path, uint8_t mask, SearchRec& rec) {
+    FINDFIRST(path, mask, rec);
+}
+
+void FINDDETAILS(SearchRec&) {}
+
 void FINDNEXT(SearchRec& rec) {
     if (!rec.state) {
         SET_DOSERROR(kNoMoreFiles);
