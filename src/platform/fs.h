@@ -54,6 +54,11 @@ int DOSERROR();
 // (and reset to 0) by IORESULT: 0 = success.
 void RENAME(const ShortText& old_path, const ShortText& new_path);
 int IORESULT();
+// One attempt at RENAME where the destination is expected to be free: true
+// when the item has its new name. False when nothing changed (the
+// destination exists, names the item itself, or the rename failed): the
+// caller then goes the careful way, and may always do so. Leaves IORESULT alone.
+bool RENAME_IF_FREE(const ShortText& old_path, const ShortText& new_path);
 
 // Removes a file; true on success.
 bool DELETEFILE(const ShortText& path);

@@ -1,7 +1,6 @@
 #include "rename/single.h"
 
 #include "names/paths.h"
-#include "names/strings.h"
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "rename/answer.h"
@@ -61,6 +60,18 @@ bool BACKUP(const ShortText& path) {
     return IORESULT() == 0;
 }
 
+// True when two names differ at most in the case of ASCII letters.
+bool SAME_BUT_CASE(const ShortText& a, const ShortText& b) {
+    if (a.size() != b.size()) return false;
+    for (int i = 1; i <= a.size(); ++i) {
+        unsigned char x = a.at(i), y = b.at(i);
+        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 enum class Conflict { kRename, kRetry, kDone };
 
 // The question about a destination that exists already. kRename: the way is
@@ -103,12 +114,22 @@ Conflict SETTLE_EXISTING(const ShortText& destination) {
 void DOREN(const ShortText& P, const ShortText& O, const ShortText& N) {
     const ShortText source = P + O;
     const ShortText destination = P + N;
-    const bool case_only = UPSTR(N) == UPSTR(O);
     for (;;) {
-        if (!settings.IGNORA && !case_only && EXIST(destination) >= 0) {
-            Conflict c = SETTLE_EXISTING(destination);
-            if (c == Conflict::kRetry) continue;
-            if (c == Conflict::kDone) return;
+        // Under /I an existing destination is not asked about: the rename
+        // fails and is counted. Otherwise a rename that never replaces is
+        // tried first, as it succeeds exactly when the destination is free;
+        // only when it fails is the destination looked at.
+        if (!settings.IGNORA && !SAME_BUT_CASE(N, O)) {
+            COMMIT_REPORT();
+            if (RENAME_IF_FREE(source, destination)) {
+                counters.APPLY++;
+                return;
+            }
+            if (EXIST(destination) >= 0) {
+                Conflict c = SETTLE_EXISTING(destination);
+                if (c == Conflict::kRetry) continue;
+                if (c == Conflict::kDone) return;
+            }
         }
         // The record of the item reaches the report file before the item changes.
         COMMIT_REPORT();

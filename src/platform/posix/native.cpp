@@ -15,51 +15,67 @@ bool is_separator(char c) {
 
 }  // namespace
 
+void NATIVE_PATH_INTO(std::string_view path, char (&out)[kNativePathSize]) {
+    bool drive = path.size() >= 2 && path[1] == ':';
+    if (drive) path.remove_prefix(2);
+    if (path.size() > ShortText::kMax) path = path.substr(0, ShortText::kMax);
+    size_t n = 0;
+    for (char c : path) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out[n++] = c == '\\' ? '/' : c;
+        } else {
+            const std::string utf8 = CP850_NAME_TO_UTF8(std::string_view(&c, 1));
+            for (char u : utf8) out[n++] = u;
+        }
+    }
+    if (n == 0 && drive) out[n++] = '.';
+    out[n] = '\0';
+}
+
 std::string NATIVE_PATH(std::string_view path) {
     bool drive = path.size() >= 2 && path[1] == ':';
     if (drive) path.remove_prefix(2);
+    bool ascii = true;
+    for (char c : path) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     std::string s(path);
     for (char& c : s)
         if (c == '\\') c = '/';
     if (s.empty() && drive) s.push_back('.');
-    return CP850_NAME_TO_UTF8(s);
+    return ascii ? s : CP850_NAME_TO_UTF8(s);
 }
 
 std::string NATIVE_PATH(const ShortText& path) {
     return NATIVE_PATH(path.view());
 }
 
+namespace {
+
+// The bytes a Windows name may not hold: \\ / : * ? " < > | and those below 32.
+struct ReservedBytes {
+    bool map[256] = {};
+};
+constexpr ReservedBytes reserved_bytes() {
+    ReservedBytes r;
+    for (int c = 0; c < 32; ++c) r.map[c] = true;
+    for (unsigned char c : std::string_view("\\/:*?\"<>|")) r.map[c] = true;
+    return r;
+}
+constexpr ReservedBytes kReserved = reserved_bytes();
+
+}  // namespace
+
 bool WINDOWS_NAME_CHARS(std::string_view name) {
-    for (char ch : name) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 32) return false;
-        switch (c) {
-            case '\\':
-            case '/':
-            case ':':
-            case '*':
-            case '?':
-            case '"':
-            case '<':
-            case '>':
-            case '|':
-                return false;
-            default:
-                break;
-        }
-    }
+    for (char ch : name)
+        if (kReserved.map[static_cast<unsigned char>(ch)]) return false;
     return true;
 }
 
 bool WINDOWS_PATH_CHARS(std::string_view path) {
     if (path.size() >= 2 && path[1] == ':') path.remove_prefix(2);
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = start;
-        while (end < path.size() && !is_separator(path[end])) ++end;
-        if (!WINDOWS_NAME_CHARS(path.substr(start, end - start))) return false;
-        start = end + 1;
-    }
+    // Every component passes WINDOWS_NAME_CHARS: no reserved byte but the separators.
+    for (char ch : path)
+        if (kReserved.map[static_cast<unsigned char>(ch)] && !is_separator(ch)) return false;
     return true;
 }
 

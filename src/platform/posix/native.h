@@ -16,6 +16,10 @@ namespace dolv {
 // into UTF-8. A bare drive is the current directory.
 std::string NATIVE_PATH(const ShortText& path);
 std::string NATIVE_PATH(std::string_view path);
+// NATIVE_PATH into a buffer of kNativePathSize bytes, with a closing NUL:
+// for the calls made once per item, without an allocation.
+constexpr size_t kNativePathSize = 3 * 255 + 1;  // a CP850 byte is at most 3 UTF-8 bytes
+void NATIVE_PATH_INTO(std::string_view path, char (&out)[kNativePathSize]);
 
 // True when a name holds no character a Windows name may not hold
 // (\ / : * ? " < > | or a byte below 32).

@@ -88,18 +88,22 @@ int rename_case_only(const std::string& from, const std::string& to, const struc
     return 0;
 }
 
-int rename_item(const ShortText& old_path, const ShortText& new_path) {
+// detour: a destination that names the item itself (another letter case on
+// a volume that folds case) is reached through a temporary name.
+int rename_item(const ShortText& old_path, const ShortText& new_path, bool detour) {
     if (!WINDOWS_PATH_CHARS(new_path.view())) return kInvalidName;
-    std::string from = NATIVE_PATH(old_path);
-    std::string to = NATIVE_PATH(new_path);
-    if (from.empty() || to.empty()) return ENOENT;
+    // IS_OPEN_REPORT takes the old path as a string; the new one needs none.
+    const std::string from = NATIVE_PATH(old_path);
+    char to[kNativePathSize];
+    NATIVE_PATH_INTO(new_path.view(), to);
+    if (from.empty() || to[0] == '\0') return ENOENT;
     // The open report file keeps its name, as an open file does on Windows:
     // the record of the run stays where the user asked for it.
     if (IS_OPEN_REPORT(from)) return EBUSY;
-    int err = rename_noreplace(from.c_str(), to.c_str());
-    if (err == EEXIST && from != to) {
+    int err = rename_noreplace(from.c_str(), to);
+    if (detour && err == EEXIST && from != to) {
         struct stat a, b;
-        if (lstat(from.c_str(), &a) == 0 && lstat(to.c_str(), &b) == 0 && same_item(a, b))
+        if (lstat(from.c_str(), &a) == 0 && lstat(to, &b) == 0 && same_item(a, b))
             err = rename_case_only(from, to, a);
     }
     return err;
@@ -112,7 +116,11 @@ void FORCE_RENAME_FALLBACK(bool on) {
 }
 
 void RENAME(const ShortText& old_path, const ShortText& new_path) {
-    SET_IO_STATUS(rename_item(old_path, new_path));
+    SET_IO_STATUS(rename_item(old_path, new_path, true));
+}
+
+bool RENAME_IF_FREE(const ShortText& old_path, const ShortText& new_path) {
+    return rename_item(old_path, new_path, false) == 0;
 }
 
 }  // namespace dolv

@@ -66,6 +66,12 @@ void RENAME(const ShortText& old_path, const ShortText& new_path) {
     g_ioresult = MoveFileExW(from.c_str(), to.c_str(), 0) ? 0 : LastError();
 }
 
+// The system's rename takes a destination that differs from the item's own
+// name only in letter case; the caller's careful way tells the two apart.
+bool RENAME_IF_FREE(const ShortText&, const ShortText&) {
+    return false;
+}
+
 bool DELETEFILE(const ShortText& path) {
     std::wstring wide;
     return Wide(path, wide) && DeleteFileW(wide.c_str());
