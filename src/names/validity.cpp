@@ -40,9 +40,43 @@ uint8_t as_position(int pos) {
     return static_cast<uint8_t>(pos);
 }
 
+// True for a path that passes every check below at a glance: no drive, no
+// leading `\\`, no doubled `\`, no reserved byte or wildcard, no final `.`,
+// and no component whose name (before its last dot) has the 3 or 4 bytes a
+// device name has. Anything else takes the full checks.
+bool plainly_valid(const ShortText& s) {
+    static constexpr auto kStop = [] {
+        struct Set {
+            bool map[256] = {};
+        } set;
+        for (int c = 0; c < 32; ++c) set.map[c] = true;
+        for (unsigned char c : std::string_view("/:|<>\"?*")) set.map[c] = true;
+        return set;
+    }();
+    const std::string_view v = s.view();
+    if (v.empty() || v.back() == '.') return false;
+    size_t start = 0;  // of the current component
+    size_t dot = std::string_view::npos;
+    for (size_t i = 0; i <= v.size(); ++i) {
+        if (i == v.size() || v[i] == '\\') {
+            const size_t name = (dot == std::string_view::npos ? i : dot) - start;
+            if (name == 3 || name == 4) return false;
+            if (i < v.size() && i + 1 < v.size() && v[i + 1] == '\\') return false;
+            start = i + 1;
+            dot = std::string_view::npos;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(v[i]);
+        if (kStop.map[c]) return false;
+        if (c == '.') dot = i;
+    }
+    return true;
+}
+
 }  // namespace
 
 uint8_t VALIDNAMEWIN(const ShortText& path) {
+    if (plainly_valid(path)) return 0;
     ShortText s = path;
     if (s.empty()) return 1;
     if (s.last() == '.') return as_position(s.size());

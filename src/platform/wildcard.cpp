@@ -36,6 +36,32 @@ unsigned char match_fold(unsigned char c) {
 
 constexpr int kEnd = -1;  // the character after the last one of the name
 
+bool is_wildcard(char c) {
+    return c == '*' || c == kDosStar || c == kDosQm || c == kDosDot;
+}
+
+// The common shape of an expression, a star and then plain text (`*.txt`
+// rewritten as `<.txt`), answered without the general walk: the name ends
+// with the text, and a `<`, which stops at the name's last dot, takes no more
+// than the name up to and including that dot. -1 when the shape is another.
+int match_star_suffix(std::string_view expression, std::string_view name) {
+    if (expression.size() < 2 || (expression[0] != '*' && expression[0] != kDosStar)) return -1;
+    const std::string_view tail = expression.substr(1);
+    for (char c : tail)
+        if (is_wildcard(c)) return -1;
+    if (name.size() < tail.size()) return 0;
+    const size_t start = name.size() - tail.size();
+    for (size_t i = 0; i < tail.size(); ++i)
+        if (match_fold(static_cast<unsigned char>(name[start + i])) !=
+            match_fold(static_cast<unsigned char>(tail[i])))
+            return 0;
+    if (expression[0] == kDosStar) {
+        const size_t last_dot = name.rfind('.');
+        if (last_dot != std::string_view::npos && start > last_dot + 1) return 0;
+    }
+    return 1;
+}
+
 }  // namespace
 
 bool HAS_WILDCARDS(std::string_view pattern) {
@@ -72,6 +98,8 @@ std::string WILDCARD_EXPRESSION(std::string_view pattern) {
 
 bool WILDCARD_MATCH_EXPRESSION(std::string_view expression, std::string_view name) {
     if (expression.empty() || name.empty()) return false;
+    const int quick = match_star_suffix(expression, name);
+    if (quick >= 0) return quick == 1;
     const size_t m = expression.size();
     const size_t last_dot = name.rfind('.');
 
