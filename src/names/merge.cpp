@@ -7,7 +7,7 @@ namespace dolv {
 
 namespace {
 
-constexpr int kFull = ShortText::kMax;
+constexpr size_t kFull = ShortText::kMax;
 
 // Merges one part: the pattern part over the source part. The pattern is cut
 // before its first '*', which stands for wildcards up to full length; without
@@ -16,24 +16,30 @@ constexpr int kFull = ShortText::kMax;
 // position that has no character (a wildcard past the end of the source, or
 // the end of the pattern), and a part filled in all 255 positions keeps 254.
 // Positions past both texts are empty on both sides, so the loop stops at
-// the longer of the two instead of walking all 255.
-ShortText merge_part(const ShortText& pattern, const ShortText& source) {
-    int plen = pattern.size();
-    const int star = pattern.find('*');
-    if (star) plen = star - 1;
-    int slen = source.size();
-    if (!star && slen > plen) slen = plen;
-    const int n = star ? kFull : plen;
-    char out[kFull];
-    for (int i = 1; i <= n; ++i) {
-        unsigned char c = i <= plen ? pattern.at(i) : '?';
+// the longer of the two instead of walking all 255. The part goes to out
+// (room for kFull bytes); the result is its length.
+size_t merge_part(std::string_view pattern, std::string_view source, char* out) {
+    const size_t star = pattern.find('*');
+    const size_t plen = star == std::string_view::npos ? pattern.size() : star;
+    size_t slen = source.size();
+    if (star == std::string_view::npos && slen > plen) slen = plen;
+    const size_t n = star != std::string_view::npos ? kFull : plen;
+    for (size_t i = 0; i < n; ++i) {
+        char c = i < plen ? pattern[i] : '?';
         if (c == '?') {
-            if (i > slen) return ShortText(std::string_view(out, static_cast<size_t>(i - 1)));
-            c = source.at(i);
+            if (i >= slen) return i;
+            c = source[i];
         }
-        out[i - 1] = static_cast<char>(c);
+        out[i] = c;
     }
-    return ShortText(std::string_view(out, static_cast<size_t>(n == kFull ? kFull - 1 : n)));
+    return n == kFull ? kFull - 1 : n;
+}
+
+// The text before the last dot and the text after it (empty without a dot).
+void split_at_last_dot(std::string_view text, std::string_view& name, std::string_view& ext) {
+    const size_t dot = text.rfind('.');
+    name = dot == std::string_view::npos ? text : text.substr(0, dot);
+    ext = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
 }
 
 }  // namespace
@@ -41,18 +47,20 @@ ShortText merge_part(const ShortText& pattern, const ShortText& source) {
 ShortText FUSIONJOLLY(const ShortText& source, const ShortText& pattern) {
     if (source.contains('*') || source.contains('?')) HALT(201);
 
-    int ds = POSRL(".", source, source.size());
-    int dp = POSRL(".", pattern, pattern.size());
-    if (!ds) ds = 256;
-    if (!dp) dp = 256;
+    std::string_view source_name, source_ext, pattern_name, pattern_ext;
+    split_at_last_dot(source.view(), source_name, source_ext);
+    split_at_last_dot(pattern.view(), pattern_name, pattern_ext);
 
-    const ShortText name = merge_part(pattern.left(dp - 1), source.left(ds - 1));
-    const ShortText ext = merge_part(pattern.sub(dp + 1), source.sub(ds + 1));
-    if (name.size() + ext.size() + 1 > kFull) return ShortText();
+    // name, '.', extension: each part at most kFull bytes.
+    char out[2 * kFull + 1];
+    const size_t name = merge_part(pattern_name, source_name, out);
+    out[name] = '.';
+    const size_t ext = merge_part(pattern_ext, source_ext, out + name + 1);
+    if (name + ext + 1 > kFull) return ShortText();
 
-    ShortText result = name + "." + ext;
-    while (!result.empty() && result.last() == '.') result.truncate(result.size() - 1);
-    return result;
+    size_t length = name + 1 + ext;
+    while (length > 0 && out[length - 1] == '.') --length;
+    return ShortText(std::string_view(out, length));
 }
 
 }  // namespace dolv

@@ -142,9 +142,13 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
         std::string_view native(ent->d_name);
         // Names the program could not address are passed over: not UTF-8,
         // a character CP850 lacks, or one a Windows name may not hold.
-        if (!UTF8_TO_CP850(native, name) || name.size() > ShortText::kMax ||
-            !WINDOWS_NAME_CHARS(name))
+        bool ascii = true;
+        for (char c : native) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        if (ascii)
+            name.assign(native);  // the same bytes in both
+        else if (!UTF8_TO_CP850(native, name))
             continue;
+        if (name.size() > ShortText::kMax || !WINDOWS_NAME_CHARS(name)) continue;
         if (!WILDCARD_MATCH_EXPRESSION(expression, name)) continue;
         bool dir_item;
         if (ent->d_type == DT_UNKNOWN) {
