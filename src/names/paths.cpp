@@ -110,15 +110,17 @@ ShortText TRUNCPATH(const ShortText& path, int width) {
     const ShortText s = FEXPAND2(path);
     const int first = s.find('\\');
     if (s.size() <= width || !first) return s;
-    const ShortText head = s.left(first);
-    ShortText rest = s.sub(first + 1);
-    if (!rest.contains('\\')) return s;
-    ShortText shortened;
-    do {
-        rest = rest.sub(rest.find('\\') + 1);
-        shortened = head + "...\\" + rest;
-    } while (shortened.size() > width && rest.contains('\\'));
-    return shortened;
+    // The head (up to the first `\`), "...\" and the rest after the k-th
+    // later `\`: the first k that fits, or the last `\` when none does.
+    int cut = s.find('\\', first + 1);
+    if (!cut) return s;
+    for (;;) {
+        const int next = s.find('\\', cut + 1);
+        const int length = first + 4 + (s.size() - cut);
+        if (!next || (length < ShortText::kMax ? length : ShortText::kMax) <= width) break;
+        cut = next;
+    }
+    return s.left(first) + "...\\" + s.sub(cut + 1);
 }
 
 }  // namespace dolv

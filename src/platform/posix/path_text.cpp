@@ -65,6 +65,41 @@ std::string resolve(const std::string& rooted, size_t keep) {
     return out.empty() ? std::string("\\") : out;
 }
 
+// The current directory with its components resolved, "" for the root: the
+// start of every relative path.
+const std::string& resolved_current_directory() {
+    static const std::string base = [] {
+        std::string r = resolve(current_directory() + "\\", 0);
+        return r == "\\" ? std::string() : r;
+    }();
+    return base;
+}
+
+// FEXPAND of a relative path without a drive and without `..` (which could
+// climb into the current directory): the resolved current directory and the
+// path's components. False when the path is of another kind.
+bool expand_relative(std::string_view s, ShortText& out) {
+    if (s.empty() || s[0] == '\\' || s[0] == '/' || (s.size() >= 2 && s[1] == ':')) return false;
+    ShortText r(resolved_current_directory());
+    size_t i = 0;
+    while (i < s.size()) {
+        size_t j = i;
+        while (j < s.size() && s[j] != '\\' && s[j] != '/') ++j;
+        const std::string_view part = s.substr(i, j - i);
+        if (part == "..") return false;
+        if (!part.empty() && part != ".") {
+            r += '\\';
+            r += ShortText(part);
+        }
+        i = j + 1;
+    }
+    if (r.empty()) r += '\\';
+    const bool trailing = s.size() > 1 && (s.back() == '\\' || s.back() == '/');
+    if (trailing && r.last() != '\\') r += '\\';
+    out = r;
+    return true;
+}
+
 }  // namespace
 
 void FSPLIT(const ShortText& path, ShortText& dir, ShortText& name, ShortText& ext) {
@@ -92,6 +127,8 @@ void FSPLIT(const ShortText& path, ShortText& dir, ShortText& name, ShortText& e
 }
 
 ShortText FEXPAND(const ShortText& path) {
+    ShortText quick;
+    if (expand_relative(path.view(), quick)) return quick;
     std::string s = backslashed(path.view());
     std::string drive;
     if (s.size() >= 2 && s[1] == ':') {
