@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,6 @@ namespace dolv {
 // One entry of a snapshot: its names live in the snapshot's pool, each with
 // a closing NUL (the CP850 name, then the name on disk when that differs).
 struct SearchEntry {
-    uint64_t key;  // the first 8 bytes of the name in the search order, for the sort
     uint32_t offset;
     uint8_t length;         // of the CP850 name
     uint8_t native_length;  // 0: the name on disk is the CP850 name (plain ASCII)
@@ -105,15 +106,29 @@ void deliver_next(SearchRec& rec) {
 }
 
 // The first 8 bytes of a name, ASCII letters in upper case, as one number
-// that orders as NAME_COMPARE orders those bytes (a shorter name pads with 0).
-uint64_t sort_key(std::string_view name) {
-    uint64_t key = 0;
-    for (size_t i = 0; i < 8; ++i) {
-        unsigned char c = i < name.size() ? static_cast<unsigned char>(name[i]) : 0;
-        if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
-        key = key << 8 | c;
+// that orders as NAME_COMPARE orders those bytes (a shorter name pads with
+// 0). Computed where the sort compares, from 8 bytes read at the name's
+// start (the pool holds 8 bytes more past its last name), so that an entry
+// stays 8 bytes.
+uint64_t sort_key(const char* name, size_t length) {
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    constexpr uint64_t kHigh = 0x8080808080808080ULL;
+    uint64_t w;
+    std::memcpy(&w, name, sizeof w);
+    if constexpr (std::endian::native == std::endian::little) {
+        if (length < 8) w &= (uint64_t{1} << (8 * length)) - 1;
+    } else {
+        if (length < 8) w &= ~(~uint64_t{0} >> (8 * length));
     }
-    return key;
+    // Per byte: the high bit of at_least_a is set for 'a' and up, that of
+    // past_z for the bytes after 'z'; bytes from 0x80 up have their own high bit.
+    const uint64_t low = w & kLow7;
+    const uint64_t at_least_a = low + 0x1F1F1F1F1F1F1F1FULL;
+    const uint64_t past_z = low + 0x0505050505050505ULL;
+    const uint64_t lower = at_least_a & ~past_z & ~w & kHigh;
+    w -= lower >> 2;  // 'a' - 'A' == 0x20 == 0x80 >> 2
+    if constexpr (std::endian::native == std::endian::little) w = __builtin_bswap64(w);
+    return w;
 }
 
 void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask, bool lazy,
@@ -161,8 +176,8 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
         uint8_t attr = dir_item ? FA_DIRECTORY : FA_ARCHIVE;
         if (name[0] == '.' && name != "." && name != "..") attr |= FA_HIDDEN;
         if (!mask_allows(attr, mask)) continue;
-        SearchEntry e{sort_key(name), static_cast<uint32_t>(state->pool.size()),
-                      static_cast<uint8_t>(name.size()), 0, attr};
+        SearchEntry e{static_cast<uint32_t>(state->pool.size()), static_cast<uint8_t>(name.size()),
+                      0, attr};
         state->pool.append(name).push_back('\0');
         if (native != name) {
             e.native_length = static_cast<uint8_t>(native.size() > 255 ? 255 : native.size());
@@ -171,10 +186,13 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
         state->entries.push_back(e);
     }
     closedir(d);
+    state->pool.append(8, '\0');  // sort_key reads 8 bytes at every name
     const SearchState& s = *state;
     std::sort(state->entries.begin(), state->entries.end(),
               [&s](const SearchEntry& a, const SearchEntry& b) {
-                  if (a.key != b.key) return a.key < b.key;
+                  const uint64_t ka = sort_key(s.pool.data() + a.offset, a.length);
+                  const uint64_t kb = sort_key(s.pool.data() + b.offset, b.length);
+                  if (ka != kb) return ka < kb;
                   return NAME_BEFORE(s.name(a), s.name(b));
               });
     rec.state = std::move(state);
