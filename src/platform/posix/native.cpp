@@ -1,6 +1,8 @@
 // The file system's side of a path and of a name.
 #include "platform/posix/native.h"
 
+#include <cstring>
+
 #include "platform/cp850.h"
 #include "platform/fs.h"
 
@@ -15,34 +17,57 @@ bool is_separator(char c) {
 
 }  // namespace
 
-void NATIVE_PATH_INTO(std::string_view path, char (&out)[kNativePathSize]) {
-    bool drive = path.size() >= 2 && path[1] == ':';
-    if (drive) path.remove_prefix(2);
-    if (path.size() > ShortText::kMax) path = path.substr(0, ShortText::kMax);
+namespace {
+
+bool plain_ascii(std::string_view text) {
+    unsigned char all = 0;
+    for (char c : text) all |= static_cast<unsigned char>(c);
+    return all < 0x80;
+}
+
+// The path after its drive, `\\` as `/`, CP850 as UTF-8, into out (room for
+// 3 bytes a byte and the NUL); the result is the length.
+size_t native_into(std::string_view path, bool drive, char* out) {
     size_t n = 0;
-    for (char c : path) {
-        const unsigned char b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            out[n++] = c == '\\' ? '/' : c;
-        } else {
-            const std::string utf8 = CP850_NAME_TO_UTF8(std::string_view(&c, 1));
-            for (char u : utf8) out[n++] = u;
+    if (plain_ascii(path)) {
+        std::memcpy(out, path.data(), path.size());
+        n = path.size();
+        for (size_t i = 0; i < n; ++i) out[i] = out[i] == '\\' ? '/' : out[i];
+    } else {
+        for (char c : path) {
+            if (static_cast<unsigned char>(c) < 0x80) {
+                out[n++] = c == '\\' ? '/' : c;
+            } else {
+                const std::string utf8 = CP850_NAME_TO_UTF8(std::string_view(&c, 1));
+                for (char u : utf8) out[n++] = u;
+            }
         }
     }
     if (n == 0 && drive) out[n++] = '.';
     out[n] = '\0';
+    return n;
+}
+
+}  // namespace
+
+void NATIVE_PATH_INTO(std::string_view path, char (&out)[kNativePathSize]) {
+    const bool drive = path.size() >= 2 && path[1] == ':';
+    if (drive) path.remove_prefix(2);
+    if (path.size() > ShortText::kMax) path = path.substr(0, ShortText::kMax);
+    native_into(path, drive, out);
 }
 
 std::string NATIVE_PATH(std::string_view path) {
-    bool drive = path.size() >= 2 && path[1] == ':';
+    const bool drive = path.size() >= 2 && path[1] == ':';
     if (drive) path.remove_prefix(2);
-    bool ascii = true;
-    for (char c : path) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (path.size() <= ShortText::kMax) {
+        char out[kNativePathSize];
+        return std::string(out, native_into(path, drive, out));
+    }
     std::string s(path);
     for (char& c : s)
         if (c == '\\') c = '/';
-    if (s.empty() && drive) s.push_back('.');
-    return ascii ? s : CP850_NAME_TO_UTF8(s);
+    return plain_ascii(s) ? s : CP850_NAME_TO_UTF8(s);
 }
 
 std::string NATIVE_PATH(const ShortText& path) {
