@@ -77,18 +77,25 @@ void CONFIRM_AND_RENAME(const ShortText& dir, const ShortText& name, const Short
 void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& new_name) {
     const ShortText& name = rec.name;
     if (!REPORT_SILENT()) {
+        // The fixed pieces are made once, not for every item.
+        static const ShortText kRename("Rinomina "), kOfDir("della directory "),
+            kOfFile("del file "), kIn(" in "), kOpen("["), kBytes(" bytes] ");
         FINDDETAILS(rec);
         const bool is_dir = (rec.attr & FA_DIRECTORY) != 0;
-        WRITE2("Rinomina ");
-        WRITE2(is_dir ? "della directory " : "del file ");
+        WRITE2(kRename);
+        WRITE2(is_dir ? kOfDir : kOfFile);
         TEXTCOLOR(kOld);
         WRITE2(TRUNCPATH(dir + name, 35));
         TEXTCOLOR(kNormal);
-        WRITE2(" in ");
+        WRITE2(kIn);
         TEXTCOLOR(kNew);
         WRITELN2(new_name);
         TEXTCOLOR(kNormal);
-        WRITELN2("[" + DIM_PUNTO(is_dir ? -1 : rec.size) + " bytes] " + ATTR_TEXT(rec.attr));
+        ShortText sizes = kOpen;
+        sizes += DIM_PUNTO(is_dir ? -1 : rec.size);
+        sizes += kBytes;
+        sizes += ATTR_TEXT(rec.attr);
+        WRITELN2(sizes);
     }
     DOREN(dir, name, new_name);
 }
