@@ -188,13 +188,19 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
     closedir(d);
     state->pool.append(8, '\0');  // sort_key reads 8 bytes at every name
     const SearchState& s = *state;
-    std::sort(state->entries.begin(), state->entries.end(),
-              [&s](const SearchEntry& a, const SearchEntry& b) {
-                  const uint64_t ka = sort_key(s.pool.data() + a.offset, a.length);
-                  const uint64_t kb = sort_key(s.pool.data() + b.offset, b.length);
-                  if (ka != kb) return ka < kb;
-                  return NAME_BEFORE(s.name(a), s.name(b));
-              });
+    auto before = [&s](const SearchEntry& a, const SearchEntry& b) {
+        const uint64_t ka = sort_key(s.pool.data() + a.offset, a.length);
+        const uint64_t kb = sort_key(s.pool.data() + b.offset, b.length);
+        if (ka != kb) return ka < kb;
+        return NAME_BEFORE(s.name(a), s.name(b));
+    };
+    // A directory often lists its names in the order they were made, or the
+    // reverse: both are found in one pass (the names are all different).
+    std::vector<SearchEntry>& entries = state->entries;
+    if (std::is_sorted(entries.rbegin(), entries.rend(), before))
+        std::reverse(entries.begin(), entries.end());
+    else if (!std::is_sorted(entries.begin(), entries.end(), before))
+        std::sort(entries.begin(), entries.end(), before);
     rec.state = std::move(state);
     deliver_next(rec);
 }
