@@ -29,6 +29,10 @@ ShortText NAMEOF(const ShortText& path) {
 }
 
 ShortText ESPANSIONE(const ShortText& text, bool absolute) {
+    if (!text.contains('%')) {  // the common case: nothing to replace
+        if (!absolute) return text;
+        if (!(text.at(1) == '\\' && text.at(2) == '\\')) return FEXPAND(text);
+    }
     ShortText s = text;
     int replacements = 0;
     for (;;) {

@@ -80,7 +80,8 @@ const std::string& resolved_current_directory() {
 // path's components. False when the path is of another kind.
 bool expand_relative(std::string_view s, ShortText& out) {
     if (s.empty() || s[0] == '\\' || s[0] == '/' || (s.size() >= 2 && s[1] == ':')) return false;
-    ShortText r(resolved_current_directory());
+    ShortText& r = out;
+    r = ShortText(resolved_current_directory());
     size_t i = 0;
     while (i < s.size()) {
         size_t j = i;
@@ -96,7 +97,6 @@ bool expand_relative(std::string_view s, ShortText& out) {
     if (r.empty()) r += '\\';
     const bool trailing = s.size() > 1 && (s.back() == '\\' || s.back() == '/');
     if (trailing && r.last() != '\\') r += '\\';
-    out = r;
     return true;
 }
 
