@@ -85,4 +85,15 @@ ShortText UPSTR(const ShortText& text) {
     return result;
 }
 
+bool SAMETEXT(const ShortText& a, const ShortText& b) {
+    if (a.size() != b.size()) return false;
+    for (int i = 1; i <= a.size(); ++i) {
+        unsigned char x = a.at(i), y = b.at(i);
+        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 }  // namespace dolv

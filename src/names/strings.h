@@ -20,5 +20,7 @@ void TESTA_CODA(ShortText text, const ShortText& separators, ShortText& head, Sh
 ShortText FDELETE(const ShortText& text, int16_t start, int16_t count);
 // a..z raised to A..Z; nothing else changes.
 ShortText UPSTR(const ShortText& text);
+// True when UPSTR(a) == UPSTR(b), without making either.
+bool SAMETEXT(const ShortText& a, const ShortText& b);
 
 }  // namespace dolv

@@ -5,6 +5,7 @@
 #include "names/paths.h"
 #include "names/presu.h"
 #include "names/validity.h"
+#include "names/strings.h"
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "rename/answer.h"
@@ -23,18 +24,6 @@ constexpr int kOld = 4;
 constexpr int kNew = 2;
 // Every entry but volume labels: files, directories, hidden and system items.
 constexpr uint8_t kWalkMask = 0x76;
-
-// True when two names differ at most in the case of ASCII letters.
-bool SAME_BUT_CASE(const ShortText& a, const ShortText& b) {
-    if (a.size() != b.size()) return false;
-    for (int i = 1; i <= a.size(); ++i) {
-        unsigned char x = a.at(i), y = b.at(i);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // "[1.234 bytes] A____": the size (-1 for a directory) and the attributes.
 ShortText SIZE_AND_ATTR(const ShortText& path) {
@@ -112,7 +101,7 @@ void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern
         ERRPRESU(dir + name, new_name);
         return;
     }
-    if (name == new_name || (settings.MAIUSCOLO == '0' && SAME_BUT_CASE(name, new_name))) {
+    if (name == new_name || (settings.MAIUSCOLO == '0' && SAMETEXT(name, new_name))) {
         FRESHLINE();
         if (!settings.ESCLUDI && !REPORT_SILENT())
             WRITELN2("File saltato: " + TRUNCPATH(dir + name, 60));

@@ -1,6 +1,7 @@
 #include "rename/single.h"
 
 #include "names/paths.h"
+#include "names/strings.h"
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "rename/answer.h"
@@ -60,18 +61,6 @@ bool BACKUP(const ShortText& path) {
     return IORESULT() == 0;
 }
 
-// True when two names differ at most in the case of ASCII letters.
-bool SAME_BUT_CASE(const ShortText& a, const ShortText& b) {
-    if (a.size() != b.size()) return false;
-    for (int i = 1; i <= a.size(); ++i) {
-        unsigned char x = a.at(i), y = b.at(i);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 enum class Conflict { kRename, kRetry, kDone };
 
 // The question about a destination that exists already. kRename: the way is
@@ -119,7 +108,7 @@ void DOREN(const ShortText& P, const ShortText& O, const ShortText& N) {
         // fails and is counted. Otherwise a rename that never replaces is
         // tried first, as it succeeds exactly when the destination is free;
         // only when it fails is the destination looked at.
-        if (!settings.IGNORA && !SAME_BUT_CASE(N, O)) {
+        if (!settings.IGNORA && !SAMETEXT(N, O)) {
             COMMIT_REPORT();
             if (RENAME_IF_FREE(source, destination)) {
                 counters.APPLY++;
