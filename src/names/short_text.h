@@ -17,6 +17,17 @@ public:
     static constexpr int kMax = 255;
 
     ShortText() = default;
+    // Copies move only the bytes in use.
+    ShortText(const ShortText& other) : len_(other.len_) {
+        if (len_) std::memcpy(data_, other.data_, len_);
+    }
+    ShortText& operator=(const ShortText& other) {
+        if (this != &other) {
+            len_ = other.len_;
+            if (len_) std::memmove(data_, other.data_, len_);
+        }
+        return *this;
+    }
     ShortText(std::string_view s) { assign(s); }  // NOLINT: implicit on purpose
     ShortText(const char* s) { assign(s ? std::string_view(s) : std::string_view()); }  // NOLINT
     ShortText(const std::string& s) { assign(std::string_view(s)); }  // NOLINT
@@ -136,7 +147,7 @@ private:
     }
 
     uint8_t len_ = 0;
-    char data_[kMax] = {};
+    char data_[kMax];  // bytes past len_ are never read
 };
 
 }  // namespace dolv

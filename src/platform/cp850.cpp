@@ -146,7 +146,14 @@ bool CP850_FROM_UNICODE(char32_t cp, unsigned char& byte) {
 std::string CP850_TO_UTF8(std::string_view text) {
     std::string out;
     out.reserve(text.size() * 2);
-    for (char c : text) append_utf8(out, kGlyph[static_cast<unsigned char>(c)]);
+    for (size_t i = 0; i < text.size();) {
+        // Printable ASCII is its own glyph: copy such runs whole.
+        size_t j = i;
+        while (j < text.size() && text[j] >= 32 && text[j] < 127) ++j;
+        out.append(text.data() + i, j - i);
+        if (j < text.size()) append_utf8(out, kGlyph[static_cast<unsigned char>(text[j++])]);
+        i = j;
+    }
     return out;
 }
 
