@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -83,6 +85,30 @@ TEST_F(FsTest, SearchReportsSizeAndAttributes) {
                                                          {"ro.txt", FA_READONLY | FA_ARCHIVE},
                                                          {"sub", FA_DIRECTORY}};
     EXPECT_EQ(got, expected);
+}
+
+TEST_F(FsTest, LazySearchGivesTheSameEntriesOnceDetailsAreRead) {
+    touch("f.dat", "12345");
+    touch(".h", "1");
+    fs::create_directory(root_ / "sub");
+    touch("ro.txt", "x");
+    fs::permissions(root_ / "ro.txt", fs::perms::owner_write, fs::perm_options::remove);
+    fs::create_symlink("f.dat", root_ / "link");
+    for (uint8_t mask : {uint8_t{0x76}, uint8_t{0x3F}, uint8_t{0x20}, uint8_t{0x66}}) {
+        SCOPED_TRACE("mask " + std::to_string(mask));
+        std::vector<std::tuple<std::string, int64_t, int>> eager, lazy;
+        SearchRec rec;
+        for (FINDFIRST(path("*"), mask, rec); DOSERROR() == 0; FINDNEXT(rec))
+            eager.emplace_back(rec.name.str(), rec.size, rec.attr);
+        FINDCLOSE(rec);
+        for (FINDFIRST_LAZY(path("*"), mask, rec); DOSERROR() == 0; FINDNEXT(rec)) {
+            FINDDETAILS(rec);
+            lazy.emplace_back(rec.name.str(), rec.size, rec.attr);
+        }
+        FINDCLOSE(rec);
+        EXPECT_EQ(lazy, eager);
+        EXPECT_FALSE(eager.empty());
+    }
 }
 
 TEST_F(FsTest, NamesTheProgramCannotAddressArePassedOver) {

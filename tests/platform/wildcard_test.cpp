@@ -84,6 +84,35 @@ TEST(Wildcard, LongNamesAndManyStarsStayCorrect) {
     EXPECT_TRUE(WILDCARD_MATCH(std::string(70, '?') + "*", "abc"));
 }
 
+// A star followed by plain text is answered by a suffix test; a second star
+// in front means the same and takes the general walk, so the two must agree.
+TEST(Wildcard, StarAndTextAgreesWithTheGeneralWalk) {
+    const std::string alphabet = "aAbB.xX\x82";  // \x82 (é) folds with \x90 (É)
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    auto random_text = [&](unsigned max_len) {
+        std::string t;
+        for (unsigned len = next(max_len + 1); t.size() < len;) t += alphabet[next(alphabet.size())];
+        return t;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::string tail = random_text(4);
+        const std::string name = random_text(7);
+        SCOPED_TRACE("tail [" + tail + "] name [" + name + "]");
+        EXPECT_EQ(WILDCARD_MATCH_EXPRESSION("*" + tail, name),
+                  WILDCARD_MATCH_EXPRESSION("**" + tail, name));
+    }
+    // The dot-stopping star: the text must begin at or before the last dot's end.
+    EXPECT_TRUE(WILDCARD_MATCH("*.txt", "a.b.txt"));
+    EXPECT_TRUE(WILDCARD_MATCH("*.txt", "a.txt.txt"));
+    EXPECT_FALSE(WILDCARD_MATCH("*.txt", "a.txt.bak"));
+    EXPECT_FALSE(WILDCARD_MATCH("*.txt", "atxt"));
+    EXPECT_TRUE(WILDCARD_MATCH("*.TXT", ".txt"));
+}
+
 TEST(Wildcard, SortFoldsAsciiLettersThenBytes) {
     std::vector<std::string> names = {"b", "B", "a_", "A", "a", "\x82", "Z", "_"};
     std::sort(names.begin(), names.end(), NAME_BEFORE);
