@@ -111,5 +111,14 @@ TEST(Upstr, RaisesOnlyAsciiLetters) {
     }
 }
 
+TEST(Sametext, IgnoresOnlyTheCaseOfAsciiLetters) {
+    EXPECT_TRUE(SAMETEXT("Report.TXT", "report.txt"));
+    EXPECT_TRUE(SAMETEXT("", ""));
+    EXPECT_FALSE(SAMETEXT("report.txt", "report.txt "));
+    EXPECT_FALSE(SAMETEXT("\x82", "\x90"));  // é and É are different bytes
+    EXPECT_FALSE(SAMETEXT("[", "{"));          // 0x5B and 0x7B are no letters
+    EXPECT_FALSE(SAMETEXT("@", "`"));
+}
+
 }  // namespace
 }  // namespace dolv
