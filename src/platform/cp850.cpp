@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace dolv {
@@ -33,6 +35,63 @@ constexpr char32_t kGlyph[256] = {
     0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6, 0x00A7, 0x00F7, 0x00B8, 0x00B0, 0x00A8, 0x00B7, 0x00B9,
     0x00B3, 0x00B2, 0x25A0, 0x00A0,
 };
+
+// Each byte's glyph already in UTF-8, so that the conversion appends bytes
+// and looks nothing up at run time.
+struct Utf8Glyph {
+    char bytes[4];
+    unsigned char len;
+};
+
+constexpr std::array<Utf8Glyph, 256> make_utf8_glyphs() {
+    std::array<Utf8Glyph, 256> t{};
+    for (int b = 0; b < 256; ++b) {
+        char32_t cp = kGlyph[b];
+        Utf8Glyph& g = t[static_cast<size_t>(b)];
+        if (cp < 0x80) {
+            g.bytes[0] = static_cast<char>(cp);
+            g.len = 1;
+        } else if (cp < 0x800) {
+            g.bytes[0] = static_cast<char>(0xC0 | (cp >> 6));
+            g.bytes[1] = static_cast<char>(0x80 | (cp & 0x3F));
+            g.len = 2;
+        } else if (cp < 0x10000) {
+            g.bytes[0] = static_cast<char>(0xE0 | (cp >> 12));
+            g.bytes[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            g.bytes[2] = static_cast<char>(0x80 | (cp & 0x3F));
+            g.len = 3;
+        } else {
+            g.bytes[0] = static_cast<char>(0xF0 | (cp >> 18));
+            g.bytes[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            g.bytes[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            g.bytes[3] = static_cast<char>(0x80 | (cp & 0x3F));
+            g.len = 4;
+        }
+    }
+    return t;
+}
+
+constexpr std::array<Utf8Glyph, 256> kUtf8Glyph = make_utf8_glyphs();
+
+// How many bytes from p on are printable ASCII (32..126), eight at a time
+// while no byte of the eight is outside that range.
+size_t plain_run(const char* p, size_t n) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr uint64_t kHighs = 0x8080808080808080ULL;
+    size_t j = 0;
+    while (j + 8 <= n) {
+        uint64_t x;
+        std::memcpy(&x, p + j, 8);
+        uint64_t below = (x - kOnes * 0x20) & ~x & kHighs;  // some byte < 0x20
+        uint64_t above = ((x + kOnes) | x) & kHighs;        // some byte >= 0x7F
+        if (below | above) break;
+        j += 8;
+    }
+    while (j < n && static_cast<unsigned char>(p[j]) >= 32 &&
+           static_cast<unsigned char>(p[j]) < 127)
+        ++j;
+    return j;
+}
 
 struct ReverseEntry {
     char32_t cp;
@@ -143,17 +202,28 @@ bool CP850_FROM_UNICODE(char32_t cp, unsigned char& byte) {
     return true;
 }
 
+std::string_view CP850_UTF8_GLYPH(unsigned char byte) {
+    const Utf8Glyph& g = kUtf8Glyph[byte];
+    return std::string_view(g.bytes, g.len);
+}
+
+void CP850_APPEND_UTF8(std::string& out, std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        // Printable ASCII is its own glyph: copy such runs whole.
+        size_t j = i + plain_run(text.data() + i, text.size() - i);
+        out.append(text.data() + i, j - i);
+        if (j < text.size()) {
+            const Utf8Glyph& g = kUtf8Glyph[static_cast<unsigned char>(text[j++])];
+            out.append(g.bytes, g.len);
+        }
+        i = j;
+    }
+}
+
 std::string CP850_TO_UTF8(std::string_view text) {
     std::string out;
     out.reserve(text.size() * 2);
-    for (size_t i = 0; i < text.size();) {
-        // Printable ASCII is its own glyph: copy such runs whole.
-        size_t j = i;
-        while (j < text.size() && text[j] >= 32 && text[j] < 127) ++j;
-        out.append(text.data() + i, j - i);
-        if (j < text.size()) append_utf8(out, kGlyph[static_cast<unsigned char>(text[j++])]);
-        i = j;
-    }
+    CP850_APPEND_UTF8(out, text);
     return out;
 }
 

@@ -15,6 +15,10 @@ bool CP850_FROM_UNICODE(char32_t cp, unsigned char& byte);
 
 // CP850 text as UTF-8, every byte as its glyph (for the console and the report file).
 std::string CP850_TO_UTF8(std::string_view text);
+// The same conversion, appended to out (no text of its own).
+void CP850_APPEND_UTF8(std::string& out, std::string_view text);
+// One byte's glyph in UTF-8, a view into a table that lives for the whole run.
+std::string_view CP850_UTF8_GLYPH(unsigned char byte);
 // CP850 text as UTF-8 for the file system: bytes map to their characters,
 // ASCII control bytes stay control bytes.
 std::string CP850_NAME_TO_UTF8(std::string_view text);

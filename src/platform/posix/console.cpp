@@ -28,22 +28,10 @@ int g_width = 80;
 int g_height = 25;
 int g_x = 1;
 int g_y = 1;
-int g_written_x = 1;  // where the written text stands when output is no terminal
+int g_written_x = 1;                 // where the written text stands when output is no terminal
 int g_fg = 7, g_bg = 0;              // wanted
 int g_shown_fg = 7, g_shown_bg = 0;  // last written to the terminal
 int g_last_mode = 3;
-
-struct Utf8Glyphs {
-    std::string of[256];
-    Utf8Glyphs() {
-        for (int b = 0; b < 256; ++b) of[b] = CP850_TO_UTF8(std::string(1, static_cast<char>(b)));
-    }
-};
-
-const Utf8Glyphs& glyphs() {
-    static const Utf8Glyphs g;
-    return g;
-}
 
 void read_size() {
     g_width = 80;
@@ -85,7 +73,7 @@ void new_line() {
 }
 
 void put(unsigned char b) {
-    g_out += glyphs().of[b];
+    g_out += CP850_UTF8_GLYPH(b);
     if (!OUTPUT_IS_TERMINAL()) {
         // A pipe or a file has no width: the line goes on until a line end,
         // and the column keeps saying so (up to the largest byte).
@@ -154,15 +142,7 @@ void WRITE(const ShortText& text) {
     } else {
         // No width to wrap at: printable ASCII is its own glyph and goes out
         // as it is; only the other bytes need their UTF-8 form.
-        const Utf8Glyphs& g = glyphs();
-        const std::string_view v = text.view();
-        for (size_t i = 0; i < v.size();) {
-            size_t j = i;
-            while (j < v.size() && v[j] >= 32 && v[j] < 127) ++j;
-            g_out.append(v.data() + i, j - i);
-            if (j < v.size()) g_out += g.of[static_cast<unsigned char>(v[j++])];
-            i = j;
-        }
+        CP850_APPEND_UTF8(g_out, text.view());
         g_x = g_x + text.size() < 255 ? g_x + text.size() : 255;
         g_written_x += text.size();
     }

@@ -21,6 +21,7 @@ constexpr int kInvalidName = 123;
 FILE* g_report = nullptr;
 std::string g_report_name;  // last component of the open report file's path
 struct stat g_report_stat;
+std::string g_line;  // one line's bytes; kept, so that a line costs no allocation
 
 void open_report(const ShortText& path, const char* mode) {
     if (g_report) {
@@ -65,7 +66,9 @@ void REPORT_WRITE(const ShortText& text, bool line_end) {
         SET_IO_STATUS(kNotOpen);
         return;
     }
-    std::string bytes = CP850_TO_UTF8(text.view());
+    std::string& bytes = g_line;
+    bytes.clear();
+    CP850_APPEND_UTF8(bytes, text.view());
     if (line_end) bytes += "\r\n";
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), g_report) == bytes.size();
     ok = ok && !std::ferror(g_report);
