@@ -13,7 +13,7 @@
 namespace dolv {
 
 class ShortText {
-public:
+  public:
     static constexpr int kMax = 255;
 
     ShortText() = default;
@@ -30,7 +30,7 @@ public:
     }
     ShortText(std::string_view s) { assign(s); }  // NOLINT: implicit on purpose
     ShortText(const char* s) { assign(s ? std::string_view(s) : std::string_view()); }  // NOLINT
-    ShortText(const std::string& s) { assign(std::string_view(s)); }  // NOLINT
+    ShortText(const std::string& s) { assign(std::string_view(s)); }                    // NOLINT
 
     // A text of n copies of one character (n clamped to 0..255).
     static ShortText repeat(char c, int n) {
@@ -81,9 +81,9 @@ public:
     // First position of c, or of the text t, from position `from` on; 0 when absent.
     int find(char c, int from = 1) const {
         if (from < 1) from = 1;
-        for (int i = from; i <= len_; ++i)
-            if (data_[i - 1] == c) return i;
-        return 0;
+        if (from > len_) return 0;
+        const void* hit = std::memchr(data_ + from - 1, c, static_cast<size_t>(len_ - from + 1));
+        return hit ? static_cast<int>(static_cast<const char*>(hit) - data_) + 1 : 0;
     }
     int find(const ShortText& t, int from = 1) const {
         if (t.empty()) return 0;
@@ -137,9 +137,11 @@ public:
     friend ShortText operator+(ShortText a, char c) { return a += c; }
 
     friend bool operator==(const ShortText& a, const ShortText& b) { return a.view() == b.view(); }
-    friend bool operator==(const ShortText& a, const char* b) { return a.view() == std::string_view(b); }
+    friend bool operator==(const ShortText& a, const char* b) {
+        return a.view() == std::string_view(b);
+    }
 
-private:
+  private:
     void assign(std::string_view s) {
         size_t n = s.size() > kMax ? kMax : s.size();
         if (n) std::memmove(data_, s.data(), n);

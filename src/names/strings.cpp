@@ -1,5 +1,8 @@
 #include "names/strings.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace dolv {
 
 int POSRL(const ShortText& find, const ShortText& text, int limit) {
@@ -86,12 +89,24 @@ ShortText UPSTR(const ShortText& text) {
 }
 
 bool SAMETEXT(const ShortText& a, const ShortText& b) {
-    if (a.size() != b.size()) return false;
-    for (int i = 1; i <= a.size(); ++i) {
-        unsigned char x = a.at(i), y = b.at(i);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
-        if (x != y) return false;
+    const std::string_view x = a.view(), y = b.view();
+    if (x.size() != y.size()) return false;
+    size_t i = 0;
+    // Equal bytes are the common case: pass over eight of them at a time.
+    for (; i + 8 <= x.size(); i += 8) {
+        uint64_t p, q;
+        std::memcpy(&p, x.data() + i, 8);
+        std::memcpy(&q, y.data() + i, 8);
+        if (p != q) break;
+    }
+    for (; i < x.size(); ++i) {
+        const unsigned char p = static_cast<unsigned char>(x[i]),
+                            q = static_cast<unsigned char>(y[i]);
+        if (p == q) continue;
+        // Two different bytes fold together only as the two cases of one
+        // ASCII letter, which differ in the 0x20 bit alone.
+        const unsigned char lower = p | 0x20;
+        if ((p ^ q) != 0x20 || lower < 'a' || lower > 'z') return false;
     }
     return true;
 }
