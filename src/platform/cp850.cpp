@@ -73,6 +73,13 @@ constexpr std::array<Utf8Glyph, 256> make_utf8_glyphs() {
 
 constexpr std::array<Utf8Glyph, 256> kUtf8Glyph = make_utf8_glyphs();
 
+// Printable ASCII: the bytes that are their own glyph.
+constexpr std::array<bool, 256> kPlain = [] {
+    std::array<bool, 256> t{};
+    for (int b = 32; b < 127; ++b) t[static_cast<size_t>(b)] = true;
+    return t;
+}();
+
 // How many bytes from p on are printable ASCII (32..126), eight at a time
 // while no byte of the eight is outside that range.
 size_t plain_run(const char* p, size_t n) {
@@ -87,9 +94,7 @@ size_t plain_run(const char* p, size_t n) {
         if (below | above) break;
         j += 8;
     }
-    while (j < n && static_cast<unsigned char>(p[j]) >= 32 &&
-           static_cast<unsigned char>(p[j]) < 127)
-        ++j;
+    while (j < n && kPlain[static_cast<unsigned char>(p[j])]) ++j;
     return j;
 }
 
