@@ -124,7 +124,10 @@ ShortText TRUNCPATH(const ShortText& path, int width) {
         if (!next || (length < ShortText::kMax ? length : ShortText::kMax) <= width) break;
         cut = next;
     }
-    return s.left(first) + "...\\" + s.sub(cut + 1);
+    ShortText out = s.left(first);
+    out += "...\\";
+    out += s.sub(cut + 1);
+    return out;
 }
 
 }  // namespace dolv
