@@ -131,10 +131,28 @@ class ShortText {
     }
     ShortText& operator+=(const char* s) { return *this += ShortText(s); }
 
-    friend ShortText operator+(ShortText a, const ShortText& b) { return a += b; }
-    friend ShortText operator+(ShortText a, const char* b) { return a += ShortText(b); }
-    friend ShortText operator+(const char* a, const ShortText& b) { return ShortText(a) += b; }
-    friend ShortText operator+(ShortText a, char c) { return a += c; }
+    // Each builds its result in place (one copy of the left side, then the
+    // append), so that the result is returned without a further copy.
+    friend ShortText operator+(const ShortText& a, const ShortText& b) {
+        ShortText r(a);
+        r += b;
+        return r;
+    }
+    friend ShortText operator+(const ShortText& a, const char* b) {
+        ShortText r(a);
+        r += ShortText(b);
+        return r;
+    }
+    friend ShortText operator+(const char* a, const ShortText& b) {
+        ShortText r(a);
+        r += b;
+        return r;
+    }
+    friend ShortText operator+(const ShortText& a, char c) {
+        ShortText r(a);
+        r += c;
+        return r;
+    }
 
     friend bool operator==(const ShortText& a, const ShortText& b) { return a.view() == b.view(); }
     friend bool operator==(const ShortText& a, const char* b) {
