@@ -21,6 +21,8 @@ constexpr int kOld = 4;
 constexpr int kNew = 2;
 // Where " [Si,No] " goes when the question has passed it.
 constexpr int kAnswerColumn = 68;
+// The temporary name of an exchange, in the console code page.
+constexpr char kTempName[] = "@!$\x9C@!$\x9C.TMP";
 
 bool ANY_ITEM_AT(const ShortText& path) {
     ItemId id;
@@ -208,9 +210,9 @@ void SAY_TOO_LONG(const ShortText& item) {
 // belongs to is named and nothing is renamed. An expanded operand of the
 // full length cannot be told from one cut to it, and counts as too long.
 void CHECK_LENGTHS(const ShortText& a, const ShortText& full_a, const ShortText& b) {
-    constexpr int kTempLength = 12;
     const int pa = PATHOF(full_a).size();
-    const bool a_long = full_a.size() >= ShortText::kMax || pa + kTempLength > ShortText::kMax ||
+    const int temp_length = static_cast<int>(sizeof kTempName) - 1;
+    const bool a_long = full_a.size() >= ShortText::kMax || pa + temp_length > ShortText::kMax ||
                         pa + NAMEOF(b).size() > ShortText::kMax;
     const bool b_long =
         b.size() >= ShortText::kMax || PATHOF(b).size() + NAMEOF(a).size() > ShortText::kMax;
@@ -222,7 +224,7 @@ void CHECK_LENGTHS(const ShortText& a, const ShortText& full_a, const ShortText&
 }  // namespace
 
 ShortText EXCHANGE_TEMP_PATH(const ShortText& a) {
-    return PATHOF(a) + "@!$\x9C@!$\x9C.TMP";
+    return PATHOF(a) + kTempName;
 }
 
 bool PATH_INSIDE(const ShortText& outer, const ShortText& inner) {
