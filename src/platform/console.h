@@ -50,8 +50,9 @@ unsigned char READKEY();
 // The program installs the action to take (the cancel exit); CHECK_CANCEL
 // runs it when a cancel is pending. READKEY calls it too, and the rename
 // loops call it between two items: never in the middle of a rename.
+// SET_CANCEL_ACTION gives back the action it replaces.
 using CancelAction = void (*)();
-void SET_CANCEL_ACTION(CancelAction action);
+CancelAction SET_CANCEL_ACTION(CancelAction action);
 bool CANCEL_PENDING();
 void CHECK_CANCEL();
 

@@ -333,8 +333,10 @@ void CURSORBIG() {
     SetConsoleCursorInfo(g_out, &c);
 }
 
-void SET_CANCEL_ACTION(CancelAction action) {
+CancelAction SET_CANCEL_ACTION(CancelAction action) {
+    const CancelAction previous = g_cancel_action;
     g_cancel_action = action;
+    return previous;
 }
 
 bool CANCEL_PENDING() {
