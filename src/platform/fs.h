@@ -26,7 +26,7 @@ struct SearchState;  // the platform's snapshot of one directory search
 // `?`) and whose attributes the mask allows, sorted; FINDNEXT hands them out
 // one by one. A path without wildcards asks about that one name directly.
 struct SearchRec {
-    ShortText name;   // bare name, no directory
+    ShortText name;  // bare name, no directory
     int64_t size = 0;
     uint8_t attr = 0;
     std::shared_ptr<SearchState> state;

@@ -236,8 +236,8 @@ bool PATH_INSIDE(const ShortText& outer, const ShortText& inner) {
 }
 
 void EXCHANGENAME(const ShortText& file1, const ShortText& file2) {
-    const ShortText a = file1;
-    const ShortText b = WITHOUT_TRAILING_SEPARATOR(FEXPAND2(file2));
+    const ShortText a = SOURCE_PATH(file1);
+    const ShortText b = SOURCE_PATH(WITHOUT_TRAILING_SEPARATOR(FEXPAND2(file2)));
     FRESHLINE();
 
     const bool a_present = PRESENT(a);

@@ -31,6 +31,22 @@ TEST(Exchange, TwoFilesSwapTheirNames) {
     EXPECT_EQ(r.out.find("Nessun file"), std::string::npos) << r.out;
 }
 
+TEST(Exchange, OperandsAreFoundWithLettersFolded) {
+    Folder f;
+    f.Put("Alpha.TXT", "AAA");
+    f.Put("beta.txt", "BBB");
+    auto r = Dolv(f, {"ALPHA.txt", "BETA.TXT", "/R"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"Alpha.TXT", "beta.txt"}));
+    EXPECT_EQ(f.Get("Alpha.TXT"), "BBB");
+    EXPECT_EQ(f.Get("beta.txt"), "AAA");
+    // Two spellings of one name are one item, never parked.
+    r = Dolv(f, {"beta.txt", "BETA.TXT", "/R"});
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_NE(r.out.find("I due parametri indispensabili sono uguali"), std::string::npos) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"Alpha.TXT", "beta.txt"}));
+}
+
 TEST(Exchange, AFileAndADirectorySwapTheirNames) {
     Folder f;
     f.Put("a.txt", "AAA");
