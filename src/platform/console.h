@@ -21,6 +21,13 @@ void WRITE(char c);
 void WRITELN(const ShortText& text = ShortText());
 // Makes everything written so far visible (done before every key read and at exit).
 void FLUSH();
+// True once writing the output failed while it is no terminal (a full disk,
+// a pipe whose reader has gone); from then on what is written is dropped.
+// Learnt when the output is pushed out: by FLUSH, or when the buffer fills.
+bool OUTPUT_FAILED();
+// Sends what is written from now on to standard error, as plain text, and
+// drops what is pending: the last words of a run whose output failed.
+void OUTPUT_TO_ERRORS();
 
 void TEXTMODE(int mode);
 int LASTMODE();

@@ -54,6 +54,10 @@ void WRITELN(const ShortText& text) {
     ++y;
 }
 void FLUSH() {}
+bool OUTPUT_FAILED() {
+    return false;
+}
+void OUTPUT_TO_ERRORS() {}
 void TEXTMODE(int m) {
     mode = m;
 }
