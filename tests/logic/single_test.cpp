@@ -155,8 +155,8 @@ TEST_P(Doren, Row) {
     const Row& row = GetParam();
     Items(row.items);
     settings.IGNORA = row.ignora;
-    if (row.setup) row.setup();
     Console::Reset(row.keys);
+    if (row.setup) row.setup();
     const std::string new_name = row.new_name;
     // The refused rename names its new name; the rows above all rename a.txt.
     EXPECT_EQ(Ends([&] { DOREN("", "a.txt", new_name); }), row.end);
