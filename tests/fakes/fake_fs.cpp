@@ -412,6 +412,12 @@ std::string Fs::Listing(const std::string& dir) {
     for (const std::string& n : Names(dir)) out += (out.empty() ? "" : " ") + n;
     return out;
 }
+std::string Fs::Contents(const std::string& dir) {
+    std::string out;
+    for (const std::string& n : Names(dir))
+        out += (out.empty() ? "" : " ") + n + "=" + Content(join(key_of(dir), n));
+    return out;
+}
 void Fs::Fail(Op op, int nth, const std::string& path) {
     S().faults.push_back({op, nth, path.empty() ? std::string() : key_of(path), 0});
 }

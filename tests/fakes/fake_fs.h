@@ -50,6 +50,8 @@ class Fs {
     static std::vector<std::string> Names(const std::string& dir = kCurrentDir);
     // The names in a directory joined with blanks, for a table's column.
     static std::string Listing(const std::string& dir = kCurrentDir);
+    // The same with each file's content: "a.txt=abc d=<directory>".
+    static std::string Contents(const std::string& dir = kCurrentDir);
 
     // The nth call (1-based; 0 = every call) of op whose first path equals
     // path (any path when empty) fails.
