@@ -1,0 +1,249 @@
+#include "fakes/fake_console.h"
+
+#include <array>
+
+#include "platform/console.h"
+#include "platform/os_name.h"
+
+namespace dolv {
+
+namespace {
+
+constexpr int kWidth = 80;
+constexpr int kHeight = 25;
+constexpr int kEvent = -1;
+
+struct State {
+    std::string text;
+    std::vector<fake::Piece> pieces;
+    std::array<std::string, kHeight> screen;
+    std::string keys;
+    size_t next_key = 0;
+    int keys_read = 0;
+    int x = 1, y = 1;
+    int colour = 7;
+    int background = 0;
+    int mode = 3;
+    int shape = 0;
+    int cancel_at_key = 0;
+    int cancel_at_check = 0;
+    int checks = 0;
+    bool cancel = false;
+    bool in_action = false;
+    CancelAction action = nullptr;
+};
+
+State& S() {
+    static State s;
+    return s;
+}
+
+void blank_screen(State& s) {
+    for (std::string& row : s.screen) row.assign(kWidth, ' ');
+}
+
+void event(const std::string& what) {
+    S().pieces.push_back({what, kEvent});
+}
+
+void record(char c) {
+    State& s = S();
+    s.text += c;
+    if (s.pieces.empty() || s.pieces.back().colour != s.colour)
+        s.pieces.push_back({std::string(), s.colour});
+    s.pieces.back().text += c;
+}
+
+void new_line() {
+    State& s = S();
+    s.x = 1;
+    if (s.y < kHeight) {
+        ++s.y;
+        return;
+    }
+    for (int i = 1; i < kHeight; ++i) s.screen[i - 1] = s.screen[i];
+    s.screen[kHeight - 1].assign(kWidth, ' ');
+}
+
+// One byte at the cursor; past the last column the console goes on at the
+// start of the next line, as the real one does on a terminal.
+void put(char c) {
+    State& s = S();
+    record(c);
+    s.screen[s.y - 1][s.x - 1] = c;
+    if (++s.x > kWidth) new_line();
+}
+
+void run_cancel() {
+    State& s = S();
+    if (!s.cancel || s.in_action) return;
+    s.cancel = false;
+    s.in_action = true;
+    if (!s.action) HALT(1);
+    s.action();
+    s.in_action = false;
+}
+
+}  // namespace
+
+namespace fake {
+
+void Console::Reset(const std::string& keys) {
+    State& s = S();
+    s = State();
+    blank_screen(s);
+    s.keys = keys;
+}
+void Console::AddKeys(const std::string& keys) {
+    S().keys += keys;
+}
+const std::string& Console::Text() {
+    return S().text;
+}
+std::string Console::Transcript() {
+    std::string out;
+    int shown = 7;
+    for (const Piece& p : S().pieces) {
+        if (p.colour != kEvent && p.colour != shown) {
+            out += "{" + std::to_string(p.colour) + "}";
+            shown = p.colour;
+        }
+        out += p.text;
+    }
+    return out;
+}
+std::vector<std::string> Console::InColour(int colour) {
+    std::vector<std::string> out;
+    for (const Piece& p : S().pieces)
+        if (p.colour == colour) out.push_back(p.text);
+    return out;
+}
+std::string Console::Row(int y) {
+    if (y < 1 || y > kHeight) return std::string();
+    std::string row = S().screen[y - 1];
+    row.erase(row.find_last_not_of(' ') + 1);
+    return row;
+}
+int Console::KeysRead() {
+    return S().keys_read;
+}
+int Console::Colour() {
+    return S().colour;
+}
+int Console::CursorShape() {
+    return S().shape;
+}
+void Console::CancelAtKey(int n) {
+    S().cancel_at_key = n;
+}
+void Console::CancelAtCheck(int n) {
+    S().cancel_at_check = n;
+}
+void Console::RaiseCancel() {
+    S().cancel = true;
+}
+int Console::Checks() {
+    return S().checks;
+}
+
+}  // namespace fake
+
+void CONSOLE_OPEN() {}
+void CONSOLE_CLOSE() {}
+
+void WRITE(const ShortText& text) {
+    for (int i = 1; i <= text.size(); ++i) put(static_cast<char>(text.at(i)));
+}
+void WRITE(char c) {
+    put(c);
+}
+void WRITELN(const ShortText& text) {
+    WRITE(text);
+    record('\n');
+    new_line();
+}
+void FLUSH() {}
+
+void TEXTMODE(int mode) {
+    S().mode = mode;
+}
+int LASTMODE() {
+    return S().mode;
+}
+void TEXTCOLOR(int colour) {
+    S().colour = colour & 15;
+}
+void TEXTBACKGROUND(int colour) {
+    S().background = colour & 15;
+}
+
+int WHEREX() {
+    return S().x;
+}
+int WHEREY() {
+    return S().y;
+}
+void GOTOXY(int x, int y) {
+    State& s = S();
+    if (x < 1 || y < 1 || x > kWidth || y > kHeight) return;
+    s.x = x;
+    s.y = y;
+    event("{@" + std::to_string(x) + "," + std::to_string(y) + "}");
+}
+void CLREOL() {
+    State& s = S();
+    for (int i = s.x; i <= kWidth; ++i) s.screen[s.y - 1][i - 1] = ' ';
+}
+int SCREEN_WIDTH() {
+    return kWidth;
+}
+int SCREEN_HEIGHT() {
+    return kHeight;
+}
+
+void CURSORON() {
+    S().shape = 0;
+    event("{on}");
+}
+void CURSOROFF() {
+    S().shape = 1;
+    event("{off}");
+}
+void CURSORBIG() {
+    S().shape = 2;
+    event("{big}");
+}
+
+unsigned char READKEY() {
+    State& s = S();
+    ++s.keys_read;
+    if (s.keys_read == s.cancel_at_key) s.cancel = true;
+    run_cancel();
+    if (s.next_key < s.keys.size()) return static_cast<unsigned char>(s.keys[s.next_key++]);
+    return 27;
+}
+
+CancelAction SET_CANCEL_ACTION(CancelAction action) {
+    const CancelAction previous = S().action;
+    S().action = action;
+    return previous;
+}
+bool CANCEL_PENDING() {
+    return S().cancel;
+}
+void CHECK_CANCEL() {
+    State& s = S();
+    if (++s.checks == s.cancel_at_check) s.cancel = true;
+    run_cancel();
+}
+
+void HALT(int code) {
+    throw fake::Halted{code};
+}
+
+// The platform's name on the help screen.
+const char* PLATFORM_NAME() {
+    return "TST";
+}
+
+}  // namespace dolv

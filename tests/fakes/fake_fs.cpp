@@ -1,0 +1,594 @@
+#include "fakes/fake_fs.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "platform/fs.h"
+#include "platform/wildcard.h"
+
+namespace dolv {
+
+struct SearchEntry {
+    std::string name;
+    uint8_t attr;
+};
+
+struct SearchState {
+    std::string dir;  // the searched directory's key
+    std::vector<SearchEntry> entries;
+    size_t next = 0;
+    uint8_t mask = 0;
+    bool lazy = false;
+    bool pending = false;
+};
+
+namespace {
+
+constexpr int kFileNotFound = 2;
+constexpr int kPathNotFound = 3;
+constexpr int kAccessDenied = 5;
+constexpr int kNoMoreFiles = 18;
+constexpr int kDiskFull = 101;
+constexpr int kNotOpen = 103;
+
+struct Item {
+    bool dir = false;
+    std::string content;
+    uint8_t attr = 0;  // FA_READONLY, FA_HIDDEN, FA_SYSFILE
+    uint64_t id = 0;
+};
+
+struct Fault {
+    fake::Op op;
+    int nth;
+    std::string path;  // a key; empty: any
+    int seen = 0;
+};
+
+struct Hook {
+    fake::Op op;
+    int nth;
+    std::function<void()> action;
+};
+
+struct State {
+    std::map<std::string, Item> items;  // by key: full path, `\` separators, no trailing `\`
+    std::set<std::string> folding;
+    std::map<std::string, std::string> env;
+    std::vector<Fault> faults;
+    std::vector<Hook> hooks;
+    std::map<fake::Op, int> calls;
+    uint64_t next_id = 1;
+    int io = 0;
+    int dos = 0;
+    std::string report;  // key of the open report file, empty when closed
+    std::string report_buffer;
+};
+
+State& S() {
+    static State s;
+    return s;
+}
+
+std::string backslashed(std::string_view text) {
+    std::string s(text);
+    std::replace(s.begin(), s.end(), '/', '\\');
+    return s;
+}
+
+// A rooted `\` path with `.` and `..` resolved; "\" for the root.
+std::string resolve(const std::string& rooted) {
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i <= rooted.size()) {
+        size_t j = rooted.find('\\', i);
+        if (j == std::string::npos) j = rooted.size();
+        const std::string part = rooted.substr(i, j - i);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        i = j + 1;
+    }
+    std::string out;
+    for (const std::string& p : parts) out += "\\" + p;
+    return out.empty() ? "\\" : out;
+}
+
+// The key of a path: drive dropped, made absolute, resolved.
+std::string key_of(std::string_view path) {
+    std::string s = backslashed(path);
+    if (s.size() >= 2 && s[1] == ':') s.erase(0, 2);
+    if (s.empty() || s[0] != '\\') s = std::string(fake::kCurrentDir) + "\\" + s;
+    return resolve(s);
+}
+
+std::string parent_of(const std::string& key) {
+    const size_t cut = key.rfind('\\');
+    return cut == 0 ? "\\" : key.substr(0, cut);
+}
+
+std::string name_of(const std::string& key) {
+    return key.substr(key.rfind('\\') + 1);
+}
+
+std::string join(const std::string& dir, const std::string& name) {
+    return dir == "\\" ? "\\" + name : dir + "\\" + name;
+}
+
+bool is_dir_key(const std::string& key) {
+    auto it = S().items.find(key);
+    return it != S().items.end() && it->second.dir;
+}
+
+std::vector<std::string> children(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& [key, item] : S().items)
+        if (key != "\\" && parent_of(key) == dir) names.push_back(name_of(key));
+    std::sort(names.begin(), names.end(), NAME_BEFORE);
+    return names;
+}
+
+// The key of the item a path names: as written, or in a folding directory
+// the first name equal to it with letters folded. Empty when there is none.
+std::string locate(const std::string& key) {
+    State& s = S();
+    if (s.items.count(key)) return key;
+    const std::string dir = parent_of(key);
+    if (key == "\\" || !s.folding.count(dir)) return std::string();
+    for (const std::string& name : children(dir))
+        if (NAME_EQUAL_FOLDED(name, name_of(key))) return join(dir, name);
+    return std::string();
+}
+
+uint8_t attributes(const Item& item) {
+    return static_cast<uint8_t>(item.attr | (item.dir ? FA_DIRECTORY : FA_ARCHIVE));
+}
+
+// Counts the call, runs its hooks, and tells whether a fault makes it fail.
+bool enter(fake::Op op, const ShortText& path) {
+    State& s = S();
+    const int n = ++s.calls[op];
+    for (const Hook& h : s.hooks)
+        if (h.op == op && h.nth == n) h.action();
+    const std::string key = key_of(path.view());
+    bool fail = false;
+    for (Fault& f : s.faults) {
+        if (f.op != op || !(f.path.empty() || f.path == key)) continue;
+        ++f.seen;
+        if (f.nth == 0 || f.nth == f.seen) fail = true;
+    }
+    return fail;
+}
+
+void make_parents(const std::string& key) {
+    State& s = S();
+    for (std::string dir = parent_of(key); !s.items.count(dir); dir = parent_of(dir)) {
+        Item d;
+        d.dir = true;
+        d.id = s.next_id++;
+        s.items[dir] = d;
+    }
+}
+
+void add(const std::string& path, Item item) {
+    const std::string key = key_of(path);
+    make_parents(key);
+    item.id = S().next_id++;
+    S().items[key] = std::move(item);
+}
+
+bool inside(const std::string& key, const std::string& dir) {
+    return key.size() > dir.size() && key.compare(0, dir.size(), dir) == 0 &&
+           (dir == "\\" || key[dir.size()] == '\\');
+}
+
+// Moves an item (and what lies below it) to a new key.
+void move(const std::string& from, const std::string& to) {
+    State& s = S();
+    std::vector<std::pair<std::string, Item>> moved;
+    for (auto it = s.items.begin(); it != s.items.end();) {
+        if (it->first == from || inside(it->first, from)) {
+            moved.emplace_back(to + it->first.substr(from.size()), std::move(it->second));
+            it = s.items.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto& [key, item] : moved) s.items[key] = std::move(item);
+    if (s.report == from) s.report = to;
+}
+
+// The rename that never replaces: 0 or the status of its failure.
+int do_rename(const ShortText& old_path, const ShortText& new_path, bool fault) {
+    const std::string from = locate(key_of(old_path.view()));
+    const std::string wanted = key_of(new_path.view());
+    if (fault) return kAccessDenied;
+    if (from.empty()) return kFileNotFound;
+    if (!is_dir_key(parent_of(wanted))) return kPathNotFound;
+    const std::string there = locate(wanted);
+    if (!there.empty() && there != from) return kAccessDenied;
+    if (inside(wanted, from)) return kAccessDenied;
+    if (from != wanted) move(from, wanted);
+    return 0;
+}
+
+bool mask_allows(uint8_t attr, uint8_t mask) {
+    constexpr uint8_t kSelective = FA_HIDDEN | FA_SYSFILE | FA_VOLUMEID | FA_DIRECTORY;
+    return (attr & kSelective & ~mask) == 0;
+}
+
+void clear(SearchRec& rec) {
+    rec.name = ShortText();
+    rec.size = 0;
+    rec.attr = 0;
+}
+
+// Fills the size and attributes from the item as it is now; false when the
+// mask does not take it any more. An item gone keeps what the search saw.
+bool read_details(const SearchState& st, const SearchEntry& e, SearchRec& rec) {
+    auto it = S().items.find(join(st.dir, e.name));
+    if (e.name == "." || e.name == ".." || it == S().items.end()) return true;
+    rec.attr = attributes(it->second);
+    rec.size = it->second.dir ? 0 : static_cast<int64_t>(it->second.content.size());
+    return mask_allows(rec.attr, st.mask);
+}
+
+void deliver_next(SearchRec& rec) {
+    SearchState& st = *rec.state;
+    while (st.next < st.entries.size()) {
+        const SearchEntry& e = st.entries[st.next++];
+        rec.size = 0;
+        rec.attr = e.attr;
+        if (st.lazy) {
+            rec.attr = (e.attr & FA_DIRECTORY) ? FA_DIRECTORY : FA_ARCHIVE;
+            rec.attr |= e.attr & FA_HIDDEN;
+            st.pending = true;
+        } else if (!read_details(st, e, rec)) {
+            continue;
+        }
+        rec.name = ShortText(e.name);
+        S().dos = 0;
+        return;
+    }
+    st.pending = false;
+    clear(rec);
+    S().dos = kNoMoreFiles;
+}
+
+size_t last_component_start(std::string_view p) {
+    size_t cut = p.find_last_of("\\/");
+    size_t start = cut == std::string_view::npos ? 0 : cut + 1;
+    if (start == 0 && p.size() >= 2 && p[1] == ':') start = 2;
+    return start;
+}
+
+void find_literal(const ShortText& path, uint8_t mask, SearchRec& rec) {
+    const std::string key = locate(key_of(path.view()));
+    if (key.empty() || !mask_allows(attributes(S().items[key]), mask)) {
+        S().dos = kFileNotFound;
+        return;
+    }
+    const Item& item = S().items[key];
+    rec.name = ShortText(name_of(key_of(path.view())));
+    rec.attr = attributes(item);
+    rec.size = item.dir ? 0 : static_cast<int64_t>(item.content.size());
+    S().dos = 0;
+}
+
+void find_pattern(std::string_view dir, std::string_view pattern, uint8_t mask, bool lazy,
+                  SearchRec& rec) {
+    const std::string key = key_of(dir.empty() ? std::string_view(".") : dir);
+    if (!is_dir_key(key)) {
+        S().dos = kPathNotFound;
+        return;
+    }
+    auto st = std::make_shared<SearchState>();
+    st->dir = key;
+    st->mask = mask;
+    st->lazy = lazy && (mask & (FA_HIDDEN | FA_DIRECTORY)) == (FA_HIDDEN | FA_DIRECTORY);
+    const std::string expression = WILDCARD_EXPRESSION(pattern);
+    std::vector<std::string> names{".", ".."};
+    for (const std::string& n : children(key)) names.push_back(n);
+    for (const std::string& n : names) {
+        const bool dots = n == "." || n == "..";
+        const uint8_t attr = dots ? FA_DIRECTORY : attributes(S().items[join(key, n)]);
+        if (!WILDCARD_MATCH_EXPRESSION(expression, n) || !mask_allows(attr, mask)) continue;
+        st->entries.push_back({n, attr});
+    }
+    std::stable_sort(
+        st->entries.begin(), st->entries.end(),
+        [](const SearchEntry& a, const SearchEntry& b) { return NAME_BEFORE(a.name, b.name); });
+    rec.state = std::move(st);
+    deliver_next(rec);
+}
+
+void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec) {
+    rec.state.reset();
+    clear(rec);
+    const std::string_view p = path.view();
+    const size_t start = last_component_start(p);
+    const std::string_view pattern = p.substr(start);
+    if (pattern.empty()) {
+        S().dos = kFileNotFound;
+    } else if (!HAS_WILDCARDS(pattern)) {
+        find_literal(path, mask, rec);
+    } else {
+        find_pattern(p.substr(0, start), pattern, mask, lazy, rec);
+    }
+}
+
+// Opens the report file; false (with the status set) when it cannot be.
+bool open_report(const ShortText& path, bool append) {
+    State& s = S();
+    s.report.clear();
+    s.report_buffer.clear();
+    const std::string key = key_of(path.view());
+    if (enter(fake::Op::kReportOpen, path) || !is_dir_key(parent_of(key))) {
+        s.io = kAccessDenied;
+        return false;
+    }
+    const std::string there = locate(key);
+    if (!there.empty() && s.items[there].dir) {
+        s.io = kAccessDenied;
+        return false;
+    }
+    if (there.empty()) {
+        add(std::string(path.view()), Item{});
+        s.report = key;
+    } else {
+        s.report = there;
+        if (!append) s.items[there].content.clear();
+    }
+    s.io = 0;
+    return true;
+}
+
+void report_flush() {
+    State& s = S();
+    if (s.report.empty()) {
+        s.io = kNotOpen;
+        return;
+    }
+    if (enter(fake::Op::kReportFlush, ShortText(s.report))) {
+        s.io = kDiskFull;
+        return;
+    }
+    s.items[s.report].content += s.report_buffer;
+    s.report_buffer.clear();
+}
+
+}  // namespace
+
+namespace fake {
+
+void Fs::Reset() {
+    State& s = S();
+    s = State();
+    Item root;
+    root.dir = true;
+    s.items["\\"] = root;
+    Dir(kCurrentDir);
+}
+void Fs::File(const std::string& path, const std::string& content, uint8_t attr) {
+    add(path, Item{false, content, attr, 0});
+}
+void Fs::Dir(const std::string& path, uint8_t attr) {
+    add(path, Item{true, std::string(), attr, 0});
+}
+void Fs::Remove(const std::string& path) {
+    const std::string key = locate(key_of(path));
+    if (key.empty()) return;
+    std::erase_if(S().items,
+                  [&](const auto& kv) { return kv.first == key || inside(kv.first, key); });
+}
+void Fs::FoldCase(const std::string& dir) {
+    S().folding.insert(key_of(dir));
+}
+void Fs::Env(const std::string& name, const std::string& value) {
+    S().env[name] = value;
+}
+bool Fs::Exists(const std::string& path) {
+    return !locate(key_of(path)).empty();
+}
+bool Fs::IsDir(const std::string& path) {
+    const std::string key = locate(key_of(path));
+    return !key.empty() && S().items[key].dir;
+}
+std::string Fs::Content(const std::string& path) {
+    const std::string key = locate(key_of(path));
+    if (key.empty()) return "<missing>";
+    const Item& item = S().items[key];
+    return item.dir ? "<directory>" : item.content;
+}
+std::vector<std::string> Fs::Names(const std::string& dir) {
+    return children(key_of(dir));
+}
+std::string Fs::Listing(const std::string& dir) {
+    std::string out;
+    for (const std::string& n : Names(dir)) out += (out.empty() ? "" : " ") + n;
+    return out;
+}
+std::string Fs::Contents(const std::string& dir) {
+    std::string out;
+    for (const std::string& n : Names(dir))
+        out += (out.empty() ? "" : " ") + n + "=" + Content(join(key_of(dir), n));
+    return out;
+}
+void Fs::Fail(Op op, int nth, const std::string& path) {
+    S().faults.push_back({op, nth, path.empty() ? std::string() : key_of(path), 0});
+}
+void Fs::Before(Op op, int nth, std::function<void()> action) {
+    S().hooks.push_back({op, nth, std::move(action)});
+}
+int Fs::Calls(Op op) {
+    return S().calls[op];
+}
+
+}  // namespace fake
+
+void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
+    start_search(path, mask, false, rec);
+}
+void FINDFIRST_LAZY(const ShortText& path, uint8_t mask, SearchRec& rec) {
+    start_search(path, mask, true, rec);
+}
+void FINDDETAILS(SearchRec& rec) {
+    if (!rec.state || !rec.state->pending) return;
+    SearchState& st = *rec.state;
+    st.pending = false;
+    read_details(st, st.entries[st.next - 1], rec);
+}
+void FINDNEXT(SearchRec& rec) {
+    if (!rec.state) {
+        clear(rec);
+        S().dos = kNoMoreFiles;
+        return;
+    }
+    deliver_next(rec);
+}
+void FINDCLOSE(SearchRec& rec) {
+    rec.state.reset();
+}
+int32_t SEARCH_COUNT(const SearchRec& rec) {
+    if (S().dos != 0 && !rec.state) return 0;
+    if (!rec.state) return (rec.name == "." || rec.name == "..") ? 0 : 1;
+    int32_t n = 0;
+    for (const SearchEntry& e : rec.state->entries)
+        if (e.name != "." && e.name != "..") ++n;
+    return n;
+}
+int DOSERROR() {
+    return S().dos;
+}
+
+ShortText SOURCE_PATH(const ShortText& path) {
+    const std::string_view p = path.view();
+    const size_t start = last_component_start(p);
+    const std::string_view name = p.substr(start);
+    if (name.empty() || name == "." || name == ".." || HAS_WILDCARDS(name)) return path;
+    const std::string key = key_of(p);
+    if (!locate(key).empty() || !is_dir_key(parent_of(key))) return path;
+    for (const std::string& n : children(parent_of(key)))
+        if (NAME_EQUAL_FOLDED(n, name)) return ShortText(p.substr(0, start)) + ShortText(n);
+    return path;
+}
+
+void RENAME(const ShortText& old_path, const ShortText& new_path) {
+    S().io = do_rename(old_path, new_path, enter(fake::Op::kRename, old_path));
+}
+int IORESULT() {
+    const int status = S().io;
+    S().io = 0;
+    return status;
+}
+bool RENAME_IF_FREE(const ShortText& old_path, const ShortText& new_path) {
+    const bool fault = enter(fake::Op::kRenameIfFree, old_path);
+    const std::string from = locate(key_of(old_path.view()));
+    if (fault || from.empty() || !locate(key_of(new_path.view())).empty()) return false;
+    return do_rename(old_path, new_path, false) == 0;
+}
+
+bool DELETEFILE(const ShortText& path) {
+    const bool fault = enter(fake::Op::kDelete, path);
+    const std::string key = locate(key_of(path.view()));
+    if (fault || key.empty() || S().items[key].dir) return false;
+    S().items.erase(key);
+    return true;
+}
+
+uint16_t GETFATTR(const ShortText& path) {
+    const std::string key = locate(key_of(path.view()));
+    if (key.empty()) {
+        S().dos = kFileNotFound;
+        return 0;
+    }
+    S().dos = 0;
+    return attributes(S().items[key]);
+}
+
+bool ITEMID(const ShortText& path, ItemId& id) {
+    const std::string key = locate(key_of(path.view()));
+    if (key.empty()) return false;
+    id.device = 1;
+    id.inode = S().items[key].id;
+    return true;
+}
+
+// The split and the extension change follow the platform's rule for them.
+void FSPLIT(const ShortText& path, ShortText& dir, ShortText& name, ShortText& ext) {
+    std::string s = backslashed(path.view());
+    std::string d;
+    const size_t colon = s.find(':');
+    if (colon != std::string::npos) {
+        d = std::string(1, s[0]) + ":";
+        s.erase(0, colon + 1);
+    }
+    const size_t slash = s.rfind('\\');
+    if (slash != std::string::npos) {
+        d += s.substr(0, slash + 1);
+        s.erase(0, slash + 1);
+    }
+    const size_t dot = s.rfind('.');
+    dir = ShortText(d);
+    name = ShortText(dot == std::string::npos ? s : s.substr(0, dot));
+    ext = ShortText(dot == std::string::npos ? std::string() : s.substr(dot));
+}
+
+ShortText CHANGEFILEEXT(const ShortText& path, const ShortText& ext) {
+    const std::string_view p = path.view();
+    const size_t sep = p.find_last_of("\\/:");
+    const size_t dot = p.rfind('.');
+    if (dot != std::string_view::npos && (sep == std::string_view::npos || dot > sep))
+        return ShortText(p.substr(0, dot)) + ext;
+    return path + ext;
+}
+
+ShortText FEXPAND(const ShortText& path) {
+    const std::string s = backslashed(path.view());
+    const std::string drive = s.size() >= 2 && s[1] == ':' ? s.substr(0, 2) : std::string();
+    std::string out = drive + key_of(s);
+    const bool trailing = s.size() > drive.size() + 1 && s.back() == '\\';
+    if (trailing && out.back() != '\\') out += '\\';
+    return ShortText(out);
+}
+
+ShortText GETENV(const ShortText& name) {
+    auto it = S().env.find(std::string(name.view()));
+    return it == S().env.end() ? ShortText() : ShortText(it->second);
+}
+
+void REPORT_CREATE(const ShortText& path) {
+    open_report(path, false);
+}
+void REPORT_APPEND(const ShortText& path) {
+    open_report(path, true);
+}
+void REPORT_WRITE(const ShortText& text, bool line_end) {
+    State& s = S();
+    if (s.report.empty()) {
+        s.io = kNotOpen;
+        return;
+    }
+    if (enter(fake::Op::kReportWrite, ShortText(s.report))) {
+        s.io = kDiskFull;
+        return;
+    }
+    s.report_buffer += text.view();
+    if (line_end) s.report_buffer += "\r\n";
+    s.io = 0;
+}
+void REPORT_FLUSH() {
+    S().io = 0;
+    report_flush();
+}
+void REPORT_CLOSE() {
+    S().io = 0;
+    report_flush();
+    S().report.clear();
+}
+
+}  // namespace dolv

@@ -1,0 +1,65 @@
+// The file system of the in-process tests: a tree of files and directories
+// in memory, standing in for the platform's file-system services at link
+// time. Paths are written as the program writes them (`\` separators, `/`
+// counts as `\`); a relative path starts at the fixed current directory
+// kCurrentDir. Searches use the shared wildcard matcher and search order.
+// Any call can be made to fail, and a hook can change the tree just before
+// a chosen call (an item that vanishes between the search and the rename).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dolv::fake {
+
+constexpr char kCurrentDir[] = "\\DATI";
+
+// The calls that faults and hooks can aim at.
+enum class Op {
+    kRename,        // RENAME
+    kRenameIfFree,  // RENAME_IF_FREE
+    kDelete,        // DELETEFILE
+    kReportOpen,    // REPORT_CREATE, REPORT_APPEND
+    kReportWrite,   // REPORT_WRITE
+    kReportFlush,   // REPORT_FLUSH (and the flush of REPORT_CLOSE)
+};
+
+class Fs {
+  public:
+    // An empty tree holding only the root and the current directory; no
+    // faults, no hooks, no environment.
+    static void Reset();
+
+    // Items. Parent directories are made as needed. attr adds FA_READONLY,
+    // FA_HIDDEN or FA_SYSFILE to the kind.
+    static void File(const std::string& path, const std::string& content = "", uint8_t attr = 0);
+    static void Dir(const std::string& path, uint8_t attr = 0);
+    static void Remove(const std::string& path);  // with everything below it
+    // Names in this directory compare with letters folded (as on a
+    // case-insensitive volume): lookups, existence and renames.
+    static void FoldCase(const std::string& dir);
+    static void Env(const std::string& name, const std::string& value);
+
+    static bool Exists(const std::string& path);
+    static bool IsDir(const std::string& path);
+    // A file's content; "<missing>" or "<directory>" otherwise.
+    static std::string Content(const std::string& path);
+    // The names in a directory, in the search order, "." and ".." aside.
+    static std::vector<std::string> Names(const std::string& dir = kCurrentDir);
+    // The names in a directory joined with blanks, for a table's column.
+    static std::string Listing(const std::string& dir = kCurrentDir);
+    // The same with each file's content: "a.txt=abc d=<directory>".
+    static std::string Contents(const std::string& dir = kCurrentDir);
+
+    // The nth call (1-based; 0 = every call) of op whose first path equals
+    // path (any path when empty) fails.
+    static void Fail(Op op, int nth = 0, const std::string& path = std::string());
+    // Runs action just before the nth call of op (any path).
+    static void Before(Op op, int nth, std::function<void()> action);
+    // How many calls of op were made.
+    static int Calls(Op op);
+};
+
+}  // namespace dolv::fake

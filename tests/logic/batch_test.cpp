@@ -1,0 +1,245 @@
+// The batch walk in process: the report lines, skipped and refused names,
+// the /P question with every answer, and items that change under the walk.
+#include <gtest/gtest.h>
+
+#include "fakes/run_row.h"
+
+namespace dolv::fake {
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kAsk = "  [Si,No,Tutti,Annulla] ";
+const std::string kCancelled = "Operazione interrotta dall' utente\n";
+const std::string kNone = "Nessun file e' stato rinominato\n";
+const std::string kA = "Rinominare il file \\DATI\\a.txt in a.bak ?\n[5 bytes] A____" + kAsk;
+const std::string kB = "Rinominare il file \\DATI\\b.txt in b.bak ?\n[5 bytes] A____" + kAsk;
+const std::string kReportB = "Rinomina del file \\DATI\\b.txt in b.bak\n[5 bytes] A____\n";
+const std::string kRefusedB =
+    "*** Impossibile rinominare b.txt in b.bak\n"
+    "Annulla, Riprova, Ignora, ignora Tutti ?  [A,R,I,T] ";
+
+void BVanishes() {
+    Fs::Before(Op::kRenameIfFree, 1, [] { Fs::Remove("a.txt"); });
+}
+void RefuseB() {
+    Fs::Fail(Op::kRenameIfFree, 0, "b.txt");
+    Fs::Fail(Op::kRename, 0, "b.txt");
+}
+void SubItems() {
+    Fs::File("sub\\one.txt", "1");
+    Fs::File("sub\\two.txt", "2");
+}
+void CancelAfterFirstItem() {
+    Console::CancelAtCheck(1);
+}
+
+const RunRow kRows[] = {
+    {"ReportLinesForFilesDirectoriesAndHidden",
+     "a.txt .h.txt d.txt/ x.doc",
+     nullptr,
+     {"*.txt", "*.bak"},
+     "",
+     0,
+     ".h.bak a.bak d.bak x.doc",
+     "Rinomina del file \\DATI\\.h.txt in .h.bak\n[6 bytes] A_H__\n"
+     "Rinomina del file \\DATI\\a.txt in a.bak\n[5 bytes] A____\n"
+     "Rinomina della directory \\DATI\\d.txt in d.bak\n[-1 bytes] ____D\n"
+     "Rinominati 3 elementi su 3 ,negati 0 ,saltati 0\n"},
+    {"UnchangedNamesAreSkipped",
+     "ab.txt ac.txt",
+     nullptr,
+     {"a*.txt", "*.txt"},
+     "",
+     0,
+     "ab.txt ac.txt",
+     "File saltato: \\DATI\\ab.txt\nFile saltato: \\DATI\\ac.txt\n"
+     "Rinominati 0 elementi su 2 ,negati 0 ,saltati 2\n" +
+         kNone},
+    {"UnchangedNamesAreSkippedSilentlyUnderE",
+     "ab.txt",
+     nullptr,
+     {"a*.txt", "*.txt", "/E"},
+     "",
+     0,
+     "ab.txt",
+     "Rinominati 0 elementi su 1 ,negati 0 ,saltati 1\n" + kNone},
+    {"CaseOnlyChangeIsSkippedWithoutCaseOption",
+     "ab.txt",
+     nullptr,
+     {"ab.txt", "AB.TXT"},
+     "",
+     0,
+     "ab.txt",
+     "File saltato: \\DATI\\ab.txt\nRinominati 0 elementi su 1 ,negati 0 ,saltati 1\n" + kNone},
+    {"NothingFound", "a.txt", nullptr, {"*.xyz", "*.abc"}, "", 1, "a.txt", "File non trovato\n"},
+    {"NoSuchDirectory",
+     "a.txt",
+     nullptr,
+     {"missing\\*.txt", "*.abc"},
+     "",
+     1,
+     "a.txt",
+     "File non trovato\n"},
+    {"ALiteralNameIsFoundWithLettersFolded",
+     "readme.TXT",
+     nullptr,
+     {"README.txt", "*.bak"},
+     "",
+     0,
+     "readme.bak",
+     "Rinomina del file \\DATI\\readme.TXT in readme.bak\n[10 bytes] A____\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
+    {"ItemsInASubdirectoryKeepTheirDirectory",
+     "one.txt",
+     SubItems,
+     {"sub\\", "*.old"},
+     "",
+     0,
+     "one.txt sub",
+     "Rinomina del file \\DATI\\sub\\one.txt in one.old\n[1 bytes] A____\n"
+     "Rinomina del file \\DATI\\sub\\two.txt in two.old\n[1 bytes] A____\n"
+     "Rinominati 2 elementi su 2 ,negati 0 ,saltati 0\n"},
+    // The walk is bounded by the count taken before it: a prefix is added once.
+    {"RenamedItemsThatStillMatchAreRenamedOnce",
+     "a.txt b.txt",
+     nullptr,
+     {"*.txt", "*.txt", "/[p"},
+     "",
+     0,
+     "pa.txt pb.txt",
+     "Rinomina del file \\DATI\\a.txt in pa.txt\n[5 bytes] A____\n"
+     "Rinomina del file \\DATI\\b.txt in pb.txt\n[5 bytes] A____\n"
+     "Rinominati 2 elementi su 2 ,negati 0 ,saltati 0\n"},
+    {"RefusedNameIgnoredOneByOne",
+     "a.txt b.txt",
+     nullptr,
+     {"?.txt", "CON"},
+     "ii",
+     0,
+     "a.txt b.txt",
+     "*** Impossibile rinominare a.txt in CON\n"
+     "Nome di file di destinazione non valido, controllare le opzioni\n"
+     "Annulla, Ignora, ignora Tutti ?  [A,I,T] I\n\n"
+     "*** Impossibile rinominare b.txt in CON\n"
+     "Nome di file di destinazione non valido, controllare le opzioni\n"
+     "Annulla, Ignora, ignora Tutti ?  [A,I,T] I\n\n"
+     "Rinominati 0 elementi su 2 ,negati 2 ,saltati 0\n" +
+         kNone},
+    {"RefusedNameIgnoredAll",
+     "a.txt b.txt",
+     nullptr,
+     {"?.txt", "CON"},
+     "t",
+     0,
+     "a.txt b.txt",
+     "*** Impossibile rinominare a.txt in CON\n"
+     "Nome di file di destinazione non valido, controllare le opzioni\n"
+     "Annulla, Ignora, ignora Tutti ?  [A,I,T] T\n\n"
+     "*** Impossibile rinominare b.txt in CON\n"
+     "Nome di file di destinazione non valido, controllare le opzioni\n"
+     "Rinominati 0 elementi su 2 ,negati 1 ,saltati 0\n" +
+         kNone},
+    {"ConfirmYes",
+     "a.txt b.txt",
+     nullptr,
+     {"*.txt", "*.bak", "/P"},
+     "sS",
+     0,
+     "a.bak b.bak",
+     kA + "S\n\n" + kB + "S\n\nRinominati 2 elementi su 2 ,negati 0 ,saltati 0\n"},
+    {"ConfirmNoCountsOnlyAsExamined",
+     "a.txt b.txt",
+     nullptr,
+     {"*.txt", "*.bak", "/P"},
+     "nN",
+     0,
+     "a.txt b.txt",
+     kA + "N\n\n" + kB + "N\n\nRinominati 0 elementi su 2 ,negati 0 ,saltati 0\n" + kNone},
+    // After Tutti the later items are renamed with their report lines.
+    {"ConfirmAllRenamesTheRestWithReportLines",
+     "a.txt b.txt",
+     nullptr,
+     {"*.txt", "*.bak", "/P"},
+     "t",
+     0,
+     "a.bak b.bak",
+     kA + "T\n\n" + kReportB + "Rinominati 2 elementi su 2 ,negati 0 ,saltati 0\n"},
+    // An arrow's second code (72) and Del's (83, an 'S') are dropped; 'x' is ignored.
+    {"ConfirmIgnoresOtherKeys",
+     "a.txt",
+     nullptr,
+     {"*.txt", "*.bak", "/P"},
+     "\0\x48\0\x53xn"s,
+     0,
+     "a.txt",
+     kA + "N\n\nRinominati 0 elementi su 1 ,negati 0 ,saltati 0\n" + kNone},
+    {"ConfirmCancelKeepsWhatWasDone",
+     "a.txt b.txt",
+     nullptr,
+     {"*.txt", "*.bak", "/P"},
+     "Sa",
+     1,
+     "a.bak b.txt",
+     kA + "S\n\n" + kB + "A\n\n" + kCancelled + "Rinominati 1 elementi ,negati 0 ,saltati 0\n"},
+    {"ConfirmEsc",
+     "a.txt",
+     nullptr,
+     {"*.txt", "*.bak", "/P"},
+     "",
+     1,
+     "a.txt",
+     kA + "\x1b\n\n" + kCancelled + kNone},
+    {"AnItemVanishedBeforeItsRename",
+     "a.txt b.txt",
+     BVanishes,
+     {"*.txt", "*.bak"},
+     "i",
+     0,
+     "b.bak",
+     "Rinomina del file \\DATI\\a.txt in a.bak\n[5 bytes] A____\n"
+     "*** Impossibile rinominare a.txt in a.bak\n"
+     "Annulla, Riprova, Ignora, ignora Tutti ?  [A,R,I,T] I\n\n" +
+         kReportB + "Rinominati 1 elementi su 2 ,negati 1 ,saltati 0\n"},
+    {"ARefusedItemDoesNotStopTheWalk",
+     "a.txt b.txt c.txt",
+     RefuseB,
+     {"*.txt", "*.bak"},
+     "i",
+     0,
+     "a.bak b.txt c.bak",
+     "Rinomina del file \\DATI\\a.txt in a.bak\n[5 bytes] A____\n" + kReportB + kRefusedB +
+         "I\n\nRinomina del file \\DATI\\c.txt in c.bak\n[5 bytes] A____\n"
+         "Rinominati 2 elementi su 3 ,negati 1 ,saltati 0\n"},
+    // A cancel between two items ends the run there.
+    {"ACancelStopsBetweenTwoItems",
+     "a.txt b.txt",
+     CancelAfterFirstItem,
+     {"*.txt", "*.bak"},
+     "",
+     1,
+     "a.bak b.txt",
+     "Rinomina del file \\DATI\\a.txt in a.bak\n[5 bytes] A____\n" + kCancelled +
+         "Rinominati 1 elementi ,negati 0 ,saltati 0\n"},
+};
+
+class Batch : public InProcess, public ::testing::WithParamInterface<RunRow> {};
+
+TEST_P(Batch, Row) {
+    CheckRun(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Batch, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The question's choices stand at column 53 of the size line, the old name
+// in red and the new one in green.
+TEST_F(InProcess, ConfirmationChoicesStandAtColumn53AndNamesAreColoured) {
+    RunProgram({"", "a.txt", nullptr, {"*.txt", "*.bak", "/P"}, "n", 0, "", ""});
+    EXPECT_EQ(Console::Row(2).find("[Si,No,Tutti,Annulla]"), 54u) << Console::Row(2);
+    EXPECT_EQ(Console::InColour(4).at(0), "\\DATI\\a.txt");
+    EXPECT_EQ(Console::InColour(2).at(0), "a.bak");
+}
+
+}  // namespace
+}  // namespace dolv::fake

@@ -1,0 +1,93 @@
+// The terminal rename in process: the name typed at the editor for each
+// item, and what becomes of it.
+#include <gtest/gtest.h>
+
+#include "fakes/run_row.h"
+
+namespace dolv::fake {
+namespace {
+
+using namespace std::string_literals;
+
+struct Row {
+    RunRow run;  // its console column is not checked: the field is
+    const char* counts;
+};
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << row.run.name;
+}
+
+const std::vector<std::string> kA{"a.txt", "/T"};
+
+const Row kRows[] = {
+    {{"EnterKeepsTheNameAsSkipped", "a.txt", nullptr, kA, "\r", 0, "a.txt", ""}, "0/0/1/1"},
+    {{"TypedNameRenames", "a.txt", nullptr, kA,
+      "\x1b"
+      "b.txt\r",
+      0, "b.txt", ""},
+     "1/0/0/1"},
+    {{"FunctionKeyTakesTheTextLikeEnter", "a.txt", nullptr, kA,
+      "\x1b"
+      "b.txt\0\x3b"s,
+      0, "b.txt", ""},
+     "1/0/0/1"},
+    {{"EscThenEnterKeepsTheName", "a.txt", nullptr, kA, "\x1b\r", 0, "a.txt", ""}, "0/0/1/1"},
+    {{"SecondEscCancels", "a.txt", nullptr, kA, "\x1b\x1b", 1, "a.txt", ""}, "0/0/0/1"},
+    {{"CaseOnlyChangeRenames", "a.txt", nullptr, kA,
+      "\x1b"
+      "A.TXT\r",
+      0, "A.TXT", ""},
+     "1/0/0/1"},
+    {{"ReservedCharacterIsRefused", "a.txt", nullptr, kA,
+      "\x1b"
+      "a<b\ri",
+      0, "a.txt", ""},
+     "0/1/0/1"},
+    {{"SeparatorIsRefused", "a.txt", nullptr, kA,
+      "\x1b"
+      "x\\b\ri",
+      0, "a.txt", ""},
+     "0/1/0/1"},
+    {{"DirectoryIsOffered",
+      "d/",
+      nullptr,
+      {"d", "/T"},
+      "\x1b"
+      "e\r",
+      0,
+      "e",
+      ""},
+     "1/0/0/1"},
+    {{"ExistingDestinationIsAsked", "a.txt b.txt", nullptr, kA,
+      "\x1b"
+      "b.txt\rI",
+      0, "a.txt b.txt", ""},
+     "0/1/0/1"},
+    {{"EachItemInTurn", "a.txt b.txt", nullptr, {"*.txt", "/T"}, "\x1bx\r\x1by\r", 0, "x y", ""},
+     "2/0/0/2"},
+    {{"NothingMatching", "a.txt", nullptr, {"*.zip", "/T"}, "", 1, "a.txt", ""}, "0/0/0/0"},
+};
+
+class Terminal : public InProcess, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(Terminal, Row) {
+    const Row& row = GetParam();
+    EXPECT_EQ(RunProgram(row.run), row.run.code);
+    EXPECT_EQ(Fs::Listing(), row.run.after);
+    EXPECT_EQ(Counts(), row.counts);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Terminal, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.run.name); });
+
+// The item's lines, then the field on the next row.
+TEST_F(InProcess, ItemLinesAndTheFieldBelowThem) {
+    RunProgram({"", "a.txt", nullptr, kA, "\r", 0, "", ""});
+    EXPECT_EQ(Console::Row(2), "[5 bytes]   A____");
+    EXPECT_EQ(Console::Row(3), "Nome originale del file a.txt");
+    EXPECT_EQ(Console::Row(4), "[a.txt" + std::string(72, ' ') + "]");
+    EXPECT_EQ(Console::InColour(4).at(0), "a.txt");
+}
+
+}  // namespace
+}  // namespace dolv::fake
