@@ -30,6 +30,8 @@ struct State {
     int checks = 0;
     bool cancel = false;
     bool in_action = false;
+    bool output_failed = false;
+    bool to_errors = false;
     CancelAction action = nullptr;
 };
 
@@ -145,6 +147,12 @@ void Console::RaiseCancel() {
 int Console::Checks() {
     return S().checks;
 }
+void Console::FailOutput() {
+    S().output_failed = true;
+}
+bool Console::ToErrors() {
+    return S().to_errors;
+}
 
 }  // namespace fake
 
@@ -163,6 +171,12 @@ void WRITELN(const ShortText& text) {
     new_line();
 }
 void FLUSH() {}
+bool OUTPUT_FAILED() {
+    return S().output_failed;
+}
+void OUTPUT_TO_ERRORS() {
+    S().to_errors = true;
+}
 
 void TEXTMODE(int mode) {
     S().mode = mode;

@@ -54,6 +54,10 @@ class Console {
     // Raises a cancel now (from a file-system hook, say).
     static void RaiseCancel();
     static int Checks();  // CHECK_CANCEL calls so far
+    // Makes the output fail as a full disk or a pipe without reader does;
+    // ToErrors tells whether the program then turned to standard error.
+    static void FailOutput();
+    static bool ToErrors();
 };
 
 }  // namespace dolv::fake

@@ -32,6 +32,9 @@ void FlushFails() {
 void OpenFails() {
     Fs::Fail(Op::kReportOpen);
 }
+void OutputFails() {
+    Console::FailOutput();
+}
 
 struct Row {
     RunRow run;
@@ -90,6 +93,12 @@ const Row kRows[] = {
         "Errore in scrittura del file di output: rep.txt\n", ""),
     REP("AFileThatCannotBeOpenedFailsAtTheFirstLine", OpenFails, kKept, "", 1,
         "Errore in scrittura del file di output: rep.txt\n", "<missing>"),
+    // Report lines on a console output that fails: the run ends before the rename.
+    REP("AFailedConsoleOutputEndsTheRun", OutputFails, (std::vector<std::string>{"a.txt", "b.txt"}),
+        "", 1,
+        kLines.substr(0, kLines.find("Rinominati")) +
+            "Errore in scrittura del file di output: standard output\n",
+        "<missing>"),
 };
 
 class Report : public InProcess, public ::testing::WithParamInterface<Row> {};
@@ -108,6 +117,13 @@ INSTANTIATE_TEST_SUITE_P(Table, Report, ::testing::ValuesIn(kRows),
 TEST_F(InProcess, TheRecordReachesTheFileBeforeTheItemChanges) {
     RunProgram({"", "a.txt", FlushFails, kKept, "", 1, "", ""});
     EXPECT_EQ(Fs::Listing(), "a.txt rep.txt");
+}
+
+// So does a failed console output, and the message goes to standard error.
+TEST_F(InProcess, AFailedConsoleOutputStopsTheRunBeforeTheItemChanges) {
+    RunProgram({"", "a.txt", OutputFails, {"a.txt", "b.txt"}, "", 1, "", ""});
+    EXPECT_EQ(Fs::Listing(), "a.txt");
+    EXPECT_TRUE(Console::ToErrors());
 }
 
 }  // namespace
