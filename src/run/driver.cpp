@@ -6,6 +6,7 @@
 #include "platform/console.h"
 #include "rename/batch.h"
 #include "rename/exchange.h"
+#include "rename/undo.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
@@ -52,18 +53,8 @@ void CLOSING_LINES() {
     }
 }
 
-}  // namespace
-
-int RUN(const std::vector<std::string>& args) {
-    if (LASTMODE() != 3) TEXTMODE(3);
-    TEXTCOLOR(7);
-    TEXTBACKGROUND(0);
-    RESET_SETTINGS();
-    READ_ARGUMENTS(args);
-    SET_UP_REPORT();
-    CHECK_OPERANDS();
-
-    // The modes get their own copies of the operands.
+// The run's mode, on its own copies of the operands.
+void RENAME_MODE() {
     const ShortText file1 = settings.FILE1;
     const ShortText file2 = settings.FILE2;
     if (settings.REN) {
@@ -73,8 +64,34 @@ int RUN(const std::vector<std::string>& args) {
     } else {
         RINOMINA(file1, file2);
     }
-
     CLOSING_LINES();
+}
+
+// /U takes back a run already made: an operand would name something it
+// does not use, and is refused as an option that does not belong.
+void UNDO_MODE() {
+    if (!settings.FILE1.empty()) {
+        settings.TESTA = settings.FILE1;
+        ERR(1);
+    }
+    ANNULLA_ULTIMA();
+}
+
+}  // namespace
+
+int RUN(const std::vector<std::string>& args) {
+    if (LASTMODE() != 3) TEXTMODE(3);
+    TEXTCOLOR(7);
+    TEXTBACKGROUND(0);
+    RESET_SETTINGS();
+    READ_ARGUMENTS(args);
+    SET_UP_REPORT();
+    if (settings.ANNULLA) {
+        UNDO_MODE();
+    } else {
+        CHECK_OPERANDS();
+        RENAME_MODE();
+    }
     // The closing lines must reach the output and the file: a failure here
     // is an error too.
     FLUSH();
