@@ -60,7 +60,8 @@ ShortText ask_new_name(const ShortText& E, bool& overwrite) {
     return typed.empty() ? E : typed;
 }
 
-void rename_item(const ShortText& D, const ShortText& E, bool& overwrite) {
+void rename_item(const ShortText& D, const SearchRec& rec, bool& overwrite) {
+    const ShortText& E = rec.name;
     settings.FILE2 = ask_new_name(E, overwrite);
     const ShortText& N = settings.FILE2;
     if (N == E) {
@@ -76,7 +77,7 @@ void rename_item(const ShortText& D, const ShortText& E, bool& overwrite) {
     }
     fresh_line();
     WRITELN();
-    DOREN(D, E, N);
+    DOREN(D, E, N, rec.id);
 }
 
 }  // namespace
@@ -100,7 +101,7 @@ void TERMINALE_INTERATTIVO(const ShortText& source) {
         if (!(E == ".") && !(E == "..")) {
             ++counters.TOT;
             show_item(D, E);
-            rename_item(D, E, overwrite);
+            rename_item(D, rec, overwrite);
             CHECK_CANCEL();
         }
         FINDNEXT(rec);

@@ -19,6 +19,12 @@ constexpr uint8_t FA_DIRECTORY = 0x10;
 constexpr uint8_t FA_ARCHIVE = 0x20;
 constexpr uint8_t FA_ANYFILE = 0x3F;
 
+// Identity of an item, to tell whether two paths name the same item.
+struct ItemId {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+};
+
 struct SearchState;  // the platform's snapshot of one directory search
 
 // One directory search. FINDFIRST reads the directory once, keeps the
@@ -29,6 +35,7 @@ struct SearchRec {
     ShortText name;  // bare name, no directory
     int64_t size = 0;
     uint8_t attr = 0;
+    ItemId id;  // the entry's identity where the search gives it; 0 and 0 otherwise
     std::shared_ptr<SearchState> state;
 };
 void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec);
@@ -72,12 +79,7 @@ bool DELETEFILE(const ShortText& path);
 // The attribute word of one item (one lstat on POSIX); sets DOSERROR.
 uint16_t GETFATTR(const ShortText& path);
 
-// Identity of an item, to tell whether two paths name the same item.
-struct ItemId {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-};
-// True when the item exists; fills id.
+// True when the item exists; fills id (an item's identity).
 bool ITEMID(const ShortText& path, ItemId& id);
 
 // Splits a path into directory (up to and including the last `\`, a drive

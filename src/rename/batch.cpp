@@ -31,7 +31,8 @@ ShortText SIZE_AND_ATTR(const ShortText& path) {
 }
 
 // The confirmation of one item under /P.
-void CONFIRM_AND_RENAME(const ShortText& dir, const ShortText& name, const ShortText& new_name) {
+void CONFIRM_AND_RENAME(const ShortText& dir, const SearchRec& rec, const ShortText& new_name) {
+    const ShortText& name = rec.name;
     const ShortText path = dir + name;
     WRITE("Rinominare ");
     WRITE(F_D(path));
@@ -53,7 +54,7 @@ void CONFIRM_AND_RENAME(const ShortText& dir, const ShortText& name, const Short
             settings.SBS = false;
             [[fallthrough]];
         case 'S':
-            DOREN(dir, name, new_name);
+            DOREN(dir, name, new_name, rec.id);
             return;
         default:
             ERR(4);
@@ -86,7 +87,7 @@ void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& ne
         sizes += ATTR_TEXT(rec.attr);
         WRITELN2(sizes);
     }
-    DOREN(dir, name, new_name);
+    DOREN(dir, name, new_name, rec.id);
 }
 
 // One examined entry: its new name, the checks, then the rename.
@@ -109,7 +110,7 @@ void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern
         return;
     }
     if (settings.SBS) {
-        CONFIRM_AND_RENAME(dir, name, new_name);
+        CONFIRM_AND_RENAME(dir, rec, new_name);
     } else {
         REPORT_AND_RENAME(dir, rec, new_name);
     }

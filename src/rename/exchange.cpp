@@ -5,6 +5,7 @@
 #include "names/strings.h"
 #include "platform/console.h"
 #include "platform/fs.h"
+#include "platform/journal.h"
 #include "rename/answer.h"
 #include "rename/batch.h"
 #include "report/channel.h"
@@ -114,11 +115,14 @@ struct Parked {
     ShortText b;        // B's own path
     ShortText b_moved;  // B's path after the second rename
     int done = 0;       // renames done and not yet put back: 0, 1 or 2
+    ItemId a_id;        // the identities, for the journal
+    ItemId b_id;
 };
 Parked parked;
 CancelAction run_cancel = nullptr;
 
-bool MOVE_BACK(const ShortText& from, const ShortText& to) {
+bool MOVE_BACK(const ShortText& from, const ShortText& to, const ItemId& id) {
+    JOURNAL(Step::kPutBack, from, to, id);
     RENAME(from, to);
     return IORESULT() == 0;
 }
@@ -140,8 +144,8 @@ void UNDO_EXCHANGE() {
     const int done = parked.done;
     parked.done = 0;
     if (done == 0) return;
-    const bool b_back = done < 2 || MOVE_BACK(parked.b_moved, parked.b);
-    if (!MOVE_BACK(parked.temp, parked.a)) SAY_LEFT_AT(parked.a, parked.temp);
+    const bool b_back = done < 2 || MOVE_BACK(parked.b_moved, parked.b, parked.b_id);
+    if (!MOVE_BACK(parked.temp, parked.a, parked.a_id)) SAY_LEFT_AT(parked.a, parked.temp);
     if (!b_back) SAY_LEFT_AT(parked.b, parked.b_moved);
 }
 
@@ -162,9 +166,12 @@ void CANCEL_EXCHANGE() {
 // One of the three renames, repeated while the user answers Riprova.
 // Under /I a failure ends the run with code 7 (9 for a leftover temporary
 // item in the first step). Any ending undoes the renames already done.
-void EXCHANGE_STEP(const ShortText& from, const ShortText& to, const ShortText& a,
-                   const ShortText& b, bool first_step) {
+void EXCHANGE_STEP(Step step, const ShortText& from, const ShortText& to, const ShortText& a,
+                   const ShortText& b) {
+    const bool first_step = step == Step::kParkA;
+    const ItemId& id = step == Step::kMoveB ? parked.b_id : parked.a_id;
     for (;;) {
+        JOURNAL(step, from, to, id);
         RENAME(from, to);
         if (IORESULT() == 0) {
             ++parked.done;
@@ -185,11 +192,13 @@ void SWAP(const ShortText& a, const ShortText& b) {
     const ShortText b_moved = PATHOF(b) + NAMEOF(a);
     COMMIT_REPORT();
     CHECK_CANCEL();
-    parked = Parked{a, temp, b, b_moved, 0};
+    parked = Parked{a, temp, b, b_moved, 0, ItemId(), ItemId()};
+    ITEMID(a, parked.a_id);
+    ITEMID(b, parked.b_id);
     run_cancel = SET_CANCEL_ACTION(CANCEL_EXCHANGE);
-    EXCHANGE_STEP(a, temp, a, b, true);
-    EXCHANGE_STEP(b, b_moved, a, b, false);
-    EXCHANGE_STEP(temp, PATHOF(a) + NAMEOF(b), a, b, false);
+    EXCHANGE_STEP(Step::kParkA, a, temp, a, b);
+    EXCHANGE_STEP(Step::kMoveB, b, b_moved, a, b);
+    EXCHANGE_STEP(Step::kPlaceA, temp, PATHOF(a) + NAMEOF(b), a, b);
     parked.done = 0;
     SET_CANCEL_ACTION(run_cancel);
 }

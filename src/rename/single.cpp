@@ -4,6 +4,7 @@
 #include "names/strings.h"
 #include "platform/console.h"
 #include "platform/fs.h"
+#include "platform/journal.h"
 #include "rename/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
@@ -50,6 +51,13 @@ void IGNORE_ALL() {
     settings.IGNORA = true;
 }
 
+// The journal's record of a step on an item found by its path.
+void JOURNAL_ITEM(Step step, const ShortText& path, const ShortText& new_path) {
+    ItemId id;
+    ITEMID(path, id);
+    JOURNAL(step, path, new_path, id);
+}
+
 // The backup of an existing destination: the same path with ".bak" as its
 // extension, made by a rename that never replaces. A path too long to take
 // the whole extension is no backup name: that backup fails.
@@ -57,6 +65,7 @@ bool BACKUP(const ShortText& path) {
     ShortText backup = CHANGEFILEEXT(path, ".bak");
     if (!backup.view().ends_with(".bak")) return false;
     COMMIT_REPORT();
+    JOURNAL_ITEM(Step::kBackup, path, backup);
     RENAME(path, backup);
     return IORESULT() == 0;
 }
@@ -86,6 +95,7 @@ Conflict SETTLE_EXISTING(const ShortText& destination) {
             IGNORE_ALL();
             return Conflict::kDone;
         case 'S':
+            JOURNAL_ITEM(Step::kDeleted, destination, ShortText());
             if (DELETEFILE(destination)) return Conflict::kRename;
             WRITELN("Impossibile cancellare il file preesistente");
             return PREESISTENTE() == 'R' ? Conflict::kRetry : Conflict::kDone;
@@ -100,7 +110,7 @@ Conflict SETTLE_EXISTING(const ShortText& destination) {
 
 }  // namespace
 
-void DOREN(const ShortText& P, const ShortText& O, const ShortText& N) {
+void DOREN(const ShortText& P, const ShortText& O, const ShortText& N, const ItemId& id) {
     const ShortText source = P + O;
     const ShortText destination = P + N;
     for (;;) {
@@ -110,6 +120,7 @@ void DOREN(const ShortText& P, const ShortText& O, const ShortText& N) {
         // only when it fails is the destination looked at.
         if (!settings.IGNORA && !SAMETEXT(N, O)) {
             COMMIT_REPORT();
+            JOURNAL(Step::kRename, source, destination, id);
             if (RENAME_IF_FREE(source, destination)) {
                 counters.APPLY++;
                 return;
@@ -120,8 +131,11 @@ void DOREN(const ShortText& P, const ShortText& O, const ShortText& N) {
                 if (c == Conflict::kDone) return;
             }
         }
-        // The record of the item reaches the report file before the item changes.
+        // The record of the item reaches the report file and the journal
+        // before the item changes (the journal again after a question: the
+        // steps it took come before this one).
         COMMIT_REPORT();
+        JOURNAL(Step::kRename, source, destination, id);
         RENAME(source, destination);
         if (IORESULT() == 0) {
             counters.APPLY++;

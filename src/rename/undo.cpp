@@ -1,8 +1,161 @@
 #include "rename/undo.h"
 
+#include <map>
+#include <string>
+
+#include "names/paths.h"
+#include "platform/console.h"
+#include "platform/fs.h"
+#include "platform/journal.h"
+#include "rename/answer.h"
+#include "report/channel.h"
+#include "report/counters.h"
+#include "report/err.h"
+#include "run/settings.h"
+
 namespace dolv {
 
-// Nothing to take back yet: no run keeps a journal.
-void ANNULLA_ULTIMA() {}
+namespace {
+
+constexpr int kNormal = 7;
+constexpr int kOld = 4;
+constexpr int kNew = 2;
+
+struct Tally {
+    int32_t restored = 0;
+    int32_t total = 0;
+    int32_t lost = 0;
+};
+
+// What the items are now. A preview renames nothing: the steps it would
+// take are kept here, so that later steps are judged as the real run would
+// judge them (a name freed or taken by an earlier step).
+struct Places {
+    bool preview = false;
+    std::map<std::string, ItemId> planned;  // path -> the item there; 0 and 0: none
+};
+
+bool KNOWN(const ItemId& id) {
+    return id.device != 0 || id.inode != 0;
+}
+
+bool SAME(const ItemId& a, const ItemId& b) {
+    return a.device == b.device && a.inode == b.inode;
+}
+
+// The item at a path now; false when there is none.
+bool ITEM_AT(const Places& places, const ShortText& path, ItemId& id) {
+    auto it = places.planned.find(std::string(path.view()));
+    if (it == places.planned.end()) return ITEMID(path, id);
+    id = it->second;
+    return KNOWN(id);
+}
+
+// The steps that move an item of their own: the temporary park of an
+// exchange and its putting back are means, not items.
+bool COUNTS(Step step) {
+    return step != Step::kParkA && step != Step::kPutBack;
+}
+
+// "*** <text>" and the item's path; a step of means says nothing.
+void SAY_NOT_RESTORED(const JournalRecord& r, const char* text, const ShortText& path,
+                      Tally& tally) {
+    if (!COUNTS(r.step)) return;
+    ++tally.total;
+    ++tally.lost;
+    WRITE2(ShortText("*** ") + text);
+    TEXTCOLOR(kOld);
+    WRITELN2(path);
+    TEXTCOLOR(kNormal);
+}
+
+// "Ripristino del file <new> in <old>": before the rename, as a run's
+// report line is.
+void SAY_RESTORING(const JournalRecord& r) {
+    WRITE2("Ripristino ");
+    WRITE2(ISDIR(r.new_path) ? "della directory " : "del file ");
+    TEXTCOLOR(kOld);
+    WRITE2(r.new_path);
+    TEXTCOLOR(kNormal);
+    WRITE2(" in ");
+    TEXTCOLOR(kNew);
+    WRITELN2(PATHOF(r.old_path) == PATHOF(r.new_path) ? NAMEOF(r.old_path) : r.old_path);
+    TEXTCOLOR(kNormal);
+}
+
+// A file that answer S deleted: it is told, unless it is still there.
+void TAKE_BACK_DELETION(const JournalRecord& r, const Places& places, Tally& tally) {
+    ItemId now;
+    if (KNOWN(r.id) && ITEM_AT(places, r.old_path, now) && SAME(now, r.id)) return;
+    SAY_NOT_RESTORED(r, "Sostituito e cancellato, non ripristinabile: ", r.old_path, tally);
+}
+
+// The rename back of one step, or the reason it is left alone.
+void TAKE_BACK(const JournalRecord& r, Places& places, Tally& tally) {
+    if (r.too_long) return SAY_NOT_RESTORED(r, "Percorso troppo lungo: ", r.new_path, tally);
+    if (r.step == Step::kDeleted) return TAKE_BACK_DELETION(r, places, tally);
+    ItemId at_new, at_old;
+    const bool has_new = ITEM_AT(places, r.new_path, at_new);
+    const bool has_old = ITEM_AT(places, r.old_path, at_old);
+    const bool known = KNOWN(r.id);
+    // The item is under its old name: the step was never made (its record
+    // went ahead of it), or a later one already brought it back.
+    if (has_old && (known ? SAME(at_old, r.id) : !has_new) && !(has_new && SAME(at_new, at_old)))
+        return;
+    if (!has_new) return SAY_NOT_RESTORED(r, "Non piu' presente: ", r.new_path, tally);
+    if (known && !SAME(at_new, r.id))
+        return SAY_NOT_RESTORED(r, "Non e' piu' lo stesso elemento: ", r.new_path, tally);
+    if (has_old && !SAME(at_old, at_new))
+        return SAY_NOT_RESTORED(r, "Il nome originale e' gia' in uso: ", r.old_path, tally);
+    if (COUNTS(r.step)) SAY_RESTORING(r);
+    if (places.preview) {
+        places.planned[std::string(r.new_path.view())] = ItemId();
+        places.planned[std::string(r.old_path.view())] = at_new;
+    } else {
+        COMMIT_REPORT();
+        RENAME(r.new_path, r.old_path);
+        if (IORESULT() != 0)
+            return SAY_NOT_RESTORED(r, "Impossibile ripristinare: ", r.new_path, tally);
+    }
+    if (!COUNTS(r.step)) return;
+    ++tally.total;
+    ++tally.restored;
+}
+
+void CLOSING_LINE(const Tally& tally, bool preview) {
+    const ShortText counts = DIM_PUNTO(tally.restored) + " elementi su " + DIM_PUNTO(tally.total) +
+                             " ,non ripristinabili " + DIM_PUNTO(tally.lost);
+    if (preview) {
+        WRITELN2("Simulazione: sarebbero ripristinati " + counts);
+    } else {
+        WRITELN2("Ripristinati " + counts);
+    }
+}
+
+[[noreturn]] void NOTHING_TO_UNDO() {
+    FRESHLINE();
+    WRITELN("Nessuna esecuzione da annullare");
+    COMMIT_REPORT();
+    CLOSE_REPORT();
+    CURSORON();
+    HALT(1);
+}
+
+}  // namespace
+
+void ANNULLA_ULTIMA() {
+    JournalRun run;
+    if (!JOURNAL_LATEST(run)) NOTHING_TO_UNDO();
+    Places places;
+    places.preview = settings.SIMULA;
+    Tally tally;
+    FRESHLINE();
+    for (auto it = run.records.rbegin(); it != run.records.rend(); ++it) {
+        TAKE_BACK(*it, places, tally);
+        CHECK_CANCEL();
+    }
+    CLOSING_LINE(tally, places.preview);
+    if (!places.preview) JOURNAL_MARK_UNDONE(run);
+}
 
 }  // namespace dolv

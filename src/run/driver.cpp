@@ -4,6 +4,7 @@
 #include "names/paths.h"
 #include "names/validity.h"
 #include "platform/console.h"
+#include "platform/journal.h"
 #include "rename/batch.h"
 #include "rename/exchange.h"
 #include "rename/undo.h"
@@ -97,6 +98,7 @@ int RUN(const std::vector<std::string>& args) {
     FLUSH();
     COMMIT_REPORT();
     CLOSE_REPORT();
+    JOURNAL_CLOSE();
     CURSORON();
     return 0;
 }

@@ -225,6 +225,7 @@ void clear(SearchRec& rec) {
     rec.name = ShortText();
     rec.size = 0;
     rec.attr = 0;
+    rec.id = ItemId();
 }
 
 // Fills the size and attributes from the item as it is now; false when the
@@ -243,6 +244,8 @@ void deliver_next(SearchRec& rec) {
         const SearchEntry& e = st.entries[st.next++];
         rec.size = 0;
         rec.attr = e.attr;
+        auto item = S().items.find(join(st.dir, e.name));
+        rec.id = item == S().items.end() ? ItemId() : ItemId{1, item->second.id};
         if (st.lazy) {
             rec.attr = (e.attr & FA_DIRECTORY) ? FA_DIRECTORY : FA_ARCHIVE;
             rec.attr |= e.attr & FA_HIDDEN;
@@ -276,6 +279,7 @@ void find_literal(const ShortText& path, uint8_t mask, SearchRec& rec) {
     rec.name = ShortText(name_of(key_of(path.view())));
     rec.attr = attributes(item);
     rec.size = item.dir ? 0 : static_cast<int64_t>(item.content.size());
+    rec.id = ItemId{1, item.id};
     S().dos = 0;
 }
 

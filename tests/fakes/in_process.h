@@ -10,6 +10,7 @@
 
 #include "fakes/fake_console.h"
 #include "fakes/fake_fs.h"
+#include "fakes/fake_journal.h"
 #include "harness/short_text_print.h"
 #include "platform/console.h"
 #include "report/channel.h"
@@ -36,6 +37,7 @@ inline void FreshRun(const std::string& keys = std::string()) {
     counters = RunCounters();
     Console::Reset(keys);
     Fs::Reset();
+    Journal::Reset();
     SET_CANCEL_ACTION(nullptr);
     OPEN_REPORT();  // with no report file: the channel writes to the console
 }

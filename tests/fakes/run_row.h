@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_journal.h"
 #include "fakes/in_process.h"
 #include "fakes/items.h"
 #include "platform/console.h"
@@ -43,6 +44,7 @@ inline int RunProgram(const RunRow& row) {
     SET_CANCEL_ACTION(CancelRun);
     int code = 0;
     const int halted = Ends([&] { code = RUN(row.args); });
+    Journal::EndRun();
     return halted == kReturned ? code : halted;
 }
 

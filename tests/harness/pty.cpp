@@ -33,10 +33,14 @@ int exit_code_of(int status) {
 
 }  // namespace
 
-// Shared with RunPiped: the child's side before exec.
+// Shared with RunPiped: the child's side before exec. A program under test
+// keeps no journal of its renames (it would go to the user's own state
+// folder) unless its options ask for one: "DOLV_NO_JOURNAL" in env (without
+// '=') lifts the default, "XDG_STATE_HOME=..." names the folder.
 void HarnessChildSetup(const std::vector<std::string>& env, const std::string& cwd) {
     signal(SIGPIPE, SIG_DFL);
     if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
+    setenv("DOLV_NO_JOURNAL", "1", 1);
     for (const auto& e : env) {
         size_t eq = e.find('=');
         if (eq == std::string::npos)

@@ -46,7 +46,8 @@ class WineConsole {
         std::filesystem::path tmp = std::filesystem::temp_directory_path();
         socket_path_ = (tmp / (socket_ + ".tmux")).string();
         status_file_ = (tmp / (socket_ + ".status")).string();
-        std::string command = "LC_ALL=C.UTF-8 wine " + ShellQuote(WindowsExe());
+        // No journal of the renames in the wine prefix.
+        std::string command = "LC_ALL=C.UTF-8 DOLV_NO_JOURNAL=1 wine " + ShellQuote(WindowsExe());
         for (const std::string& a : args) command += " " + ShellQuote(a);
         // The shell stays after the program so that the screen stays as the
         // program left it; the exit code goes to a file of its own.

@@ -27,6 +27,7 @@ struct SearchEntry {
     uint8_t length;         // of the CP850 name
     uint8_t native_length;  // 0: the name on disk is the CP850 name (plain ASCII)
     uint8_t attr;
+    uint64_t inode;  // as the directory read gives it (the journal's identity)
 };
 
 struct SearchState {
@@ -41,6 +42,7 @@ struct SearchState {
     size_t next = 0;
     uint8_t mask = 0;
     int dir_fd = -1;
+    uint64_t device = 0;  // of the searched directory
     // A lazy search hands out entries without a stat; `pending` says that
     // the entry handed out last has not been read yet.
     bool lazy = false;
@@ -68,6 +70,7 @@ void clear(SearchRec& rec) {
     rec.name = ShortText();
     rec.size = 0;
     rec.attr = 0;
+    rec.id = ItemId();
 }
 
 // Reads the size and final attributes of an entry with one fstatat; false
@@ -91,6 +94,7 @@ void deliver_next(SearchRec& rec) {
         const SearchEntry& e = s.entries[s.next++];
         rec.size = 0;
         rec.attr = e.attr;
+        rec.id = ItemId{s.device, e.inode};
         if (s.lazy) {
             s.pending = true;
         } else if (!read_details(s, e, rec)) {
@@ -109,7 +113,7 @@ void deliver_next(SearchRec& rec) {
 // that orders as NAME_COMPARE orders those bytes (a shorter name pads with
 // 0). Computed where the sort compares, from 8 bytes read at the name's
 // start (the pool holds 8 bytes more past its last name), so that an entry
-// stays 8 bytes.
+// stays small.
 uint64_t sort_key(const char* name, size_t length) {
     constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
     constexpr uint64_t kHigh = 0x8080808080808080ULL;
@@ -160,6 +164,8 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
     auto state = std::make_shared<SearchState>();
     state->dir_fd = fd;
     state->mask = mask;
+    struct stat dir_st;
+    if (fstat(fd, &dir_st) == 0) state->device = dir_st.st_dev;
     // Without a stat the kind and the hidden flag come from the directory
     // read; that is enough when the mask takes both kinds and hidden items.
     state->lazy = lazy && (mask & (FA_HIDDEN | FA_DIRECTORY)) == (FA_HIDDEN | FA_DIRECTORY);
@@ -187,7 +193,7 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
         if (name[0] == '.' && name != "." && name != "..") attr |= FA_HIDDEN;
         if (!mask_allows(attr, mask)) continue;
         SearchEntry e{static_cast<uint32_t>(state->pool.size()), static_cast<uint8_t>(name.size()),
-                      0, attr};
+                      0, attr, ent->d_ino};
         state->pool.append(name).push_back('\0');
         if (native != name) {
             e.native_length = static_cast<uint8_t>(native.size() > 255 ? 255 : native.size());
@@ -229,6 +235,7 @@ void find_literal(const ShortText& path, std::string_view name, uint8_t mask, Se
     rec.name = ShortText(name);
     rec.attr = attr;
     rec.size = (attr & FA_DIRECTORY) ? 0 : static_cast<int64_t>(st.st_size);
+    rec.id = ItemId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     g_dos_error = 0;
 }
 

@@ -1,0 +1,139 @@
+#include "platform/journal.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/cp850.h"
+#include "platform/journal_format.h"
+
+namespace dolv {
+
+const char kJournalUnwritable[] =
+    "Impossibile scrivere il registro: questa esecuzione non potra' essere annullata";
+const char kJournalHeader[] = "dolv-journal 1\n";
+
+namespace {
+
+void append_escaped(std::string& out, std::string_view text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    for (char c : text) {
+        if (c == '%' || c == '\t' || c == '\n' || c == '\r' || c == '\0') {
+            out += '%';
+            out += kHex[static_cast<unsigned char>(c) >> 4];
+            out += kHex[static_cast<unsigned char>(c) & 15];
+        } else {
+            out += c;
+        }
+    }
+}
+
+void append_number(std::string& out, uint64_t n) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%llx", static_cast<unsigned long long>(n));
+    out += text;
+}
+
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string unescaped(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hex_digit(text[i + 1]) >= 0 &&
+            hex_digit(text[i + 2]) >= 0) {
+            out += static_cast<char>(hex_digit(text[i + 1]) * 16 + hex_digit(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// A native path in the program's form; false when it does not fit.
+bool program_path(std::string_view field, ShortText& out) {
+    std::string cp850;
+    if (!UTF8_TO_CP850(unescaped(field), cp850) || cp850.size() > ShortText::kMax) return false;
+    std::replace(cp850.begin(), cp850.end(), '/', '\\');
+    out = ShortText(cp850);
+    return true;
+}
+
+uint64_t number(std::string_view field) {
+    uint64_t n = 0;
+    for (char c : field) n = n * 16 + static_cast<uint64_t>(std::max(hex_digit(c), 0));
+    return n;
+}
+
+std::vector<std::string_view> fields(std::string_view line) {
+    std::vector<std::string_view> out;
+    size_t start = 0;
+    for (size_t tab; (tab = line.find('\t', start)) != std::string_view::npos; start = tab + 1)
+        out.push_back(line.substr(start, tab - start));
+    out.push_back(line.substr(start));
+    return out;
+}
+
+// One line "kind dev ino old new"; false when it is no record.
+bool parse_record(std::string_view line, JournalRecord& r) {
+    const std::vector<std::string_view> f = fields(line);
+    if (f.size() != 5 || f[0].size() != 1) return false;
+    r = JournalRecord();
+    r.step = static_cast<Step>(f[0][0]);
+    if (f[1] != "-") r.id.device = number(f[1]);
+    if (f[2] != "-") r.id.inode = number(f[2]);
+    r.too_long = !program_path(f[3], r.old_path) || !program_path(f[4], r.new_path);
+    return true;
+}
+
+}  // namespace
+
+void JOURNAL_LINE(std::string& out, Step step, const ItemId& id, std::string_view old_native,
+                  std::string_view new_native) {
+    out.clear();
+    out += static_cast<char>(step);
+    out += '\t';
+    if (id.device == 0 && id.inode == 0) {
+        out += "-\t-";
+    } else {
+        append_number(out, id.device);
+        out += '\t';
+        append_number(out, id.inode);
+    }
+    out += '\t';
+    append_escaped(out, old_native);
+    out += '\t';
+    append_escaped(out, new_native);
+    out += '\n';
+}
+
+bool JOURNAL_HEADER_OK(std::string_view text) {
+    return text.starts_with(kJournalHeader);
+}
+
+void JOURNAL_PARSE(std::string_view text, std::vector<JournalRecord>& records) {
+    size_t pos = 0;
+    bool header = true;
+    while (pos < text.size()) {
+        if (text[pos] == '\0') {
+            ++pos;
+            continue;
+        }
+        const size_t end = text.find_first_of(std::string_view("\n\0", 2), pos);
+        if (end == std::string_view::npos || text[end] == '\0') {
+            pos = end == std::string_view::npos ? text.size() : end;
+            continue;
+        }
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        JournalRecord r;
+        if (!header && parse_record(line, r)) records.push_back(std::move(r));
+        header = false;
+    }
+}
+
+}  // namespace dolv

@@ -1,0 +1,27 @@
+// The journal's text, shared by the platforms: a first line kJournalHeader,
+// then one line per step: its kind, the device and the inode in hex ("-"
+// when not known), the old and the new path as the system names them
+// (UTF-8), separated by tabs; the bytes %, tab, CR, LF and NUL of a path
+// written as %XX.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/journal.h"
+
+namespace dolv {
+
+extern const char kJournalHeader[];
+
+// The line of one step, with its line end, into out (reused).
+void JOURNAL_LINE(std::string& out, Step step, const ItemId& id, std::string_view old_native,
+                  std::string_view new_native);
+bool JOURNAL_HEADER_OK(std::string_view text);
+// The records of a journal's text: whole lines only. Zero bytes (room kept
+// for records to come, the tail of a run cut short) and a line cut short
+// are passed over.
+void JOURNAL_PARSE(std::string_view text, std::vector<JournalRecord>& records);
+
+}  // namespace dolv

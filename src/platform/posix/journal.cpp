@@ -1,0 +1,247 @@
+// The journal on POSIX: $XDG_STATE_HOME/dolv (by default
+// ~/.local/state/dolv), folder 0700, one file 0600 per run named by the
+// time and the process, "<UTC time>-<pid>.journal"; a run undone is renamed
+// to ".undone". The file is text: a first line "dolv-journal 1", then one
+// line per step: kind, device and inode in hex ("-" when unknown), the old
+// and the new path, separated by tabs; the bytes %, tab, CR and LF of a
+// path written as %XX.
+//
+// Write-ahead without a system call per step: the file grows by blocks of
+// 64 KiB, reserved on disk (posix_fallocate) and mapped shared; a record is
+// copied into the mapping, where it is part of the file at once and
+// survives the process being killed. A record never straddles two blocks:
+// the rest of a block stays zero bytes, which the reader passes over, as it
+// does the zero tail that a killed run leaves.
+#include "platform/journal.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "platform/cp850.h"
+#include "platform/journal_format.h"
+#include "platform/posix/native.h"
+
+namespace dolv {
+namespace {
+
+constexpr size_t kBlock = 64 * 1024;
+constexpr int kKeptRuns = 20;
+constexpr char kOpenSuffix[] = ".journal";
+constexpr char kUndoneSuffix[] = ".undone";
+
+enum class State { kUnstarted, kOpen, kOff };
+
+struct Writer {
+    State state = State::kUnstarted;
+    int fd = -1;
+    std::string path;  // the journal file
+    std::string cwd;   // with a closing '/'
+    char* block = nullptr;
+    off_t block_start = 0;  // file offset of the mapped block
+    size_t used = 0;        // bytes of the block in use
+    std::string record;     // reused for every record
+    std::string native;     // the same for the paths
+    std::string native_new;
+};
+Writer g_writer;
+
+bool ends_with(const std::string& s, const char* end) {
+    const size_t n = std::strlen(end);
+    return s.size() >= n && s.compare(s.size() - n, n, end) == 0;
+}
+
+// The journal folder, "" when there is no home to put it in.
+std::string journal_dir() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && state[0] == '/') return std::string(state) + "/dolv";
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') return std::string();
+    return std::string(home) + "/.local/state/dolv";
+}
+
+// Makes the folder and those above it; the journal folder itself 0700.
+bool make_dir(const std::string& dir) {
+    struct stat st;
+    if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    const size_t slash = dir.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !make_dir(dir.substr(0, slash))) return false;
+    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    return chmod(dir.c_str(), 0700) == 0 || errno == EPERM;
+}
+
+// The journals in the folder (bare names), oldest first.
+std::vector<std::string> journal_names(const std::string& dir) {
+    std::vector<std::string> names;
+    DIR* d = opendir(dir.c_str());
+    if (!d) return names;
+    while (const struct dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (ends_with(name, kOpenSuffix) || ends_with(name, kUndoneSuffix)) names.push_back(name);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Leaves room for one more run among the kept ones.
+void prune(const std::string& dir) {
+    const std::vector<std::string> names = journal_names(dir);
+    for (size_t i = 0; i + kKeptRuns <= names.size(); ++i) unlink((dir + "/" + names[i]).c_str());
+}
+
+std::string new_name() {
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    struct tm utc;
+    gmtime_r(&now.tv_sec, &utc);
+    char stamp[64];
+    const size_t n = std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%S", &utc);
+    std::snprintf(stamp + n, sizeof stamp - n, ".%09ldZ-%ld", static_cast<long>(now.tv_nsec),
+                  static_cast<long>(getpid()));
+    return std::string(stamp) + kOpenSuffix;
+}
+
+// Maps the next block of the file, reserved on disk first.
+bool next_block(Writer& w) {
+    if (w.block) munmap(w.block, kBlock);
+    w.block = nullptr;
+    const off_t start = w.block_start + static_cast<off_t>(kBlock);
+    if (posix_fallocate(w.fd, start, kBlock) != 0) return false;
+    void* map = mmap(nullptr, kBlock, PROT_READ | PROT_WRITE, MAP_SHARED, w.fd, start);
+    if (map == MAP_FAILED) return false;
+    w.block = static_cast<char*>(map);
+    w.block_start = start;
+    w.used = 0;
+    return true;
+}
+
+bool put(Writer& w, const std::string& text) {
+    if (text.size() > kBlock) return false;
+    if (kBlock - w.used < text.size() && !next_block(w)) return false;
+    std::memcpy(w.block + w.used, text.data(), text.size());
+    w.used += text.size();
+    return true;
+}
+
+bool start(Writer& w) {
+    const std::string dir = journal_dir();
+    if (dir.empty() || !make_dir(dir)) return false;
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd)) return false;
+    w.cwd = cwd;
+    if (w.cwd.back() != '/') w.cwd += '/';
+    prune(dir);
+    w.path = dir + "/" + new_name();
+    w.fd = open(w.path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (w.fd < 0) return false;
+    w.block_start = -static_cast<off_t>(kBlock);
+    return next_block(w) && put(w, kJournalHeader);
+}
+
+// A journal that cannot go on: the file goes (a part of a run cannot be
+// taken back as if it were the whole), and standard error says so once.
+void give_up(Writer& w) {
+    if (w.block) munmap(w.block, kBlock);
+    w.block = nullptr;
+    if (w.fd >= 0) {
+        close(w.fd);
+        unlink(w.path.c_str());
+    }
+    w.fd = -1;
+    w.state = State::kOff;
+    const std::string line = std::string(kJournalUnwritable) + "\n";
+    if (write(2, line.data(), line.size()) < 0) return;
+}
+
+// The whole path as the system names it.
+std::string_view whole_path(Writer& w, const ShortText& path) {
+    w.native.clear();
+    if (path.empty()) return w.native;
+    char native[kNativePathSize];
+    NATIVE_PATH_INTO(path.view(), native);
+    if (native[0] != '/') w.native += w.cwd;
+    w.native += native;
+    return w.native;
+}
+
+bool read_all(const std::string& path, std::string& text) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    close(fd);
+    return n == 0;
+}
+
+}  // namespace
+
+void JOURNAL(Step step, const ShortText& old_path, const ShortText& new_path, const ItemId& id) {
+    Writer& w = g_writer;
+    if (w.state == State::kOff) return;
+    if (w.state == State::kUnstarted) {
+        const char* off = std::getenv("DOLV_NO_JOURNAL");
+        if (off && off[0] != '\0') {
+            w.state = State::kOff;
+            return;
+        }
+        w.state = State::kOpen;
+        if (!start(w)) return give_up(w);
+    }
+    const std::string_view from = whole_path(w, old_path);
+    w.native_new = from;
+    JOURNAL_LINE(w.record, step, id, w.native_new, whole_path(w, new_path));
+    if (!put(w, w.record)) give_up(w);
+}
+
+void JOURNAL_CLOSE() {
+    Writer& w = g_writer;
+    if (w.state != State::kOpen) return;
+    if (w.block) munmap(w.block, kBlock);
+    w.block = nullptr;
+    if (ftruncate(w.fd, w.block_start + static_cast<off_t>(w.used)) != 0) {
+        // The zero tail stays; the reader passes over it.
+    }
+    close(w.fd);
+    w.fd = -1;
+    w.state = State::kOff;
+}
+
+bool JOURNAL_LATEST(JournalRun& run) {
+    const std::string dir = journal_dir();
+    if (dir.empty()) return false;
+    const std::vector<std::string> names = journal_names(dir);
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        if (!ends_with(*it, kOpenSuffix)) continue;
+        std::string text;
+        if (!read_all(dir + "/" + *it, text) || !JOURNAL_HEADER_OK(text)) continue;
+        run = JournalRun();
+        run.name = ShortText(*it);
+        JOURNAL_PARSE(text, run.records);
+        return true;
+    }
+    return false;
+}
+
+bool JOURNAL_MARK_UNDONE(const JournalRun& run) {
+    const std::string dir = journal_dir();
+    std::string name(run.name.view());
+    if (dir.empty() || !ends_with(name, kOpenSuffix)) return false;
+    const std::string from = dir + "/" + name;
+    name.resize(name.size() - (sizeof kOpenSuffix - 1));
+    return rename(from.c_str(), (dir + "/" + name + kUndoneSuffix).c_str()) == 0;
+}
+
+}  // namespace dolv
