@@ -70,8 +70,8 @@ void SAY_NOT_RESTORED(const JournalRecord& r, const char* text, const ShortText&
 }
 
 // "Ripristino del file <new> in <old>": before the rename, as a run's
-// report line is.
-void SAY_RESTORING(const JournalRecord& r) {
+// report line is. shown_old is the name the item goes back to in the end.
+void SAY_RESTORING(const JournalRecord& r, const ShortText& shown_old) {
     WRITE2("Ripristino ");
     WRITE2(ISDIR(r.new_path) ? "della directory " : "del file ");
     TEXTCOLOR(kOld);
@@ -79,7 +79,7 @@ void SAY_RESTORING(const JournalRecord& r) {
     TEXTCOLOR(kNormal);
     WRITE2(" in ");
     TEXTCOLOR(kNew);
-    WRITELN2(PATHOF(r.old_path) == PATHOF(r.new_path) ? NAMEOF(r.old_path) : r.old_path);
+    WRITELN2(PATHOF(shown_old) == PATHOF(r.new_path) ? NAMEOF(shown_old) : shown_old);
     TEXTCOLOR(kNormal);
 }
 
@@ -91,7 +91,7 @@ void TAKE_BACK_DELETION(const JournalRecord& r, const Places& places, Tally& tal
 }
 
 // The rename back of one step, or the reason it is left alone.
-void TAKE_BACK(const JournalRecord& r, Places& places, Tally& tally) {
+void TAKE_BACK(const JournalRecord& r, const ShortText& shown_old, Places& places, Tally& tally) {
     if (r.too_long) return SAY_NOT_RESTORED(r, "Percorso troppo lungo: ", r.new_path, tally);
     if (r.step == Step::kDeleted) return TAKE_BACK_DELETION(r, places, tally);
     ItemId at_new, at_old;
@@ -107,7 +107,7 @@ void TAKE_BACK(const JournalRecord& r, Places& places, Tally& tally) {
         return SAY_NOT_RESTORED(r, "Non e' piu' lo stesso elemento: ", r.new_path, tally);
     if (has_old && !SAME(at_old, at_new))
         return SAY_NOT_RESTORED(r, "Il nome originale e' gia' in uso: ", r.old_path, tally);
-    if (COUNTS(r.step)) SAY_RESTORING(r);
+    if (COUNTS(r.step)) SAY_RESTORING(r, shown_old);
     if (places.preview) {
         places.planned[std::string(r.new_path.view())] = ItemId();
         places.planned[std::string(r.old_path.view())] = at_new;
@@ -141,6 +141,16 @@ void CLOSING_LINE(const Tally& tally, bool preview) {
     HALT(1);
 }
 
+// The name a step's item goes back to in the end: its old name, but for the
+// last step of an exchange, which starts from the temporary name, the name
+// the item had before its exchange.
+ShortText SHOWN_OLD(const std::vector<JournalRecord>& records, size_t i) {
+    if (records[i].step != Step::kPlaceA) return records[i].old_path;
+    for (size_t j = i; j-- > 0;)
+        if (records[j].step == Step::kParkA) return records[j].old_path;
+    return records[i].old_path;
+}
+
 }  // namespace
 
 void ANNULLA_ULTIMA() {
@@ -150,8 +160,8 @@ void ANNULLA_ULTIMA() {
     places.preview = settings.SIMULA;
     Tally tally;
     FRESHLINE();
-    for (auto it = run.records.rbegin(); it != run.records.rend(); ++it) {
-        TAKE_BACK(*it, places, tally);
+    for (size_t i = run.records.size(); i-- > 0;) {
+        TAKE_BACK(run.records[i], SHOWN_OLD(run.records, i), places, tally);
         CHECK_CANCEL();
     }
     CLOSING_LINE(tally, places.preview);
