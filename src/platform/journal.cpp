@@ -14,10 +14,25 @@ const char kJournalHeader[] = "dolv-journal 1\n";
 
 namespace {
 
+// The bytes a path field writes as %XX.
+struct Escaped {
+    bool map[256] = {};
+};
+constexpr Escaped escaped_bytes() {
+    Escaped e;
+    for (unsigned char c : std::string_view("%\t\n\r", 4)) e.map[c] = true;
+    e.map[0] = true;
+    return e;
+}
+constexpr Escaped kEscaped = escaped_bytes();
+
 void append_escaped(std::string& out, std::string_view text) {
     static const char kHex[] = "0123456789ABCDEF";
-    for (char c : text) {
-        if (c == '%' || c == '\t' || c == '\n' || c == '\r' || c == '\0') {
+    size_t plain = 0;
+    while (plain < text.size() && !kEscaped.map[static_cast<unsigned char>(text[plain])]) ++plain;
+    out.append(text.substr(0, plain));
+    for (char c : text.substr(plain)) {
+        if (kEscaped.map[static_cast<unsigned char>(c)]) {
             out += '%';
             out += kHex[static_cast<unsigned char>(c) >> 4];
             out += kHex[static_cast<unsigned char>(c) & 15];
@@ -28,9 +43,13 @@ void append_escaped(std::string& out, std::string_view text) {
 }
 
 void append_number(std::string& out, uint64_t n) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%llx", static_cast<unsigned long long>(n));
-    out += text;
+    char text[16];
+    size_t i = sizeof text;
+    do {
+        text[--i] = "0123456789abcdef"[n & 15];
+        n >>= 4;
+    } while (n != 0);
+    out.append(text + i, sizeof text - i);
 }
 
 int hex_digit(char c) {
@@ -78,15 +97,25 @@ std::vector<std::string_view> fields(std::string_view line) {
     return out;
 }
 
+bool absolute(std::string_view path) {
+    return path.starts_with('/') || path.starts_with('\\') || (path.size() >= 2 && path[1] == ':');
+}
+
+// A path field: relative to the directory line before it, if any.
+bool field_path(std::string_view field, const std::string& dir, ShortText& out) {
+    if (dir.empty() || field.empty() || absolute(field)) return program_path(field, out);
+    return program_path(dir + std::string(field), out);
+}
+
 // One line "kind dev ino old new"; false when it is no record.
-bool parse_record(std::string_view line, JournalRecord& r) {
+bool parse_record(std::string_view line, const std::string& dir, JournalRecord& r) {
     const std::vector<std::string_view> f = fields(line);
     if (f.size() != 5 || f[0].size() != 1) return false;
     r = JournalRecord();
     r.step = static_cast<Step>(f[0][0]);
     if (f[1] != "-") r.id.device = number(f[1]);
     if (f[2] != "-") r.id.inode = number(f[2]);
-    r.too_long = !program_path(f[3], r.old_path) || !program_path(f[4], r.new_path);
+    r.too_long = !field_path(f[3], dir, r.old_path) || !field_path(f[4], dir, r.new_path);
     return true;
 }
 
@@ -111,6 +140,13 @@ void JOURNAL_LINE(std::string& out, Step step, const ItemId& id, std::string_vie
     out += '\n';
 }
 
+void JOURNAL_DIR_LINE(std::string& out, std::string_view dir_native) {
+    out.clear();
+    out += "P\t";
+    append_escaped(out, dir_native);
+    out += '\n';
+}
+
 bool JOURNAL_HEADER_OK(std::string_view text) {
     return text.starts_with(kJournalHeader);
 }
@@ -118,6 +154,7 @@ bool JOURNAL_HEADER_OK(std::string_view text) {
 void JOURNAL_PARSE(std::string_view text, std::vector<JournalRecord>& records) {
     size_t pos = 0;
     bool header = true;
+    std::string dir;  // escaped, as written
     while (pos < text.size()) {
         if (text[pos] == '\0') {
             ++pos;
@@ -131,8 +168,13 @@ void JOURNAL_PARSE(std::string_view text, std::vector<JournalRecord>& records) {
         const std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
         JournalRecord r;
-        if (!header && parse_record(line, r)) records.push_back(std::move(r));
-        header = false;
+        if (header) {
+            header = false;
+        } else if (line.starts_with("P\t")) {
+            dir = line.substr(2);
+        } else if (parse_record(line, dir, r)) {
+            records.push_back(std::move(r));
+        }
     }
 }
 

@@ -2,7 +2,10 @@
 // then one line per step: its kind, the device and the inode in hex ("-"
 // when not known), the old and the new path as the system names them
 // (UTF-8), separated by tabs; the bytes %, tab, CR, LF and NUL of a path
-// written as %XX.
+// written as %XX. A line "P<tab><directory>" (the directory whole, with its
+// closing separator) makes the paths that follow it and are not whole
+// relative to that directory: a batch writes its directory once, and then
+// names only.
 #pragma once
 
 #include <string>
@@ -18,6 +21,8 @@ extern const char kJournalHeader[];
 // The line of one step, with its line end, into out (reused).
 void JOURNAL_LINE(std::string& out, Step step, const ItemId& id, std::string_view old_native,
                   std::string_view new_native);
+// The directory line, with its line end, into out (reused).
+void JOURNAL_DIR_LINE(std::string& out, std::string_view dir_native);
 bool JOURNAL_HEADER_OK(std::string_view text);
 // The records of a journal's text: whole lines only. Zero bytes (room kept
 // for records to come, the tail of a run cut short) and a line cut short

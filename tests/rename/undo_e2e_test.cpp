@@ -22,14 +22,15 @@ using e2e::Lines;
 using e2e::Result;
 
 // The program with a journal kept in state/ (made by the program).
-Result Journaled(const Folder& f, const std::string& state, const Lines& args) {
+Result Journaled(const Folder& f, const std::string& state, const Lines& args,
+                 const std::string& keys = "") {
     PipedOptions options;
     options.cwd = f.Root().string();
     options.env = {"DOLV_NO_JOURNAL", "XDG_STATE_HOME=" + state};
     options.timeout_ms = 60000;
     std::vector<std::string> argv{DOLV_EXE};
     argv.insert(argv.end(), args.begin(), args.end());
-    PipedResult r = RunPiped(argv, "", options);
+    PipedResult r = RunPiped(argv, keys, options);
     return Result{r.exit_code, WithoutCr(r.output)};
 }
 
@@ -122,6 +123,31 @@ TEST(Journal, ThousandFilesBackExactlyAsBefore) {
     r = Journaled(f, state, {"/U"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "Nessuna esecuzione da annullare\n");
+}
+
+// The records of an exchange name items in two directories (and a
+// temporary name); an answer N leaves a backup; names with % and blanks.
+TEST(Journal, ExchangeAcrossDirectoriesAndBackupComeBack) {
+    Folder f;
+    Folder home;
+    const std::string state = home.At("state").string();
+    f.Put("a 100%.txt", "a");
+    f.Put("sub/q", "q");
+    f.Put("c.txt", "c");
+    const auto before = Snapshot(f);
+    ASSERT_EQ(Journaled(f, state, {"a 100%.txt", "sub\\q", "/R"}).code, 0);
+    ASSERT_EQ(f.Get("sub/a 100%.txt"), "q");
+    ASSERT_EQ(Journaled(f, state, {"c.txt", "q"}, "N").code, 0);
+    ASSERT_EQ(f.Get("q.bak"), "a");
+    Result r = Journaled(f, state, {"/U"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("Ripristinati 2 elementi su 2 ,non ripristinabili 0\n"), std::string::npos)
+        << r.out;
+    r = Journaled(f, state, {"/U"});
+    EXPECT_NE(r.out.find("Ripristinati 2 elementi su 2 ,non ripristinabili 0\n"), std::string::npos)
+        << r.out;
+    EXPECT_TRUE(Snapshot(f) == before);
+    EXPECT_EQ(f.Get("sub/q"), "q");
 }
 
 // Starts the batch, and kills it once the file `watch` exists.

@@ -7,7 +7,7 @@
 // path written as %XX.
 //
 // Write-ahead without a system call per step: the file grows by blocks of
-// 64 KiB, reserved on disk (posix_fallocate) and mapped shared; a record is
+// 256 KiB, reserved on disk (posix_fallocate) and mapped shared; a record is
 // copied into the mapping, where it is part of the file at once and
 // survives the process being killed. A record never straddles two blocks:
 // the rest of a block stays zero bytes, which the reader passes over, as it
@@ -36,7 +36,7 @@
 namespace dolv {
 namespace {
 
-constexpr size_t kBlock = 64 * 1024;
+constexpr size_t kBlock = 256 * 1024;
 constexpr int kKeptRuns = 20;
 constexpr char kOpenSuffix[] = ".journal";
 constexpr char kUndoneSuffix[] = ".undone";
@@ -52,8 +52,11 @@ struct Writer {
     off_t block_start = 0;  // file offset of the mapped block
     size_t used = 0;        // bytes of the block in use
     std::string record;     // reused for every record
-    std::string native;     // the same for the paths
-    std::string native_new;
+    std::string native;     // the same for a whole path
+    std::string from;       // the paths of a record
+    std::string to;
+    ShortText dir;  // the directory of the last directory line
+    bool has_dir = false;
 };
 Writer g_writer;
 
@@ -119,7 +122,9 @@ bool next_block(Writer& w) {
     w.block = nullptr;
     const off_t start = w.block_start + static_cast<off_t>(kBlock);
     if (posix_fallocate(w.fd, start, kBlock) != 0) return false;
-    void* map = mmap(nullptr, kBlock, PROT_READ | PROT_WRITE, MAP_SHARED, w.fd, start);
+    // Its pages mapped at once: one fault for the block, not one per page.
+    void* map =
+        mmap(nullptr, kBlock, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, w.fd, start);
     if (map == MAP_FAILED) return false;
     w.block = static_cast<char*>(map);
     w.block_start = start;
@@ -165,15 +170,45 @@ void give_up(Writer& w) {
     if (write(2, line.data(), line.size()) < 0) return;
 }
 
-// The whole path as the system names it.
-std::string_view whole_path(Writer& w, const ShortText& path) {
+// The whole path as the system names it; the current directory for "".
+std::string_view whole_path(Writer& w, std::string_view path) {
     w.native.clear();
-    if (path.empty()) return w.native;
     char native[kNativePathSize];
-    NATIVE_PATH_INTO(path.view(), native);
+    NATIVE_PATH_INTO(path, native);
     if (native[0] != '/') w.native += w.cwd;
     w.native += native;
     return w.native;
+}
+
+// The length of a path's directory, its closing separator (or drive) included.
+size_t dir_length(std::string_view path) {
+    const size_t cut = path.find_last_of("\\/");
+    if (cut != std::string_view::npos) return cut + 1;
+    return path.size() >= 2 && path[1] == ':' ? 2 : 0;
+}
+
+// A directory line when the old path lies in another directory than the
+// last one written.
+bool put_dir(Writer& w, std::string_view old_path) {
+    const std::string_view dir = old_path.substr(0, dir_length(old_path));
+    if (w.has_dir && w.dir.view() == dir) return true;
+    w.dir = ShortText(dir);
+    w.has_dir = true;
+    JOURNAL_DIR_LINE(w.record, whole_path(w, dir));
+    return put(w, w.record);
+}
+
+// A path as the record holds it: its name when it lies in the directory of
+// the last directory line, else whole.
+void record_path(Writer& w, std::string_view path, std::string& out) {
+    const size_t n = dir_length(path);
+    if (!path.empty() && path.substr(0, n) != w.dir.view()) {
+        out = whole_path(w, path);
+        return;
+    }
+    char native[kNativePathSize];
+    NATIVE_PATH_INTO(path.substr(n), native);
+    out = native;
 }
 
 bool read_all(const std::string& path, std::string& text) {
@@ -200,9 +235,10 @@ void JOURNAL(Step step, const ShortText& old_path, const ShortText& new_path, co
         w.state = State::kOpen;
         if (!start(w)) return give_up(w);
     }
-    const std::string_view from = whole_path(w, old_path);
-    w.native_new = from;
-    JOURNAL_LINE(w.record, step, id, w.native_new, whole_path(w, new_path));
+    if (!put_dir(w, old_path.view())) return give_up(w);
+    record_path(w, old_path.view(), w.from);
+    record_path(w, new_path.view(), w.to);
+    JOURNAL_LINE(w.record, step, id, w.from, w.to);
     if (!put(w, w.record)) give_up(w);
 }
 
