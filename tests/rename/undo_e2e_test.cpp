@@ -150,6 +150,21 @@ TEST(Journal, ExchangeAcrossDirectoriesAndBackupComeBack) {
     EXPECT_EQ(f.Get("sub/q"), "q");
 }
 
+// The identity the directory read gave: another file under the new name is
+// left alone (the first one is kept aside, so that its inode is not reused).
+TEST(Journal, AnotherFileUnderTheNewNameIsLeftAlone) {
+    Folder f;
+    Folder home;
+    const std::string state = home.At("state").string();
+    f.Put("a.txt", "a");
+    ASSERT_EQ(Journaled(f, state, {"*.txt", "*.bak", "/I", "+NUL"}).code, 0);
+    std::filesystem::rename(f.At("a.bak"), f.At("kept"));
+    f.Put("a.bak", "other");
+    Result r = Journaled(f, state, {"/U"});
+    EXPECT_NE(r.out.find("*** Non e' piu' lo stesso elemento: "), std::string::npos) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"a.bak", "kept"}));
+}
+
 // Starts the batch, and kills it once the file `watch` exists.
 int KilledBatch(const Folder& f, const std::string& state, const std::string& watch) {
     const pid_t pid = fork();

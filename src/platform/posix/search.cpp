@@ -42,7 +42,10 @@ struct SearchState {
     size_t next = 0;
     uint8_t mask = 0;
     int dir_fd = -1;
-    uint64_t device = 0;  // of the searched directory
+    // The device of the searched directory; 0 when the directory read's
+    // inode numbers are not the items' own (an overlay file system may
+    // give others): the entries then come without an identity.
+    uint64_t device = 0;
     // A lazy search hands out entries without a stat; `pending` says that
     // the entry handed out last has not been read yet.
     bool lazy = false;
@@ -94,7 +97,7 @@ void deliver_next(SearchRec& rec) {
         const SearchEntry& e = s.entries[s.next++];
         rec.size = 0;
         rec.attr = e.attr;
-        rec.id = ItemId{s.device, e.inode};
+        rec.id = s.device != 0 ? ItemId{s.device, e.inode} : ItemId();
         if (s.lazy) {
             s.pending = true;
         } else if (!read_details(s, e, rec)) {
@@ -202,6 +205,16 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
         state->entries.push_back(e);
     }
     closedir(d);
+    // One item tells whether the inode numbers of the read are its own.
+    for (const SearchEntry& e : state->entries) {
+        const std::string_view n = state->name(e);
+        if (n == "." || n == "..") continue;
+        struct stat st;
+        if (fstatat(fd, state->native(e), &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_ino != e.inode ||
+            st.st_dev != state->device)
+            state->device = 0;
+        break;
+    }
     state->pool.append(8, '\0');  // sort_key reads 8 bytes at every name
     const SearchState& s = *state;
     auto before = [&s](const SearchEntry& a, const SearchEntry& b) {
