@@ -86,7 +86,7 @@ void TERMINALE_INTERATTIVO(const ShortText& source) {
     counters.APPLY = 0;
     bool overwrite = true;
 
-    ShortText P = FEXPAND2(source);
+    ShortText P = SOURCE_PATH(FEXPAND2(source));
     ShortText D = PATHOF(P);
     ShortText counted_dir = D;
     if (D.last() == '\\' && D.size() > 3) counted_dir = D.left(D.size() - 1);

@@ -21,6 +21,13 @@ void WRITE(char c);
 void WRITELN(const ShortText& text = ShortText());
 // Makes everything written so far visible (done before every key read and at exit).
 void FLUSH();
+// True once writing the output failed while it is no terminal (a full disk,
+// a pipe whose reader has gone); from then on what is written is dropped.
+// Learnt when the output is pushed out: by FLUSH, or when the buffer fills.
+bool OUTPUT_FAILED();
+// Sends what is written from now on to standard error, as plain text, and
+// drops what is pending: the last words of a run whose output failed.
+void OUTPUT_TO_ERRORS();
 
 void TEXTMODE(int mode);
 int LASTMODE();
@@ -50,8 +57,9 @@ unsigned char READKEY();
 // The program installs the action to take (the cancel exit); CHECK_CANCEL
 // runs it when a cancel is pending. READKEY calls it too, and the rename
 // loops call it between two items: never in the middle of a rename.
+// SET_CANCEL_ACTION gives back the action it replaces.
 using CancelAction = void (*)();
-void SET_CANCEL_ACTION(CancelAction action);
+CancelAction SET_CANCEL_ACTION(CancelAction action);
 bool CANCEL_PENDING();
 void CHECK_CANCEL();
 

@@ -237,7 +237,7 @@ std::string CP850_NAME_TO_UTF8(std::string_view text) {
     out.reserve(text.size() * 2);
     for (char c : text) {
         unsigned char b = static_cast<unsigned char>(c);
-        if (b < 0x80)
+        if (b < 0x7F)
             out += c;
         else
             append_utf8(out, kGlyph[b]);
@@ -251,11 +251,12 @@ bool UTF8_TO_CP850(std::string_view utf8, std::string& out) {
     size_t i = 0;
     while (i < utf8.size()) {
         unsigned char b = static_cast<unsigned char>(utf8[i]);
-        if (b < 0x80) {  // the common case: plain ASCII
+        if (b < 0x7F) {  // the common case: plain ASCII
             out += static_cast<char>(b);
             ++i;
             continue;
         }
+        if (b == 0x7F) return false;  // DEL: the byte 0x7F stands for U+2302
         char32_t cp;
         unsigned char byte;
         if (!decode_utf8(utf8, i, cp) || !CP850_FROM_UNICODE(cp, byte)) return false;
@@ -271,7 +272,7 @@ std::string UTF8_TO_CP850_LOSSY(std::string_view utf8) {
     while (i < utf8.size()) {
         char32_t cp;
         unsigned char byte;
-        if (decode_utf8(utf8, i, cp) && CP850_FROM_UNICODE(cp, byte))
+        if (decode_utf8(utf8, i, cp) && cp != 0x7F && CP850_FROM_UNICODE(cp, byte))
             out += static_cast<char>(byte);
         else
             out += '\x1A';

@@ -20,13 +20,14 @@ void CP850_APPEND_UTF8(std::string& out, std::string_view text);
 // One byte's glyph in UTF-8, a view into a table that lives for the whole run.
 std::string_view CP850_UTF8_GLYPH(unsigned char byte);
 // CP850 text as UTF-8 for the file system: bytes map to their characters,
-// ASCII control bytes stay control bytes.
+// ASCII control bytes stay control bytes, and 0x7F is U+2302 (a raw DEL is
+// no name's character, so each CP850 name has one name on disk).
 std::string CP850_NAME_TO_UTF8(std::string_view text);
 // UTF-8 to CP850; false when the input is not valid UTF-8 or holds a
-// character CP850 lacks (out is then unspecified).
+// character CP850 lacks, DEL among them (out is then unspecified).
 bool UTF8_TO_CP850(std::string_view utf8, std::string& out);
-// UTF-8 to CP850 where every character CP850 lacks (and every invalid byte)
-// becomes 0x1A: for command-line arguments.
+// UTF-8 to CP850 where every character CP850 lacks (DEL too, and every
+// invalid byte) becomes 0x1A: for command-line arguments.
 std::string UTF8_TO_CP850_LOSSY(std::string_view utf8);
 
 }  // namespace dolv

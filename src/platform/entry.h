@@ -1,22 +1,28 @@
 // The program's entry. The platform owns main (wmain on Windows): it opens
-// the console and hands the command line to DOLV_MAIN, which the program
-// defines. Where the platform has the command line as one text (Windows), it
-// passes that text in code page 850 and the program splits it by its own
-// rules; elsewhere it passes the arguments already split, in code page 850.
+// the console and hands the arguments, in code page 850, to DOLV_MAIN, which
+// the program defines. Where the platform has the command line as one text
+// (Windows), it splits that text with the program's SPLIT_COMMAND_LINE while
+// it is still UTF-16, and only then turns each argument into CP850: a
+// character CP850 lacks becomes the control byte 0x1A, which must stay a
+// character of its argument and never split it.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dolv {
 
 struct CommandLine {
-    bool whole = false;              // true: `text` holds the whole line, program name first
-    std::string text;                // the whole command line (CP850), when whole
-    std::vector<std::string> args;   // the arguments without the program name, otherwise
+    std::vector<std::string> args;  // the arguments without the program name (CP850)
 };
 
 // Defined by the program; returns the process exit code.
 int DOLV_MAIN(const CommandLine& command_line);
+
+// Defined by the program: the arguments of a whole command line held as
+// UTF-16 units, by the program's quote rules; the first word (the program's
+// own name) is dropped.
+std::vector<std::wstring> SPLIT_COMMAND_LINE(std::wstring_view line);
 
 }  // namespace dolv

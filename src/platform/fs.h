@@ -46,6 +46,12 @@ void FINDDETAILS(SearchRec& rec);
 // How many entries, "." and ".." aside, the search started by FINDFIRST
 // holds in all (the delivered one included); 0 when it found none.
 int32_t SEARCH_COUNT(const SearchRec& rec);
+// The path of the item that a source operand names. A last component
+// without wildcards that names no item as written stands for the first
+// entry, in the search's order, whose name equals it with letters folded (a
+// case-insensitive volume finds such a name by itself); the path comes back
+// unchanged when there is none, and for a pattern.
+ShortText SOURCE_PATH(const ShortText& path);
 // 0 after FINDFIRST/FINDNEXT delivered an entry or GETFATTR succeeded; nonzero otherwise.
 int DOSERROR();
 

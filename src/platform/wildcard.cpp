@@ -187,6 +187,15 @@ bool WILDCARD_MATCH(std::string_view pattern, std::string_view name) {
     return WILDCARD_MATCH_EXPRESSION(WILDCARD_EXPRESSION(pattern), name);
 }
 
+bool NAME_EQUAL_FOLDED(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (match_fold(static_cast<unsigned char>(a[i])) !=
+            match_fold(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
 int NAME_COMPARE(std::string_view a, std::string_view b) {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {

@@ -31,6 +31,9 @@ bool WILDCARD_MATCH_EXPRESSION(std::string_view expression, std::string_view nam
 // WILDCARD_EXPRESSION and WILDCARD_MATCH_EXPRESSION in one step.
 bool WILDCARD_MATCH(std::string_view pattern, std::string_view name);
 
+// True when two names are equal with letters folded as the matcher folds them.
+bool NAME_EQUAL_FOLDED(std::string_view a, std::string_view b);
+
 // The search order: ASCII letters folded to upper case first, then the
 // plain bytes (so `a` and `A` have a fixed order). Negative, 0, positive.
 int NAME_COMPARE(std::string_view a, std::string_view b);

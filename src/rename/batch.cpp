@@ -4,8 +4,8 @@
 #include "names/merge.h"
 #include "names/paths.h"
 #include "names/presu.h"
-#include "names/validity.h"
 #include "names/strings.h"
+#include "names/validity.h"
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "rename/answer.h"
@@ -130,12 +130,13 @@ bool ACCEPTABLE_NEW_NAME(const ShortText& dir, const ShortText& new_name) {
 void RINOMINA(const ShortText& file1, const ShortText& file2) {
     counters.TOT = 0;
     counters.APPLY = 0;
-    const ShortText dir = PATHOF(file1);
+    const ShortText source = SOURCE_PATH(file1);
+    const ShortText dir = PATHOF(source);
 
     // The search reads the directory once; what it holds then is the bound.
     // The walk needs the names; sizes and attributes only for a report line.
     SearchRec rec;
-    FINDFIRST_LAZY(file1, kWalkMask, rec);
+    FINDFIRST_LAZY(source, kWalkMask, rec);
     int status = DOSERROR();
     const int32_t expected = SEARCH_COUNT(rec);
     while (status == 0 && expected > counters.TOT) {

@@ -21,6 +21,8 @@ constexpr int kOld = 4;
 constexpr int kNew = 2;
 // Where " [Si,No] " goes when the question has passed it.
 constexpr int kAnswerColumn = 68;
+// The temporary name of an exchange, in the console code page.
+constexpr char kTempName[] = "@!$\x9C@!$\x9C.TMP";
 
 bool ANY_ITEM_AT(const ShortText& path) {
     ItemId id;
@@ -102,27 +104,125 @@ unsigned char ASK_AFTER_FAILURE(const ShortText& a, const ShortText& b, bool fir
     return key;
 }
 
+// What an exchange has moved so far, so that an ending half-way can put the
+// items back. The cancel action reads it, hence its place at file level.
+struct Parked {
+    ShortText a;        // A's own path
+    ShortText temp;     // A's path after the first rename
+    ShortText b;        // B's own path
+    ShortText b_moved;  // B's path after the second rename
+    int done = 0;       // renames done and not yet put back: 0, 1 or 2
+};
+Parked parked;
+CancelAction run_cancel = nullptr;
+
+bool MOVE_BACK(const ShortText& from, const ShortText& to) {
+    RENAME(from, to);
+    return IORESULT() == 0;
+}
+
+// Tells where an item that could not be put back is now.
+void SAY_LEFT_AT(const ShortText& item, const ShortText& now) {
+    const ShortText full_now = FEXPAND2(now);
+    const bool dir = ISDIR(full_now);
+    FRESHLINE();
+    WRITE(dir ? "La directory " : "Il file ");
+    WRITE(FEXPAND2(item));
+    WRITE(dir ? " e' rimasta con il nome " : " e' rimasto con il nome ");
+    WRITELN(full_now);
+}
+
+// Undoes the renames done so far: B back to its name, then A. Only what
+// cannot be undone is told.
+void UNDO_EXCHANGE() {
+    const int done = parked.done;
+    parked.done = 0;
+    if (done == 0) return;
+    const bool b_back = done < 2 || MOVE_BACK(parked.b_moved, parked.b);
+    if (!MOVE_BACK(parked.temp, parked.a)) SAY_LEFT_AT(parked.a, parked.temp);
+    if (!b_back) SAY_LEFT_AT(parked.b, parked.b_moved);
+}
+
+// An exchange that ends half-way puts the items back first.
+[[noreturn]] void END_EXCHANGE(uint8_t code) {
+    UNDO_EXCHANGE();
+    ERR(code);
+}
+
+// The user's cancel while the exchange is under way: undo, then the run's
+// own cancel.
+void CANCEL_EXCHANGE() {
+    UNDO_EXCHANGE();
+    if (run_cancel) run_cancel();
+    ERR(4);
+}
+
 // One of the three renames, repeated while the user answers Riprova.
 // Under /I a failure ends the run with code 7 (9 for a leftover temporary
-// item in the first step).
+// item in the first step). Any ending undoes the renames already done.
 void EXCHANGE_STEP(const ShortText& from, const ShortText& to, const ShortText& a,
                    const ShortText& b, bool first_step) {
     for (;;) {
-        COMMIT_REPORT();
         RENAME(from, to);
-        if (IORESULT() == 0) return;
-        if (settings.IGNORA) {
-            if (first_step && ANY_ITEM_AT(to)) ERR(9);
-            ERR(7);
+        if (IORESULT() == 0) {
+            ++parked.done;
+            return;
         }
-        if (ASK_AFTER_FAILURE(a, b, first_step) != 'R') ERR(4);
+        if (settings.IGNORA) {
+            if (first_step && ANY_ITEM_AT(to)) END_EXCHANGE(9);
+            END_EXCHANGE(7);
+        }
+        if (ASK_AFTER_FAILURE(a, b, first_step) != 'R') END_EXCHANGE(4);
     }
+}
+
+// The three renames. A cancel in between waits until they are done or
+// undone.
+void SWAP(const ShortText& a, const ShortText& b) {
+    const ShortText temp = EXCHANGE_TEMP_PATH(a);
+    const ShortText b_moved = PATHOF(b) + NAMEOF(a);
+    COMMIT_REPORT();
+    CHECK_CANCEL();
+    parked = Parked{a, temp, b, b_moved, 0};
+    run_cancel = SET_CANCEL_ACTION(CANCEL_EXCHANGE);
+    EXCHANGE_STEP(a, temp, a, b, true);
+    EXCHANGE_STEP(b, b_moved, a, b, false);
+    EXCHANGE_STEP(temp, PATHOF(a) + NAMEOF(b), a, b, false);
+    parked.done = 0;
+    SET_CANCEL_ACTION(run_cancel);
+}
+
+[[noreturn]] void STOP_EXCHANGE() {
+    CLOSE_REPORT();
+    CURSORON();
+    HALT(1);
+}
+
+// The item in full: a shortened name could be taken for another item.
+void SAY_TOO_LONG(const ShortText& item) {
+    WRITE("Percorso troppo lungo per lo scambio: ");
+    WRITELN(item);
+}
+
+// A path of the exchange that would not fit in a text: the item it
+// belongs to is named and nothing is renamed. An expanded operand of the
+// full length cannot be told from one cut to it, and counts as too long.
+void CHECK_LENGTHS(const ShortText& a, const ShortText& full_a, const ShortText& b) {
+    const int pa = PATHOF(full_a).size();
+    const int temp_length = static_cast<int>(sizeof kTempName) - 1;
+    const bool a_long = full_a.size() >= ShortText::kMax || pa + temp_length > ShortText::kMax ||
+                        pa + NAMEOF(b).size() > ShortText::kMax;
+    const bool b_long =
+        b.size() >= ShortText::kMax || PATHOF(b).size() + NAMEOF(a).size() > ShortText::kMax;
+    if (a_long) SAY_TOO_LONG(a);
+    if (b_long) SAY_TOO_LONG(b);
+    if (a_long || b_long) STOP_EXCHANGE();
 }
 
 }  // namespace
 
 ShortText EXCHANGE_TEMP_PATH(const ShortText& a) {
-    return PATHOF(a) + "@!$\x9C@!$\x9C.TMP";
+    return PATHOF(a) + kTempName;
 }
 
 bool PATH_INSIDE(const ShortText& outer, const ShortText& inner) {
@@ -134,23 +234,18 @@ bool PATH_INSIDE(const ShortText& outer, const ShortText& inner) {
 }
 
 void EXCHANGENAME(const ShortText& file1, const ShortText& file2) {
-    const ShortText a = file1;
-    const ShortText pa = PATHOF(a);
-    const ShortText b = WITHOUT_TRAILING_SEPARATOR(FEXPAND2(file2));
-    const ShortText pb = PATHOF(b);
+    const ShortText a = SOURCE_PATH(file1);
+    const ShortText b = SOURCE_PATH(WITHOUT_TRAILING_SEPARATOR(FEXPAND2(file2)));
     FRESHLINE();
 
     const bool a_present = PRESENT(a);
     if (!a_present) WRITELN("File non trovato: " + TRUNCPATH(a, 60));
     const bool b_present = PRESENT(b);
     if (!b_present) WRITELN("File non trovato: " + TRUNCPATH(b, 60));
-    if (!a_present || !b_present) {
-        CLOSE_REPORT();
-        CURSORON();
-        HALT(1);
-    }
+    if (!a_present || !b_present) STOP_EXCHANGE();
 
     const ShortText full_a = FEXPAND2(a);
+    CHECK_LENGTHS(a, full_a, b);
     if (SAME_ITEM(a, full_a, b)) ERR(3);
     if (PATH_INSIDE(full_a, b) || PATH_INSIDE(b, full_a)) ERR(7);
     // Two items of one name in two directories: each bears the other's name
@@ -162,12 +257,10 @@ void EXCHANGENAME(const ShortText& file1, const ShortText& file2) {
     } else {
         REPORT_EXCHANGE(a, b);
     }
-
-    const ShortText temp = EXCHANGE_TEMP_PATH(a);
-    EXCHANGE_STEP(a, temp, a, b, true);
-    EXCHANGE_STEP(b, pb + NAMEOF(a), a, b, false);
-    EXCHANGE_STEP(temp, pa + NAMEOF(b), a, b, false);
+    SWAP(a, b);
     counters.APPLY += 2;
+    // A cancel that came during the renames ends the run now.
+    CHECK_CANCEL();
 }
 
 unsigned char MESSERREXCHANGE(const ShortText& a, const ShortText& b) {

@@ -17,6 +17,10 @@ bool null_device = false;
 // Set when the report file was created or opened; a channel in file mode
 // without it fails at its first line.
 bool report_open = false;
+// Set once the console's output was pushed out at a commit: an output that
+// cannot be written (a full disk, a pipe without reader) shows there before
+// the first rename, not only when the buffer fills.
+bool output_tried = false;
 
 bool SILENT() {
     return null_device || settings.OUTFILE == "NUL";
@@ -121,6 +125,12 @@ void OPEN_REPORT() {
 }
 
 void COMMIT_REPORT() {
+    if (!output_tried) {
+        output_tried = true;
+        FLUSH();
+    }
+    // Report lines lost on the console are a failed report as well.
+    if (OUTPUT_FAILED()) ERR(10);
     if (!report_open) return;
     REPORT_FLUSH();
     if (IORESULT() != 0) ERR(10);

@@ -18,6 +18,9 @@ void OPEN_REPORT();
 // Pushes the buffered report lines to the report file; a failure ends the
 // run with ErrorCode 10. Called before every rename, so that the record of
 // an item is in the file before the item changes, and before the closing.
+// A console output that has failed (OUTPUT_FAILED) ends the run the same
+// way; the console is pushed out at the first call, later only as its
+// buffer fills.
 void COMMIT_REPORT();
 // Closes the report file when OUTFILE is not empty; the outcome is ignored.
 void CLOSE_REPORT();

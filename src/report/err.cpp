@@ -53,6 +53,8 @@ ShortText QUOTED(uint8_t code) {
         case 13:
             return settings.TESTA;
         case 10:
+            // The output that failed: the console's, or the report file.
+            return OUTPUT_FAILED() ? ShortText("standard output") : settings.OUTFILE;
         case 11:
             return settings.OUTFILE;
         default:
@@ -63,6 +65,10 @@ ShortText QUOTED(uint8_t code) {
 }  // namespace
 
 void ERR(uint8_t code) {
+    // The message must be read: with standard output broken, it goes to
+    // standard error.
+    FLUSH();
+    if (OUTPUT_FAILED()) OUTPUT_TO_ERRORS();
     if (WHEREX() != 1) WRITELN();
     if (const char* message = MESSAGE(code)) {
         // Written in two pieces so that a long quoted text is never cut.

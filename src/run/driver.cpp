@@ -75,7 +75,9 @@ int RUN(const std::vector<std::string>& args) {
     }
 
     CLOSING_LINES();
-    // The closing lines must reach the file: a failure here is an error too.
+    // The closing lines must reach the output and the file: a failure here
+    // is an error too.
+    FLUSH();
     COMMIT_REPORT();
     CLOSE_REPORT();
     CURSORON();

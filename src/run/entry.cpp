@@ -3,7 +3,6 @@
 #include "platform/console.h"
 #include "report/err.h"
 #include "run/driver.h"
-#include "run/split.h"
 
 namespace dolv {
 
@@ -18,7 +17,6 @@ void CANCEL_RUN() {
 
 int DOLV_MAIN(const CommandLine& command_line) {
     SET_CANCEL_ACTION(CANCEL_RUN);
-    if (command_line.whole) return RUN(SPLIT_COMMAND_LINE(command_line.text));
     return RUN(command_line.args);
 }
 

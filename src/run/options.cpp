@@ -85,8 +85,9 @@ bool SWITCH(const ShortText& upper) {
     return true;
 }
 
-// Handles one segment (settings.TESTA) of the argument `argument`.
-void SEGMENT(const ShortText& argument) {
+// Handles one segment (settings.TESTA); opens tells whether the segment is
+// the first of its argument.
+void SEGMENT(bool opens) {
     Settings& s = settings;
     const ShortText& segment = s.TESTA;
     if (segment == "/?") HELP();
@@ -105,11 +106,15 @@ void SEGMENT(const ShortText& argument) {
         READ_LENGTH('L');
     } else if (UPSTR(segment.left(3)) == "/LR") {
         READ_LENGTH('R');
+    } else if (!opens) {
+        // A segment after a '/' that is no option is a mistyped option or a
+        // path (`Photos/`, `project/src`), never an operand: taking one would
+        // rename something the user did not name.
+        ERR(1);
     } else if (s.FILE1.empty()) {
-        // An operand is the argument's first n characters, n the segment's length.
-        s.FILE1 = argument.left(segment.size());
+        s.FILE1 = segment;
     } else if (s.FILE2.empty()) {
-        s.FILE2 = argument.left(segment.size());
+        s.FILE2 = segment;
     } else {
         ERR(1);
     }
@@ -125,12 +130,16 @@ void RESET_SETTINGS() {
 void READ_ARGUMENTS(const std::vector<std::string>& args) {
     Settings& s = settings;
     for (size_t i = 0; i < args.size(); ++i) {
-        const ShortText argument(args[i]);
-        s.TESTA = argument;
+        s.TESTA = ShortText(args[i]);
         if (i >= kMaxArguments) ERR(1);
+        // Cut to 255 bytes, an argument would name something else (a folder
+        // instead of the files in it): it is refused with its first bytes.
+        if (args[i].size() > static_cast<size_t>(ShortText::kMax)) ERR(1);
+        bool opens = true;
         while (!s.TESTA.empty()) {
             TESTA_CODA(s.TESTA, "/", s.TESTA, s.CODA);
-            SEGMENT(argument);
+            SEGMENT(opens);
+            opens = false;
             s.TESTA = s.CODA;
         }
     }

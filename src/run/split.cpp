@@ -1,16 +1,26 @@
 #include "run/split.h"
 
+#include <type_traits>
+
 namespace dolv {
 
-std::vector<std::string> SPLIT_COMMAND_LINE(const std::string& line) {
-    std::vector<std::string> words;
-    std::string word;
+namespace {
+
+// The quote and separator rules look at ASCII only, so they read the same on
+// CP850 bytes and on UTF-16 units: every other character is part of a word.
+template <class Char>
+std::vector<std::basic_string<Char>> SplitWords(std::basic_string_view<Char> line) {
+    using Unit = std::make_unsigned_t<Char>;
+    constexpr Char kDouble = static_cast<Char>('"');
+    constexpr Char kSingle = static_cast<Char>('\'');
+    std::vector<std::basic_string<Char>> words;
+    std::basic_string<Char> word;
     bool in_word = false;  // a character of the current word has been taken
-    char quote = 0;        // the quote character of the open stretch, 0 outside
+    Char quote = 0;        // the quote character of the open stretch, 0 outside
     const size_t n = line.size();
     for (size_t i = 0; i < n; ++i) {
-        const char c = line[i];
-        const bool is_quote = c == '"' || c == '\'';
+        const Char c = line[i];
+        const bool is_quote = c == kDouble || c == kSingle;
         if (is_quote && (quote == 0 || quote == c)) {
             if (i + 1 < n && line[i + 1] == c) {
                 // Two equal quotes in a row are dropped and change nothing.
@@ -20,7 +30,7 @@ std::vector<std::string> SPLIT_COMMAND_LINE(const std::string& line) {
             }
             continue;
         }
-        if (quote == 0 && static_cast<unsigned char>(c) < 33) {
+        if (quote == 0 && static_cast<Unit>(c) < 33) {
             if (in_word) words.push_back(word);
             word.clear();
             in_word = false;
@@ -33,6 +43,16 @@ std::vector<std::string> SPLIT_COMMAND_LINE(const std::string& line) {
     // The first word is the program's own name.
     if (!words.empty()) words.erase(words.begin());
     return words;
+}
+
+}  // namespace
+
+std::vector<std::string> SPLIT_COMMAND_LINE(const std::string& line) {
+    return SplitWords<char>(line);
+}
+
+std::vector<std::wstring> SPLIT_COMMAND_LINE(std::wstring_view line) {
+    return SplitWords<wchar_t>(line);
 }
 
 }  // namespace dolv

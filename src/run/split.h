@@ -4,9 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/entry.h"
+
 namespace dolv {
 
 // The arguments of a whole command line; the first word (the program's own name) is dropped.
+// (The wide form, for a platform that keeps its command line as UTF-16, is declared in
+// platform/entry.h and follows the same rules.)
 std::vector<std::string> SPLIT_COMMAND_LINE(const std::string& line);
 
 }  // namespace dolv

@@ -54,6 +54,10 @@ void WRITELN(const ShortText& text) {
     ++y;
 }
 void FLUSH() {}
+bool OUTPUT_FAILED() {
+    return false;
+}
+void OUTPUT_TO_ERRORS() {}
 void TEXTMODE(int m) {
     mode = m;
 }
@@ -89,8 +93,10 @@ unsigned char READKEY() {
     if (next_key < keys.size()) return static_cast<unsigned char>(keys[next_key++]);
     return 27;
 }
-void SET_CANCEL_ACTION(CancelAction action) {
+CancelAction SET_CANCEL_ACTION(CancelAction action) {
+    const CancelAction previous = cancel_action;
     cancel_action = action;
+    return previous;
 }
 bool CANCEL_PENDING() {
     return false;

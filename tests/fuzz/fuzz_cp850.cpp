@@ -68,7 +68,9 @@ bool all_in_cp850(const std::string& s) {
     char32_t cp;
     unsigned char byte;
     while (i < s.size()) {
-        if (!next_char(s, i, cp) || !dolv::CP850_FROM_UNICODE(cp, byte)) return false;
+        // A raw DEL is no character of a name: 0x7F is the house sign.
+        if (!next_char(s, i, cp) || cp == 0x7F || !dolv::CP850_FROM_UNICODE(cp, byte))
+            return false;
     }
     return true;
 }

@@ -25,7 +25,7 @@ bool has_lower(const dolv::ShortText& t) {
     return false;
 }
 
-// An operand is the first characters of one argument (cut at 255).
+// An operand is the first segment of one argument.
 bool starts_an_argument(const dolv::ShortText& t, const std::vector<std::string>& args) {
     for (const std::string& a : args) {
         const dolv::ShortText arg(a);
@@ -63,8 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
 
-    // At most 255 arguments are read.
+    // At most 255 arguments are read, none of them over 255 bytes.
     check(args.size() <= 255);
+    for (const std::string& a : args) check(a.size() <= 255);
     const dolv::Settings& s = dolv::settings;
     check(s.MAIUSCOLO == '0' || s.MAIUSCOLO == '+' || s.MAIUSCOLO == '-');
     check(s.ACCODA == 'A' || s.ACCODA == 'C' || s.ACCODA == 'E' || s.ACCODA == 'S');
@@ -78,6 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(s.OUTFILE.find('/', 2) == 0);
     check(s.FILE1.empty() || starts_an_argument(s.FILE1, args));
     check(s.FILE2.empty() || starts_an_argument(s.FILE2, args));
+    // A segment after a '/' never becomes an operand.
+    check(s.FILE1.find('/', 2) == 0 && s.FILE2.find('/', 2) == 0);
     check(!(s.FILE1.empty() && !s.FILE2.empty()));
     return 0;
 }

@@ -40,7 +40,12 @@ PipedResult RunPiped(const std::vector<std::string>& argv, const std::string& in
         } else {
             close(0);
         }
-        dup2(out[1], 1);
+        if (options.stdout_fd >= 0) {
+            dup2(options.stdout_fd, 1);
+            if (options.stdout_fd != 1) close(options.stdout_fd);
+        } else {
+            dup2(out[1], 1);
+        }
         dup2(options.merge_stderr ? out[1] : err[1], 2);
         close(out[0]);
         close(out[1]);

@@ -156,6 +156,7 @@ struct PipedOptions {
     std::string cwd;
     int timeout_ms = 10000;
     bool merge_stderr = true;  // stderr into output; else into errors
+    int stdout_fd = -1;        // when set, standard output goes there, not into output
 };
 struct PipedResult {
     int exit_code = -1;  // 128 + signal when a signal ended it; -1 on timeout

@@ -63,10 +63,15 @@ TEST(Cp850, ConsoleTextShowsControlBytesAsGlyphs) {
 }
 
 TEST(Cp850, NamesKeepControlBytesAndRoundTrip) {
+    // The byte 0x7F is the house sign on disk; a raw DEL is no character of a name.
     EXPECT_EQ(CP850_NAME_TO_UTF8("a\x01\x7F"
                                  "b"),
-              "a\x01\x7F"
+              "a\x01\xE2\x8C\x82"
               "b");
+    std::string out;
+    EXPECT_FALSE(UTF8_TO_CP850("a\x7F.txt", out));
+    EXPECT_EQ(UTF8_TO_CP850_LOSSY("a\x7F.txt"), "a\x1A.txt");
+    EXPECT_EQ(UTF8_TO_CP850_LOSSY("a\xE2\x8C\x82.txt"), "a\x7F.txt");
     std::string all;
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
     std::string back;

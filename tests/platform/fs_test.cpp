@@ -121,7 +121,14 @@ TEST_F(FsTest, NamesTheProgramCannotAddressArePassedOver) {
     touch("bad\xff.txt");            // not UTF-8
     touch("euro\xE2\x82\xAC.txt");   // a character CP850 lacks
     touch("\xC3\xA9t\xC3\xA9.txt");  // été: fine
-    EXPECT_EQ(search("*.txt"), (Names{"ok.txt", "\x82t\x82.txt"}));
+    touch("del\x7F.txt");            // a raw DEL
+    touch("del\xE2\x8C\x82.txt");    // del⌂.txt: fine, the CP850 byte 0x7F
+    EXPECT_EQ(search("*.txt"), (Names{"del\x7F.txt", "ok.txt", "\x82t\x82.txt"}));
+    // The CP850 byte 0x7F reaches the house sign on disk, never the raw DEL.
+    EXPECT_TRUE(RENAME_IF_FREE(path("del\x7F.txt"), path("x.txt")));
+    EXPECT_EQ(content("x.txt"), "");
+    EXPECT_TRUE(fs::exists(root_ / "del\x7F.txt"));
+    EXPECT_FALSE(fs::exists(root_ / "del\xE2\x8C\x82.txt"));
     // Nor are they found by name.
     SearchRec rec;
     FINDFIRST(path("co:lon.txt"), 0x3F, rec);
@@ -159,6 +166,29 @@ TEST_F(FsTest, LiteralSearchAsksAboutOneName) {
     EXPECT_EQ(DOSERROR(), 0);
     FINDFIRST(path("dir\\"), 0x76, rec);
     EXPECT_NE(DOSERROR(), 0);
+}
+
+TEST_F(FsTest, SourcePathFindsALiteralNameWithLettersFolded) {
+    touch("readme.TXT", "r");
+    touch("Readme.txt", "R");
+    touch("\xC3\xA9t\xC3\xA9.doc");  // été.doc
+    touch("exact.txt");
+    touch("EXACT.TXT");
+    fs::create_directory(root_ / "Docs");
+    struct Case {
+        std::string operand, expected;
+    } cases[] = {
+        {"README.txt", "Readme.txt"},        // the first in the search's order
+        {"\x90T\x90.DOC", "\x82t\x82.doc"},  // ÉTÉ.DOC: accented letters fold too
+        {"exact.txt", "exact.txt"},          // the exact name comes first
+        {"EXACT.TXT", "EXACT.TXT"},
+        {"docs", "Docs"},
+        {"missing.txt", "missing.txt"},  // nothing found: unchanged
+        {"READ*.txt", "READ*.txt"},      // a pattern: unchanged
+        {"nodir\\readme.txt", "nodir\\readme.txt"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SOURCE_PATH(path(c.operand)), path(c.expected)) << c.operand;
 }
 
 // The ways RENAME goes: renameat2 with RENAME_NOREPLACE; link and unlink

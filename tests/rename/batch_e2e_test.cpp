@@ -71,6 +71,20 @@ TEST(Batch, AWalkThatFindsNothingEndsWithFileNotFound) {
     }
 }
 
+TEST(Batch, ALiteralSourceNameIsFoundWithLettersFolded) {
+    Folder f;
+    f.Put("readme.TXT", "r");
+    f.Put("Notes.md", "n");
+    auto r = Dolv(f, {"README.txt", "*.bak"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("readme.TXT in readme.bak\n"), std::string::npos) << r.out;
+    // In the terminal mode too: the name typed at the editor is the new name.
+    r = Dolv(f, {"notes.MD", "/T"}, std::string(8, '\x7f') + "n.md\r");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"n.md", "readme.bak"}));
+    EXPECT_EQ(f.Get("n.md"), "n");
+}
+
 TEST(Batch, ItemsInASubdirectoryKeepTheirDirectory) {
     Folder f;
     f.Put("sub/one.txt", "1");

@@ -2,6 +2,7 @@
 // the other's name, nothing stays under the temporary name.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 
 #include "rename/rename_e2e.h"
@@ -28,6 +29,22 @@ TEST(Exchange, TwoFilesSwapTheirNames) {
     EXPECT_NE(r.out.find("Scambio del file a.txt con il file "), std::string::npos) << r.out;
     // A completed exchange counts: no "nothing renamed" line after it.
     EXPECT_EQ(r.out.find("Nessun file"), std::string::npos) << r.out;
+}
+
+TEST(Exchange, OperandsAreFoundWithLettersFolded) {
+    Folder f;
+    f.Put("Alpha.TXT", "AAA");
+    f.Put("beta.txt", "BBB");
+    auto r = Dolv(f, {"ALPHA.txt", "BETA.TXT", "/R"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"Alpha.TXT", "beta.txt"}));
+    EXPECT_EQ(f.Get("Alpha.TXT"), "BBB");
+    EXPECT_EQ(f.Get("beta.txt"), "AAA");
+    // Two spellings of one name are one item, never parked.
+    r = Dolv(f, {"beta.txt", "BETA.TXT", "/R"});
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_NE(r.out.find("I due parametri indispensabili sono uguali"), std::string::npos) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{"Alpha.TXT", "beta.txt"}));
 }
 
 TEST(Exchange, AFileAndADirectorySwapTheirNames) {
@@ -142,26 +159,129 @@ TEST(Exchange, UnderIgnoreAFailedFirstStepStopsTheExchange) {
     EXPECT_EQ(f.Get("x/a.txt"), "AAA");
 }
 
-TEST(Exchange, CancelAfterALaterStepLeavesTheFirstItemUnderTheTemporaryName) {
-    Folder f;
-    f.Put("x/a.txt", "AAA");
-    f.Put("y/b.txt", "BBB");
-    f.Put("y/a.txt", "in the way");
-    auto r = Dolv(f, {"x\\a.txt", "y\\b.txt", "/R"}, "a");
-    EXPECT_EQ(r.code, 1) << r.out;
-    EXPECT_NE(r.out.find("*** Impossibile scambiare "), std::string::npos) << r.out;
-    // A itself bears the temporary name now: it is not a leftover to blame.
-    EXPECT_EQ(r.out.find("Il nome temporaneo esiste gia'"), std::string::npos) << r.out;
-    EXPECT_EQ(f.Get(std::string("x/") + kTemp), "AAA");
-    EXPECT_EQ(f.Get("y/b.txt"), "BBB");
-    EXPECT_EQ(f.Get("y/a.txt"), "in the way");
+// The second or the third rename fails and the run ends there (under /I, or
+// the answer Annulla or Esc): the renames already done are undone.
+TEST(Exchange, AnExchangeThatStopsHalfWayPutsBothItemsBack) {
+    struct Case {
+        std::string blocker;  // the item that makes one rename fail
+        Lines options;
+        std::string keys;
+        std::string message;
+    };
+    const std::string kDuplicate = "Nome file duplicato o file gia' in uso";
+    const std::string kCancelled = "Operazione interrotta dall' utente";
+    const Case cases[] = {
+        {"d/a", {"/I"}, "", kDuplicate},  // the second rename fails
+        {"d/a", {}, "a", kCancelled},    {"d/a", {}, "\x1b", kCancelled},
+        {"b", {"/I"}, "", kDuplicate},  // the third rename fails
+        {"b", {}, "ra", kCancelled},     {"b", {}, "\x1b", kCancelled},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.blocker + " " + c.keys);
+        Folder f;
+        f.Put("a", "A");
+        f.Put("d/b", "B");
+        f.Put(c.blocker, "X");
+        Lines args{"a", "d\\b", "/R"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        auto r = Dolv(f, args, c.keys);
+        EXPECT_EQ(r.code, 1) << r.out;
+        EXPECT_NE(r.out.find(c.message + "\nNessun file e' stato rinominato"), std::string::npos)
+            << r.out;
+        EXPECT_EQ(r.out.find("rimasto"), std::string::npos) << r.out;
+        EXPECT_EQ(f.Get("a"), "A");
+        EXPECT_EQ(f.Get("d/b"), "B");
+        EXPECT_EQ(f.Get(c.blocker), "X");
+        EXPECT_EQ(f.Names().size() + f.Names("d").size(), 4u);
+        EXPECT_EQ(f.Get(kTemp), "<missing>");
+    }
+}
 
-    f.Remove(std::string("x/") + kTemp);
-    f.Put("x/a.txt", "AAA");
-    r = Dolv(f, {"x\\a.txt", "y\\b.txt", "/R", "/I"});
+// A Ctrl-C at the question after a failed rename undoes the exchange before
+// the run ends as cancelled.
+TEST(Exchange, ACancelDuringTheExchangeWaitsForTheUndo) {
+    Folder f;
+    f.Put("a", "A");
+    f.Put("d/b", "B");
+    f.Put("d/a", "X");
+    PtySession s({DOLV_EXE, "a", "d\\b", "/R"}, PtyIn(f.Root().string()));
+    ASSERT_TRUE(s.wait_for("[A,R] ")) << s.plain();
+    s.signal(SIGINT);
+    EXPECT_EQ(s.wait_exit(), 1) << s.plain();
+    EXPECT_NE(s.plain().find("Operazione interrotta dall' utente"), std::string::npos) << s.plain();
+    EXPECT_EQ(f.Get("a"), "A");
+    EXPECT_EQ(f.Get("d/b"), "B");
+    EXPECT_EQ(f.Get("d/a"), "X");
+    EXPECT_EQ(f.Get(kTemp), "<missing>");
+}
+
+// When an item cannot be put back, a line tells where it is now. The folder
+// is made to refuse renames while the program waits at the question.
+TEST(Exchange, AnItemThatCannotBePutBackIsNamedWhereItIs) {
+    struct Case {
+        std::string blocker;  // in the way of the second or the third rename
+        std::string frozen;   // the folder the undo cannot rename in
+        std::string item, now, kept;
+    };
+    const Case cases[] = {
+        {"y/a.txt", "x", "x/a.txt", std::string("x/") + kTemp, "y/b.txt"},
+        {"x/b.txt", "y", "y/b.txt", "y/a.txt", "x/a.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.blocker);
+        Folder f;
+        f.Put("x/a.txt", "AAA");
+        f.Put("y/b.txt", "BBB");
+        f.Put(c.blocker, "in the way");
+        PtySession s({DOLV_EXE, "x\\a.txt", "y\\b.txt", "/R"}, PtyIn(f.Root().string()));
+        ASSERT_TRUE(s.wait_for("[A,R] ")) << s.plain();
+        if (!f.Freeze(c.frozen)) GTEST_SKIP() << "cannot make a directory refuse renames here";
+        s.send("a");
+        const int code = s.wait_exit();
+        f.Thaw(c.frozen);
+        const std::string out = WithoutCr(s.plain());
+        EXPECT_EQ(code, 1) << out;
+        const std::string line =
+            "Il file " + WithBackslashes(f.At(c.item).string()) + " e' rimasto con il nome " +
+            WithBackslashes(f.At(c.now).string()) + "\nOperazione interrotta dall' utente";
+        EXPECT_NE(WithoutLineEnds(out).find(WithoutLineEnds(line)), std::string::npos) << out;
+        EXPECT_EQ(f.Get(c.now), c.item[0] == 'x' ? "AAA" : "BBB");
+        EXPECT_EQ(f.Get(c.kept), c.item[0] == 'x' ? "BBB" : "AAA");
+        EXPECT_EQ(f.Get(c.blocker), "in the way");
+    }
+}
+
+// A path of the exchange longer than a text can hold would be cut: the
+// exchange is refused before anything is renamed.
+TEST(Exchange, APathTooLongForTheExchangeIsRefused) {
+    Folder f;
+    const std::string long_name = std::string(240, 'a') + ".txt";
+    f.Put(long_name, "AAA");
+    f.Put("b", "BBB");
+    auto r = Dolv(f, {long_name, "b", "/R"});
     EXPECT_EQ(r.code, 1) << r.out;
-    EXPECT_NE(r.out.find("Nome file duplicato o file gia' in uso"), std::string::npos) << r.out;
-    EXPECT_EQ(f.Get("y/a.txt"), "in the way");
+    EXPECT_NE(r.out.find("Percorso troppo lungo per lo scambio: " + long_name + "\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("Scambio"), std::string::npos) << r.out;
+    EXPECT_EQ(f.Names(), (Lines{long_name, "b"}));
+    EXPECT_EQ(f.Get(long_name), "AAA");
+    EXPECT_EQ(f.Get("b"), "BBB");
+
+    // Both items fit; only the second one's new name would not.
+    const std::string deep = std::string(200, 'd');
+    const std::string a_name = std::string(60, 'e');
+    f.Put(a_name, "E");
+    f.Put(deep + "/b", "B2");
+    r = Dolv(f, {a_name, deep + "\\b", "/R", "/I"});
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_NE(r.out.find("Percorso troppo lungo per lo scambio: " +
+                         WithBackslashes(f.At(deep + "/b").string()) + "\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(Count(r.out, "Percorso troppo lungo"), 1) << r.out;
+    EXPECT_EQ(f.Get(a_name), "E");
+    EXPECT_EQ(f.Names(deep), (Lines{"b"}));
 }
 
 TEST(Exchange, TwoItemsOfOneNameNeedNoRenameAndNothingIsParked) {

@@ -80,8 +80,6 @@ TEST(DriverE2E, DestinationWithADriveOrDirectory) {
         {{"*.txt", "c:\\*.bak"}, kPath},
         {{"*.txt", "sub\\x.bak"}, kPath},
         {{"*.txt", "c:x.bak"}, kPath},
-        // One argument: FILE1 "a", FILE2 the argument's first two characters "a/".
-        {{"a/b"}, kPath},
     };
     ExpectRefused(dir, cases);
     // A source with a directory is fine; in exchange mode so is the destination.
@@ -138,6 +136,32 @@ TEST(DriverE2E, ReaderErrorsQuoteTheSegment) {
     for (const char* bad : {"/LL08", "/LL+8", "/LL 8", "/LL", "/LL256", "/LL-3", "/lr0"})
         cases.push_back({{"a", "b", bad}, std::string("Valore non valido per l'opzione: ") + bad});
     ExpectRefused(dir, cases);
+}
+
+TEST(DriverE2E, ALaterSegmentOrALongArgumentIsRefusedBeforeAnythingIsTouched) {
+    TempDir dir;
+    const std::string d(255, 'd');
+    for (const std::string& folder : {std::string("Photos"), std::string("project"), d})
+        std::filesystem::create_directory(dir / folder);
+    WriteFile(dir / "project/src", "");
+    WriteFile(dir / (d + "/a.txt"), "");
+    const std::vector<std::string> before = ListDir(dir.path());
+    const std::vector<Refusal> cases = {
+        // A trailing '/' from the shell's completion; a path with '/'.
+        {{"Photos/", "/-"}, "Opzione non valida: /"},
+        {{"project/src"}, "Opzione non valida: /src"},
+        {{"a/b"}, "Opzione non valida: /b"},
+        {{"/[x/y", "a", "b"}, "Opzione non valida: /y"},
+        // Cut to 255 bytes, these would name the folder itself.
+        {{d + "\\*.txt", "x.txt"}, "Opzione non valida: " + d},
+        {{"*.txt", d + "x"}, "Opzione non valida: " + d},
+    };
+    ExpectRefused(dir, cases);
+    EXPECT_EQ(ListDir(dir.path()), before);
+    EXPECT_EQ(ListDir(dir / d), std::vector<std::string>{"a.txt"});
+    // A segment that opens its argument is still an operand.
+    PipedResult r = RunDolv(dir.path(), {"/X", "y"});
+    EXPECT_EQ(r.output, "File non trovato\r\n");
 }
 
 TEST(DriverE2E, At255ArgumentsTheNextOneIsRefused) {

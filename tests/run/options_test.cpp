@@ -76,10 +76,9 @@ TEST(ReadArguments, PrefixAndSuffixTexts) {
     const Settings& t = Read({"/[p", "/-[q", "/["});
     EXPECT_TRUE(t.PREFISSO.empty());
     EXPECT_EQ(t.REM_PREFISSO, "Q");
-    // A '/' inside an option text starts a new segment: here an operand.
-    const Settings& u = Read({"/[a/b"});
-    EXPECT_EQ(u.PREFISSO, "a");
-    EXPECT_EQ(u.FILE1, "/[");
+    // A '/' inside an option text starts a new segment (refused below).
+    EXPECT_EQ(Read({"/[a/P"}).PREFISSO, "a");
+    EXPECT_TRUE(settings.SBS);
 }
 
 TEST(ReadArguments, ReportFileName) {
@@ -104,23 +103,40 @@ TEST(ReadArguments, PaddingLengths) {
     EXPECT_EQ(Read({"/LR255"}).NN, 255);
 }
 
-TEST(ReadArguments, AnOperandIsTheArgumentsFirstCharacters) {
-    // A segment that matches no option takes a free operand slot.
+TEST(ReadArguments, AnOperandOpensItsArgument) {
+    // A segment that opens its argument and matches no option takes a free
+    // operand slot, '/' or not.
     const Settings& s = Read({"/X", "/Y"});
     EXPECT_EQ(s.FILE1, "/X");
     EXPECT_EQ(s.FILE2, "/Y");
-    // Not opening its argument, the segment gives as many characters from
-    // the argument's start.
-    const Settings& t = Read({"/P/X"});
-    EXPECT_TRUE(t.SBS);
-    EXPECT_EQ(t.FILE1, "/P");
-    const Settings& u = Read({"a/b"});
-    EXPECT_EQ(u.FILE1, "a");
-    EXPECT_EQ(u.FILE2, "a/");
+    const Settings& t = Read({"a/P", "b/I"});
+    EXPECT_EQ(t.FILE1, "a");
+    EXPECT_EQ(t.FILE2, "b");
+    EXPECT_TRUE(t.SBS && t.IGNORA);
     // Operands keep the case typed; "/x" is no option.
     const Settings& v = Read({"MiXeD.Txt", "/x"});
     EXPECT_EQ(v.FILE1, "MiXeD.Txt");
     EXPECT_EQ(v.FILE2, "/x");
+}
+
+TEST(ReadArgumentsDeathTest, RefusedWithErrorCode1) {
+    const std::string over(256, 'd');
+    const std::vector<Args> cases = {
+        // A later segment that is no option, with both operand slots free.
+        {"a/b"},
+        {"/P/X"},
+        {"/[a/b"},
+        {"Photos/", "/-"},
+        {"project/src"},
+        // An argument over 255 bytes, also when the cut would leave a name.
+        {over},
+        {over + "\\*.txt", "x.txt"},
+        {"a", std::string(255, 'n') + "x/P"},
+    };
+    for (const Args& args : cases) {
+        SCOPED_TRACE(args.front().substr(0, 20));
+        EXPECT_EXIT(Read(args), ::testing::ExitedWithCode(1), "");
+    }
 }
 
 TEST(ReadArguments, EmptyArgumentsChangeNothing) {
@@ -129,12 +145,12 @@ TEST(ReadArguments, EmptyArgumentsChangeNothing) {
     EXPECT_EQ(s.FILE2, "b");
 }
 
-TEST(ReadArguments, ArgumentsAreCutTo255BytesBeforeSplitting) {
-    // The /P after byte 255 is lost with the cut.
-    const std::string longname(254, 'n');
-    const Settings& s = Read({longname + "x/P", "b"});
-    EXPECT_EQ(s.FILE1.str(), longname + "x");
-    EXPECT_FALSE(s.SBS);
+TEST(ReadArguments, ArgumentsOf255BytesAreReadWhole) {
+    const std::string longname(253, 'n');
+    const Settings& s = Read({longname + "/P", std::string(255, 'b')});
+    EXPECT_EQ(s.FILE1.str(), longname);
+    EXPECT_TRUE(s.SBS);
+    EXPECT_EQ(s.FILE2.str(), std::string(255, 'b'));
 }
 
 TEST(ReadArguments, ReadsUpTo255Arguments) {

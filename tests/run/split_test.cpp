@@ -53,5 +53,15 @@ TEST(SplitCommandLine, TwoEqualQuotesInARowAreDroppedAndChangeNothing) {
     EXPECT_EQ(SPLIT_COMMAND_LINE("dolv \"''\""), (Args{"''"}));
 }
 
+TEST(SplitCommandLine, WideLineFollowsTheSameRulesAndSplitsAtNoOtherCharacter) {
+    using Wide = std::vector<std::wstring>;
+    EXPECT_EQ(SPLIT_COMMAND_LINE(std::wstring_view(L"dolv \"a b\" 'c\"' \"\" d\te\x1a")),
+              (Wide{L"a b", L"c\"", L"d", L"e"}));
+    // Units that are no ASCII characters never split or quote, whatever their low byte.
+    EXPECT_EQ(
+        SPLIT_COMMAND_LINE(std::wstring_view(L"dolv \u03a9mega.txt \u20acuro \u0120\u0122\u0127")),
+        (Wide{L"\u03a9mega.txt", L"\u20acuro", L"\u0120\u0122\u0127"}));
+}
+
 }  // namespace
 }  // namespace dolv

@@ -117,6 +117,34 @@ TEST_F(WineInteractive, MessageWithAccentedLetterShowsRight) {
     EXPECT_TRUE(Has("a.txt"));
 }
 
+TEST_F(WineInteractive, EscCancelsAtEveryQuestion) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string question;  // on the screen when the program waits
+        std::vector<std::string> keys;
+    };
+    const Case cases[] = {
+        {{"a.txt", "b.txt", "/P"}, "[Si,No,Tutti,Annulla]", {"Escape"}},
+        {{"a.txt", "b.txt"}, "[A,R,I,T,S,N]", {"Escape"}},
+        {{"a.txt", "c.txt", "/I", "+b.txt"}, "[S,A,E]", {"Escape"}},
+        // The first Esc empties the field, the second ends the editing.
+        {{"a.txt", "/T"}, "[a.txt ", {"Escape", "Escape"}},
+    };
+    for (const Case& c : cases) {
+        Touch("a.txt", "A");
+        Touch("b.txt", "B");
+        WineConsole con(dir_.path(), c.args);
+        ASSERT_TRUE(con.started());
+        ASSERT_TRUE(con.WaitFor(c.question)) << con.Screen();
+        con.Keys(c.keys);
+        EXPECT_EQ(con.WaitExit(), 1) << c.question << "\n" << con.Screen();
+        EXPECT_NE(con.Screen().find("Operazione interrotta dall' utente"), std::string::npos)
+            << con.Screen();
+        EXPECT_EQ(dolv::ListDir(dir_.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+        EXPECT_EQ(dolv::ReadFile(dir_ / "b.txt"), "B");
+    }
+}
+
 TEST_F(WineInteractive, CtrlCEndsTheRunBetweenTwoItems) {
     Touch("a.txt");
     Touch("b.txt");

@@ -181,6 +181,22 @@ TEST_F(WinePiped, AccentedNamesAreRenamedAndNamesOutsideCp850PassedOver) {
     EXPECT_EQ(Get("\xe6\x97\xa5\xe6\x9c\xac.txt"), "j");
 }
 
+TEST_F(WinePiped, CharacterOutsideCp850NeverSplitsAnArgument) {
+    Put("mega.txt", "m");
+    Put("a.txt", "a");
+    // The operand holds a character CP850 lacks: it can match no name.
+    PipedResult r = Run({"\xce\xa9mega.txt", "x.txt"});  // Omega
+    EXPECT_EQ(r.exit_code, 1) << r.output;
+    EXPECT_TRUE(Contains(r.output, "File non trovato\r\n")) << r.output;
+    // ... nor make a new one.
+    r = Run({"a.txt", "\xe2\x82\xacuro.txt"});  // euro sign
+    EXPECT_EQ(r.exit_code, 1) << r.output;
+    EXPECT_TRUE(Contains(r.output, "contiene caratteri riservati")) << r.output;
+    EXPECT_EQ(ListDir(dir_.path()), (std::vector<std::string>{"a.txt", "mega.txt"}));
+    EXPECT_EQ(Get("mega.txt"), "m");
+    EXPECT_EQ(Get("a.txt"), "a");
+}
+
 TEST_F(WinePiped, AbsoluteWindowsPathAndStoredLetterCase) {
     Put("Readme.TXT", "r");
     Put("other.txt", "o");

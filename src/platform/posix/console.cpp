@@ -22,7 +22,9 @@ constexpr size_t kFlushAt = 1 << 16;
 
 std::string g_out;
 bool g_open = false;
-bool g_out_lost = false;  // standard output went away: output is dropped
+int g_fd = STDOUT_FILENO;   // where the output goes
+bool g_out_lost = false;    // the output went away: what follows is dropped
+bool g_out_failed = false;  // ... and it was a pipe or a file, not a terminal
 bool g_colours = false;
 int g_width = 80;
 int g_height = 25;
@@ -120,7 +122,7 @@ void CONSOLE_EXIT_HOOK() {
 void FLUSH() {
     size_t done = 0;
     while (!g_out_lost && done < g_out.size()) {
-        ssize_t w = write(STDOUT_FILENO, g_out.data() + done, g_out.size() - done);
+        ssize_t w = write(g_fd, g_out.data() + done, g_out.size() - done);
         if (w > 0) {
             done += static_cast<size_t>(w);
         } else if (w < 0 && errno == EINTR) {
@@ -128,10 +130,27 @@ void FLUSH() {
         } else if (w < 0 && errno == EAGAIN) {
             usleep(1000);
         } else {
-            g_out_lost = true;  // closed pipe, full disk: nobody reads any more
+            // Closed pipe, full disk: nobody reads any more. A terminal that
+            // goes away sends its hang-up, the user's cancel; a pipe or a
+            // file says so only here, and the run asks OUTPUT_FAILED.
+            g_out_lost = true;
+            if (!OUTPUT_IS_TERMINAL()) g_out_failed = true;
         }
     }
     g_out.clear();
+}
+
+bool OUTPUT_FAILED() {
+    return g_out_failed;
+}
+
+void OUTPUT_TO_ERRORS() {
+    g_out.clear();
+    g_fd = STDERR_FILENO;
+    g_out_lost = false;
+    // Nothing was written there yet: the text starts a line.
+    g_x = 1;
+    g_written_x = 1;
 }
 
 void WRITE(const ShortText& text) {

@@ -23,16 +23,19 @@ namespace {
 constexpr uint64_t kOnes = 0x0101010101010101ULL;
 constexpr uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
 
+// True when every byte is below 0x7F: the same bytes on disk. (0x7F is
+// CP850's U+2302, above it the upper half.) A byte's high bit in
+// ((x & kLows) + kOnes) | x is set exactly when that byte is 0x7F or more.
 bool plain_ascii(std::string_view text) {
-    uint64_t all = 0;
+    uint64_t high = 0;
     size_t i = 0;
     for (; i + 8 <= text.size(); i += 8) {
         uint64_t x;
         std::memcpy(&x, text.data() + i, 8);
-        all |= x;
+        high |= ((x & kLows) + kOnes) | x;
     }
-    for (; i < text.size(); ++i) all |= static_cast<unsigned char>(text[i]);
-    return (all & ~kLows) == 0;
+    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]) >= 0x7F ? 0x80 : 0;
+    return (high & ~kLows) == 0;
 }
 
 // Every `\` of the n bytes at p as `/`, eight bytes at a time: a byte's
@@ -62,7 +65,7 @@ size_t native_into(std::string_view path, bool drive, char* out) {
         slashes(out, n);
     } else {
         for (char c : path) {
-            if (static_cast<unsigned char>(c) < 0x80) {
+            if (static_cast<unsigned char>(c) < 0x7F) {
                 out[n++] = c == '\\' ? '/' : c;
             } else {
                 const std::string utf8 = CP850_NAME_TO_UTF8(std::string_view(&c, 1));

@@ -131,6 +131,24 @@ uint64_t sort_key(const char* name, size_t length) {
     return w;
 }
 
+// The CP850 name of a name on disk, into name; false for a name the program
+// could not address, which every search passes over: not UTF-8, a character
+// CP850 lacks, a raw DEL (the CP850 byte 0x7F is U+2302 on disk), over 255
+// bytes, or a character a Windows name may not hold.
+bool ADDRESSABLE_NAME(std::string_view native, std::string& name) {
+    bool ascii = true;
+    for (char c : native) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (b == 0x7F) return false;
+        ascii = ascii && b < 0x80;
+    }
+    if (ascii)
+        name.assign(native);  // the same bytes in both
+    else if (!UTF8_TO_CP850(native, name))
+        return false;
+    return name.size() <= ShortText::kMax && WINDOWS_NAME_CHARS(name);
+}
+
 void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask, bool lazy,
                   SearchRec& rec) {
     const std::string expression = WILDCARD_EXPRESSION(pattern);
@@ -155,15 +173,7 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
     std::string name;
     while (struct dirent* ent = readdir(d)) {
         std::string_view native(ent->d_name);
-        // Names the program could not address are passed over: not UTF-8,
-        // a character CP850 lacks, or one a Windows name may not hold.
-        bool ascii = true;
-        for (char c : native) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-        if (ascii)
-            name.assign(native);  // the same bytes in both
-        else if (!UTF8_TO_CP850(native, name))
-            continue;
-        if (name.size() > ShortText::kMax || !WINDOWS_NAME_CHARS(name)) continue;
+        if (!ADDRESSABLE_NAME(native, name)) continue;
         if (!WILDCARD_MATCH_EXPRESSION(expression, name)) continue;
         bool dir_item;
         if (ent->d_type == DT_UNKNOWN) {
@@ -222,14 +232,20 @@ void find_literal(const ShortText& path, std::string_view name, uint8_t mask, Se
     g_dos_error = 0;
 }
 
+// Where the last component of a path starts: after the last separator, or
+// after the drive.
+size_t last_component_start(std::string_view p) {
+    size_t cut = p.find_last_of("\\/");
+    size_t start = cut == std::string_view::npos ? 0 : cut + 1;
+    if (start == 0 && p.size() >= 2 && p[1] == ':') start = 2;
+    return start;
+}
+
 void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec) {
     rec.state.reset();
     clear(rec);
     std::string_view p = path.view();
-    // The last component: after the last separator, or after the drive.
-    size_t cut = p.find_last_of("\\/");
-    size_t start = cut == std::string_view::npos ? 0 : cut + 1;
-    if (start == 0 && p.size() >= 2 && p[1] == ':') start = 2;
+    const size_t start = last_component_start(p);
     std::string_view pattern = p.substr(start);
     if (pattern.empty()) {
         g_dos_error = kFileNotFound;
@@ -244,7 +260,43 @@ void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec
     find_pattern(dir, pattern, mask, lazy, rec);
 }
 
+// The name in the directory at dir_fd that equals name with letters folded
+// and comes first in the search's order; empty when there is none.
+std::string folded_twin(int dir_fd, std::string_view name) {
+    std::string best, candidate;
+    DIR* d = fdopendir(dir_fd);
+    if (!d) {
+        close(dir_fd);
+        return best;
+    }
+    while (struct dirent* ent = readdir(d)) {
+        if (!ADDRESSABLE_NAME(ent->d_name, candidate) || !NAME_EQUAL_FOLDED(candidate, name))
+            continue;
+        if (best.empty() || NAME_BEFORE(candidate, best)) best = candidate;
+    }
+    closedir(d);
+    return best;
+}
+
 }  // namespace
+
+ShortText SOURCE_PATH(const ShortText& path) {
+    const std::string_view p = path.view();
+    const size_t start = last_component_start(p);
+    const std::string_view name = p.substr(start);
+    if (name.empty() || name == "." || name == ".." || HAS_WILDCARDS(name) ||
+        !WINDOWS_NAME_CHARS(name))
+        return path;
+    struct stat st;
+    if (lstat(NATIVE_PATH(path).c_str(), &st) == 0 || errno != ENOENT) return path;
+    std::string dir = NATIVE_PATH(p.substr(0, start));
+    if (dir.empty()) dir.push_back('.');
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return path;
+    const std::string twin = folded_twin(fd, name);
+    if (twin.empty()) return path;
+    return ShortText(p.substr(0, start)) + ShortText(twin);
+}
 
 void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
     start_search(path, mask, false, rec);

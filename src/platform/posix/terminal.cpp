@@ -201,8 +201,10 @@ bool TAKE_RESIZE() {
     return true;
 }
 
-void SET_CANCEL_ACTION(CancelAction action) {
+CancelAction SET_CANCEL_ACTION(CancelAction action) {
+    const CancelAction previous = g_cancel_action;
     g_cancel_action = action;
+    return previous;
 }
 
 bool CANCEL_PENDING() {

@@ -32,8 +32,11 @@ CONSOLE_CURSOR_INFO g_orig_cursor{};
 DWORD g_orig_in_mode = 0;
 DWORD g_normal_cursor_size = 25;
 
-std::wstring g_wide;  // pending console output
-std::string g_bytes;  // pending redirected output
+std::wstring g_wide;            // pending console output
+std::string g_bytes;            // pending redirected output
+bool g_out_lost = false;        // the redirected output went away: what follows is dropped
+bool g_out_failed = false;      // ... which the run learns through OUTPUT_FAILED
+bool g_errors_console = false;  // the output was sent to standard error, and that is a console
 
 int g_fg = 7;
 int g_bg = 0;
@@ -66,14 +69,33 @@ void WriteWide() {
     g_wide.clear();
 }
 
+// The pending bytes on the console of standard error, as the glyphs they
+// stand for; line ends stay line ends.
+void WriteBytesAsGlyphs() {
+    for (unsigned char b : g_bytes)
+        g_wide +=
+            b == '\r' || b == '\n' ? static_cast<wchar_t>(b) : static_cast<wchar_t>(CP850_GLYPH(b));
+    g_bytes.clear();
+    WriteWide();
+}
+
 void WriteBytes() {
+    if (g_errors_console) {
+        WriteBytesAsGlyphs();
+        return;
+    }
     size_t done = 0;
-    while (done < g_bytes.size() && g_out != INVALID_HANDLE_VALUE && g_out != nullptr) {
+    while (!g_out_lost && done < g_bytes.size() && g_out != INVALID_HANDLE_VALUE &&
+           g_out != nullptr) {
         DWORD written = 0;
         if (!WriteFile(g_out, g_bytes.data() + done, static_cast<DWORD>(g_bytes.size() - done),
                        &written, nullptr) ||
-            written == 0)
+            written == 0) {
+            // A pipe whose reader has gone, a full disk: nobody reads any more.
+            g_out_lost = true;
+            g_out_failed = true;
             break;
+        }
         done += written;
     }
     g_bytes.clear();
@@ -233,6 +255,24 @@ void FLUSH() {
     if (!g_bytes.empty()) WriteBytes();
 }
 
+bool OUTPUT_FAILED() {
+    return g_out_failed;
+}
+
+void OUTPUT_TO_ERRORS() {
+    // Only a redirected output fails; a console output stays where it is.
+    if (g_out_console) return;
+    g_bytes.clear();
+    g_out = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    g_errors_console =
+        g_out != INVALID_HANDLE_VALUE && g_out != nullptr && GetConsoleMode(g_out, &mode);
+    g_out_lost = false;
+    // Nothing was written there yet: the text starts a line.
+    g_x = 1;
+    g_written_x = 1;
+}
+
 void TEXTMODE(int mode) {
     g_last_mode = mode;
 }
@@ -333,8 +373,10 @@ void CURSORBIG() {
     SetConsoleCursorInfo(g_out, &c);
 }
 
-void SET_CANCEL_ACTION(CancelAction action) {
+CancelAction SET_CANCEL_ACTION(CancelAction action) {
+    const CancelAction previous = g_cancel_action;
     g_cancel_action = action;
+    return previous;
 }
 
 bool CANCEL_PENDING() {

@@ -57,6 +57,11 @@ bool Translate(const KEY_EVENT_RECORD& k, unsigned char& key) {
     // A character composed with Alt and the keypad arrives as Alt goes up.
     if (!k.bKeyDown && !(k.wVirtualKeyCode == VK_MENU && ch != 0)) return false;
     if (ch != 0) return CP850_FROM_UNICODE(static_cast<char32_t>(ch), key);
+    // Esc is a character (27) even where the console gives it none.
+    if (k.wVirtualKeyCode == VK_ESCAPE) {
+        key = kEsc;
+        return true;
+    }
     if (IsModifier(k.wVirtualKeyCode)) return false;
     int scan = k.wVirtualScanCode;
     if (k.wVirtualKeyCode == VK_F11) scan = kScanF11;

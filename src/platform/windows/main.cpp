@@ -1,5 +1,7 @@
-// The Windows entry: the whole command line, as the system keeps it, turned
-// into CP850 for the program to split by its own rules.
+// The Windows entry: the whole command line, as the system keeps it, split
+// by the program's rules while it is UTF-16, then each argument in CP850.
+// (Splitting after the CP850 step would take the 0x1A that stands for a
+// character CP850 lacks for a separator.)
 #include <windows.h>
 
 #include "platform/console.h"
@@ -9,10 +11,10 @@
 int wmain(int, wchar_t**) {
     dolv::CONSOLE_OPEN();
     dolv::CommandLine command_line;
-    command_line.whole = true;
     const wchar_t* line = GetCommandLineW();
-    command_line.text =
-        dolv::WIDE_TO_CP850_LOSSY(line ? std::wstring_view(line) : std::wstring_view());
+    for (const std::wstring& word :
+         dolv::SPLIT_COMMAND_LINE(line ? std::wstring_view(line) : std::wstring_view()))
+        command_line.args.push_back(dolv::WIDE_TO_CP850_LOSSY(word));
     int code = dolv::DOLV_MAIN(command_line);
     dolv::HALT(code);
 }

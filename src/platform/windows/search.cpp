@@ -174,4 +174,9 @@ void FINDCLOSE(SearchRec& rec) {
     rec.state.reset();
 }
 
+// The volume folds letter case itself: every spelling finds the item.
+ShortText SOURCE_PATH(const ShortText& path) {
+    return path;
+}
+
 }  // namespace dolv
