@@ -72,7 +72,16 @@ bool DELETEFILE(const ShortText& path);
 // The attribute word of one item (one lstat on POSIX); sets DOSERROR.
 uint16_t GETFATTR(const ShortText& path);
 
-// Identity of an item, to tell whether two paths name the same item.
+// Whether two paths lead to one item: one name and another spelling of it
+// on a file system that folds names (also where each spelling has its own
+// inode number, as on exFAT in user space), or two links of one file. Both
+// must exist. Cheap unless the two look alike in every other way; then the
+// folders are read, and where that leaves it open the item is moved aside
+// for a moment to see whether the other name goes with it. When it cannot
+// be told, the answer is true: neither is then taken for another item.
+bool SAMEITEM(const ShortText& a, const ShortText& b);
+
+// Identity of an item.
 struct ItemId {
     uint64_t device = 0;
     uint64_t inode = 0;

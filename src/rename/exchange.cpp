@@ -43,9 +43,7 @@ ShortText WITHOUT_TRAILING_SEPARATOR(ShortText path) {
 }
 
 bool SAME_ITEM(const ShortText& a, const ShortText& full_a, const ShortText& b) {
-    if (full_a == b) return true;
-    ItemId ia, ib;
-    return ITEMID(a, ia) && ITEMID(b, ib) && ia.device == ib.device && ia.inode == ib.inode;
+    return full_a == b || SAMEITEM(a, b);
 }
 
 // The report line of an exchange done without a question.

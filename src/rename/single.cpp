@@ -114,7 +114,9 @@ void DOREN(const ShortText& P, const ShortText& O, const ShortText& N) {
                 counters.APPLY++;
                 return;
             }
-            if (EXIST(destination) >= 0) {
+            // Another spelling of the item's own name (a volume that folds
+            // names) is no existing destination: the rename below takes it.
+            if (EXIST(destination) >= 0 && !SAMEITEM(source, destination)) {
                 Conflict c = SETTLE_EXISTING(destination);
                 if (c == Conflict::kRetry) continue;
                 if (c == Conflict::kDone) return;

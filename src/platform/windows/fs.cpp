@@ -108,6 +108,13 @@ bool ITEMID(const ShortText& path, ItemId& id) {
     return true;
 }
 
+// The system opens every spelling of a name (another letter case, on a
+// volume that folds it) as the one item; the file ID tells it.
+bool SAMEITEM(const ShortText& a, const ShortText& b) {
+    ItemId ia, ib;
+    return ITEMID(a, ia) && ITEMID(b, ib) && ia.device == ib.device && ia.inode == ib.inode;
+}
+
 ShortText FEXPAND(const ShortText& path) {
     std::wstring wide;
     if (!CP850_TO_WIDE_PATH(path.view(), wide)) return path;
