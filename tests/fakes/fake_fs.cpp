@@ -518,6 +518,13 @@ bool ITEMID(const ShortText& path, ItemId& id) {
     return true;
 }
 
+// Two names are one item when both find it (in a case-folding folder, two
+// spellings of one name do).
+bool SAMEITEM(const ShortText& a, const ShortText& b) {
+    ItemId ia, ib;
+    return ITEMID(a, ia) && ITEMID(b, ib) && ia.inode == ib.inode;
+}
+
 // The split and the extension change follow the platform's rule for them.
 void FSPLIT(const ShortText& path, ShortText& dir, ShortText& name, ShortText& ext) {
     std::string s = backslashed(path.view());
