@@ -8,6 +8,7 @@
 #include "interactive/editor.h"
 
 #include "platform/console.h"
+#include "platform/key_codes.h"
 
 namespace dolv {
 
@@ -146,17 +147,17 @@ ShortText READSTRING2(const ShortText& initial, uint8_t left, uint8_t right, boo
             extended = 0;
             last_key = key;
             switch (key) {
-                case 8:
+                case kKeyBackspace:
                     if (f.pos > 1) {
                         f.text.erase(f.pos - 1, 1);
                         --f.pos;
                         if (f.x > f.left) --f.x;
                     }
                     break;
-                case 13:
+                case kKeyEnter:
                     done = true;
                     break;
-                case 27:
+                case kKeyEsc:
                     if (f.text.empty()) {
                         done = true;
                     } else {
@@ -173,35 +174,35 @@ ShortText READSTRING2(const ShortText& initial, uint8_t left, uint8_t right, boo
         } else {
             unsigned char scan = READKEY();
             switch (scan) {
-                case 71:  // Home
+                case kScanHome:
                     f.x = f.left;
                     f.pos = 1;
                     break;
-                case 72:  // Up, PgUp, Down, PgDn
-                case 73:
-                case 80:
-                case 81:
+                case kScanUp:
+                case kScanPgUp:
+                case kScanDown:
+                case kScanPgDn:
                     redraw = false;
                     break;
-                case 75:  // Left
+                case kScanLeft:
                     if (f.x > f.left) --f.x;
                     if (f.pos > 1) --f.pos;
                     break;
-                case 77:  // Right
+                case kScanRight:
                     if (f.pos <= f.text.size() && f.pos < max_pos(f)) {
                         ++f.pos;
                         if (f.x < f.right) ++f.x;
                     }
                     break;
-                case 79:  // End
+                case kScanEnd:
                     key_end(f);
                     break;
-                case 82:  // Ins
+                case kScanIns:
                     overwrite = !overwrite;
                     if (f.drawn) show_cursor(overwrite);
                     redraw = false;
                     break;
-                case 83:  // Del
+                case kScanDel:
                     if (f.pos <= f.text.size()) f.text.erase(f.pos, 1);
                     break;
                 default:

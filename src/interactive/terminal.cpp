@@ -8,6 +8,7 @@
 #include "names/paths.h"
 #include "platform/console.h"
 #include "platform/fs.h"
+#include "platform/key_codes.h"
 #include "rename/batch.h"
 #include "rename/single.h"
 #include "report/counters.h"
@@ -18,7 +19,6 @@ namespace dolv {
 
 namespace {
 
-constexpr uint8_t kSearchMask = 0x76;  // everything but volume labels
 constexpr uint8_t kFieldLeft = 2;
 constexpr uint8_t kFieldRight = 79;
 
@@ -33,9 +33,9 @@ void show_item(const ShortText& D, const ShortText& E) {
     WRITELN("[" + DIM_PUNTO(EXIST(path)) + " bytes]   " + ATTR(path));
     WRITE("Nome originale ");
     WRITE(ISDIR(path) ? "della directory " : "del file ");
-    TEXTCOLOR(4);
+    TEXTCOLOR(kColourOldName);
     WRITE(E);
-    TEXTCOLOR(7);
+    TEXTCOLOR(kColourNormal);
     WRITELN();
 }
 
@@ -52,10 +52,10 @@ ShortText ask_new_name(const ShortText& E, bool& overwrite) {
     uint8_t last_key = 0;
     ShortText typed =
         READSTRING2(E, kFieldLeft, kFieldRight, overwrite, extended, last_key, column, position);
-    if (last_key == 27) {
+    if (last_key == kKeyEsc) {
         WRITELN();
         WRITELN();
-        ERR(4);
+        ERR(ErrorCode::kCancelled);
     }
     return typed.empty() ? E : typed;
 }
@@ -93,7 +93,7 @@ void TERMINALE_INTERATTIVO(const ShortText& source) {
     int32_t expected = CONTATHIS(counted_dir, NAMEOF(P));
 
     SearchRec rec;
-    FINDFIRST(P, kSearchMask, rec);
+    FINDFIRST(P, FA_ALL_BUT_LABELS, rec);
     int status = DOSERROR();
     while (status == 0 && expected > counters.TOT) {
         ShortText E = rec.name;
@@ -108,7 +108,7 @@ void TERMINALE_INTERATTIVO(const ShortText& source) {
     }
     FINDCLOSE(rec);
 
-    if (counters.TOT == 0) ERR(5);
+    if (counters.TOT == 0) ERR(ErrorCode::kNotFound);
     WRITELN();
     WRITELN();
 }

@@ -22,6 +22,12 @@ void WRITELN(const ShortText& text = ShortText());
 // Makes everything written so far visible (done before every key read and at exit).
 void FLUSH();
 
+// The colours the program draws with (PC colour numbers).
+constexpr int kColourBackground = 0;  // black
+constexpr int kColourNormal = 7;      // light grey: ordinary text
+constexpr int kColourOldName = 4;     // red: a name as it is
+constexpr int kColourNewName = 2;     // green: a name as it becomes
+
 void TEXTMODE(int mode);
 int LASTMODE();
 void TEXTCOLOR(int colour);

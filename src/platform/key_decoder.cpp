@@ -7,18 +7,12 @@
 #include <cstring>
 
 #include "platform/cp850.h"
+#include "platform/key_codes.h"
 
 namespace dolv {
 namespace {
 
 using State = KeyDecoder::State;
-
-constexpr unsigned char kEsc = 27;
-
-// Scan codes of the keys that have none of their own character.
-constexpr unsigned char kHome = 71, kUp = 72, kPgUp = 73, kLeft = 75, kRight = 77, kEnd = 79,
-                        kDown = 80, kPgDn = 81, kIns = 82, kDel = 83, kF1 = 59, kF11 = 133,
-                        kF12 = 134;
 
 void emit(KeyDecoder& d, unsigned char key) {
     if (d.next_key == d.keys.size()) {  // everything taken: start the queue afresh
@@ -43,17 +37,17 @@ void reset(KeyDecoder& d) {
 unsigned char letter_key(unsigned char final) {
     switch (final) {
         case 'A':
-            return kUp;
+            return kScanUp;
         case 'B':
-            return kDown;
+            return kScanDown;
         case 'C':
-            return kRight;
+            return kScanRight;
         case 'D':
-            return kLeft;
+            return kScanLeft;
         case 'H':
-            return kHome;
+            return kScanHome;
         case 'F':
-            return kEnd;
+            return kScanEnd;
         default:
             return 0;
     }
@@ -64,35 +58,35 @@ unsigned char tilde_key(int n) {
     switch (n) {
         case 1:
         case 7:
-            return kHome;
+            return kScanHome;
         case 4:
         case 8:
-            return kEnd;
+            return kScanEnd;
         case 2:
-            return kIns;
+            return kScanIns;
         case 3:
-            return kDel;
+            return kScanDel;
         case 5:
-            return kPgUp;
+            return kScanPgUp;
         case 6:
-            return kPgDn;
+            return kScanPgDn;
         case 11:
         case 12:
         case 13:
         case 14:
-            return static_cast<unsigned char>(kF1 + n - 11);
+            return static_cast<unsigned char>(kScanF1 + n - 11);
         case 15:
-            return kF1 + 4;
+            return kScanF1 + 4;
         case 17:
         case 18:
         case 19:
         case 20:
         case 21:
-            return static_cast<unsigned char>(kF1 + n - 12);
+            return static_cast<unsigned char>(kScanF1 + n - 12);
         case 23:
-            return kF11;
+            return kScanF11;
         case 24:
-            return kF12;
+            return kScanF12;
         default:
             return 0;
     }
@@ -113,15 +107,15 @@ void finish_csi(KeyDecoder& d, const std::string& params, unsigned char final) {
 void feed_idle(KeyDecoder& d, unsigned char b) {
     const bool after_cr = d.after_cr;
     d.after_cr = false;
-    if (b == kEsc) {
+    if (b == kKeyEsc) {
         d.state = State::kEsc;
     } else if (b == '\r') {
-        emit(d, 13);
+        emit(d, kKeyEnter);
         d.after_cr = true;
     } else if (b == '\n') {
-        if (!after_cr) emit(d, 13);  // CR LF is one Enter
+        if (!after_cr) emit(d, kKeyEnter);  // CR LF is one Enter
     } else if (b == 0x7F || b == 0x08) {
-        emit(d, 8);
+        emit(d, kKeyBackspace);
     } else if (b == 0) {
         // Ctrl-Space and the like: a 0 would be read as the start of an extended key.
     } else if (b < 0x80) {
@@ -151,7 +145,7 @@ void KEY_FEED(KeyDecoder& d, unsigned char b) {
             } else {
                 // Not the start of a key sequence: the ESC was the Esc key.
                 reset(d);
-                emit(d, kEsc);
+                emit(d, kKeyEsc);
                 feed_idle(d, b);
             }
             return;
@@ -167,7 +161,7 @@ void KEY_FEED(KeyDecoder& d, unsigned char b) {
             reset(d);
             if (b >= 0x40 && b <= 0x7E) {
                 if (b >= 'P' && b <= 'S')
-                    emit_extended(d, static_cast<unsigned char>(kF1 + (b - 'P')));
+                    emit_extended(d, static_cast<unsigned char>(kScanF1 + (b - 'P')));
                 else if (unsigned char scan = letter_key(b))
                     emit_extended(d, scan);
             } else {
@@ -217,7 +211,7 @@ void KEY_FEED(KeyDecoder& d, unsigned char b) {
 }
 
 void KEY_TIMEOUT(KeyDecoder& d) {
-    if (d.state == State::kEsc) emit(d, kEsc);
+    if (d.state == State::kEsc) emit(d, kKeyEsc);
     reset(d);
 }
 

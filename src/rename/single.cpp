@@ -14,23 +14,19 @@ namespace dolv {
 
 namespace {
 
-constexpr int kNormal = 7;
-constexpr int kOld = 4;
-constexpr int kNew = 2;
-
 const char kRefusalChoices[] = "Annulla, Riprova, Ignora, ignora Tutti ?  [A,R,I,T] ";
 
 // "*** Impossibile rinominare <old> in <new>" on a line of its own.
 void WRITE_REFUSED_PAIR(const ShortText& old_path, const ShortText& new_name) {
     FRESHLINE();
     WRITE("*** Impossibile rinominare ");
-    TEXTCOLOR(kOld);
+    TEXTCOLOR(kColourOldName);
     WRITE(old_path);
-    TEXTCOLOR(kNormal);
+    TEXTCOLOR(kColourNormal);
     WRITE(" in ");
-    TEXTCOLOR(kNew);
+    TEXTCOLOR(kColourNewName);
     WRITE(new_name);
-    TEXTCOLOR(kNormal);
+    TEXTCOLOR(kColourNormal);
     WRITELN();
 }
 
@@ -94,7 +90,7 @@ Conflict SETTLE_EXISTING(const ShortText& destination) {
             WRITELN("Impossibile rinominare il file preesistente in una copia di backup");
             return PREESISTENTE() == 'R' ? Conflict::kRetry : Conflict::kDone;
         default:
-            ERR(4);
+            ERR(ErrorCode::kCancelled);
     }
 }
 
@@ -146,7 +142,7 @@ void DOREN(const ShortText& P, const ShortText& O, const ShortText& N) {
                 WRITELN();
                 return;
             default:
-                ERR(4);
+                ERR(ErrorCode::kCancelled);
         }
     }
 }
@@ -165,7 +161,7 @@ void ERRPRESU(const ShortText& old_path, const ShortText& new_name) {
     } else if (key == 'T') {
         IGNORE_ALL();
     } else {
-        ERR(4);
+        ERR(ErrorCode::kCancelled);
     }
 }
 
@@ -196,7 +192,7 @@ unsigned char PREESISTENTE() {
             IGNORE_ALL();
             return 'I';
         default:
-            ERR(4);
+            ERR(ErrorCode::kCancelled);
     }
 }
 

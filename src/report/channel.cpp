@@ -27,7 +27,7 @@ void TO_FILE(const ShortText& text, bool line_end) {
         REPORT_WRITE(text, line_end);
         if (IORESULT() == 0) return;
     }
-    ERR(10);
+    ERR(ErrorCode::kReportWriteFailed);
 }
 
 void PUT(const ShortText& text, bool line_end) {
@@ -70,7 +70,7 @@ char ASK_EXISTING() {
     WRITE(static_cast<char>(key));
     WRITELN();
     settings.ACCODA = static_cast<char>(key);
-    if (key == 'E' || key == 27) ERR(4);
+    if (key == 'E' || key == 27) ERR(ErrorCode::kCancelled);
     return static_cast<char>(key);
 }
 
@@ -93,7 +93,7 @@ void OPEN_REPORT() {
         null_device = true;
         return;
     }
-    if (NAMERESERVED(name)) ERR(11);
+    if (NAMERESERVED(name)) ERR(ErrorCode::kReservedName);
 
     const ShortText& path = settings.OUTFILE;
     const bool exists = EXIST(path) >= 0;
@@ -103,7 +103,7 @@ void OPEN_REPORT() {
             action = exists ? 'A' : 'S';
             break;
         case 'E':
-            if (exists) ERR(12);
+            if (exists) ERR(ErrorCode::kReportExists);
             break;
         case 'C':
             action = exists ? ASK_EXISTING() : 'S';
@@ -123,7 +123,7 @@ void OPEN_REPORT() {
 void COMMIT_REPORT() {
     if (!report_open) return;
     REPORT_FLUSH();
-    if (IORESULT() != 0) ERR(10);
+    if (IORESULT() != 0) ERR(ErrorCode::kReportWriteFailed);
 }
 
 void CLOSE_REPORT() {

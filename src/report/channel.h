@@ -16,7 +16,7 @@ bool REPORT_SILENT();
 // '+'), acting on ACCODA and asking when the file exists.
 void OPEN_REPORT();
 // Pushes the buffered report lines to the report file; a failure ends the
-// run with ErrorCode 10. Called before every rename, so that the record of
+// run with kReportWriteFailed. Called before every rename, so that the record of
 // an item is in the file before the item changes, and before the closing.
 void COMMIT_REPORT();
 // Closes the report file when OUTFILE is not empty; the outcome is ignored.

@@ -43,9 +43,9 @@ void READ_LENGTH(char side) {
     settings.GIUSTIFICA = side;
     const ShortText value = settings.TESTA.sub(4);
     settings.CODE = TO_NUMBER(value, settings.NN);
-    if (settings.CODE != 0) ERR(13);
-    if (!(ShortText(std::to_string(settings.NN)) == value)) ERR(13);
-    if (settings.NN > 255 || settings.NN < 2) ERR(13);
+    if (settings.CODE != 0) ERR(ErrorCode::kBadOptionValue);
+    if (!(ShortText(std::to_string(settings.NN)) == value)) ERR(ErrorCode::kBadOptionValue);
+    if (settings.NN > 255 || settings.NN < 2) ERR(ErrorCode::kBadOptionValue);
 }
 
 // Options that only switch a field, matched without regard to case.
@@ -111,7 +111,7 @@ void SEGMENT(const ShortText& argument) {
     } else if (s.FILE2.empty()) {
         s.FILE2 = argument.left(segment.size());
     } else {
-        ERR(1);
+        ERR(ErrorCode::kBadOption);
     }
 }
 
@@ -127,7 +127,7 @@ void READ_ARGUMENTS(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const ShortText argument(args[i]);
         s.TESTA = argument;
-        if (i >= kMaxArguments) ERR(1);
+        if (i >= kMaxArguments) ERR(ErrorCode::kBadOption);
         while (!s.TESTA.empty()) {
             TESTA_CODA(s.TESTA, "/", s.TESTA, s.CODA);
             SEGMENT(argument);

@@ -22,9 +22,6 @@ namespace {
 
 bool g_force_fallback = false;
 
-// For a new name that no Windows name could be.
-constexpr int kInvalidName = 123;
-
 bool same_item(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -91,7 +88,7 @@ int rename_case_only(const std::string& from, const std::string& to, const struc
 // detour: a destination that names the item itself (another letter case on
 // a volume that folds case) is reached through a temporary name.
 int rename_item(const ShortText& old_path, const ShortText& new_path, bool detour) {
-    if (!WINDOWS_PATH_CHARS(new_path.view())) return kInvalidName;
+    if (!WINDOWS_PATH_CHARS(new_path.view())) return kStatusInvalidName;
     // IS_OPEN_REPORT takes the old path as a string; the new one needs none.
     const std::string from = NATIVE_PATH(old_path);
     char to[kNativePathSize];

@@ -52,11 +52,6 @@ struct SearchState {
 
 namespace {
 
-// Status values of DOSERROR, as the DOS search numbers them.
-constexpr int kFileNotFound = 2;
-constexpr int kPathNotFound = 3;
-constexpr int kNoMoreFiles = 18;
-
 int g_dos_error = 0;
 
 bool mask_allows(uint8_t attr, uint8_t mask) {
@@ -102,7 +97,7 @@ void deliver_next(SearchRec& rec) {
     }
     s.pending = false;
     clear(rec);
-    g_dos_error = kNoMoreFiles;
+    g_dos_error = kStatusNoMoreFiles;
 }
 
 // The first 8 bytes of a name, ASCII letters in upper case, as one number
@@ -154,7 +149,7 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
     const std::string expression = WILDCARD_EXPRESSION(pattern);
     int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        g_dos_error = kPathNotFound;
+        g_dos_error = kStatusPathNotFound;
         return;
     }
     auto state = std::make_shared<SearchState>();
@@ -167,7 +162,7 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
     DIR* d = scan_fd >= 0 ? fdopendir(scan_fd) : nullptr;
     if (!d) {
         if (scan_fd >= 0) close(scan_fd);
-        g_dos_error = kPathNotFound;
+        g_dos_error = kStatusPathNotFound;
         return;
     }
     std::string name;
@@ -218,12 +213,12 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
 void find_literal(const ShortText& path, std::string_view name, uint8_t mask, SearchRec& rec) {
     struct stat st;
     if (!WINDOWS_NAME_CHARS(name) || lstat(NATIVE_PATH(path).c_str(), &st) != 0) {
-        g_dos_error = kFileNotFound;
+        g_dos_error = kStatusFileNotFound;
         return;
     }
     uint8_t attr = ITEM_ATTRIBUTES(st, name);
     if (!mask_allows(attr, mask)) {
-        g_dos_error = kFileNotFound;
+        g_dos_error = kStatusFileNotFound;
         return;
     }
     rec.name = ShortText(name);
@@ -248,7 +243,7 @@ void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec
     const size_t start = last_component_start(p);
     std::string_view pattern = p.substr(start);
     if (pattern.empty()) {
-        g_dos_error = kFileNotFound;
+        g_dos_error = kStatusFileNotFound;
         return;
     }
     if (!HAS_WILDCARDS(pattern)) {
@@ -316,7 +311,7 @@ void FINDDETAILS(SearchRec& rec) {
 void FINDNEXT(SearchRec& rec) {
     if (!rec.state) {
         clear(rec);
-        g_dos_error = kNoMoreFiles;
+        g_dos_error = kStatusNoMoreFiles;
         return;
     }
     deliver_next(rec);
@@ -345,7 +340,7 @@ uint16_t GETFATTR(const ShortText& path) {
     struct stat st;
     std::string native = NATIVE_PATH(path);
     if (native.empty() || lstat(native.c_str(), &st) != 0) {
-        g_dos_error = kFileNotFound;
+        g_dos_error = kStatusFileNotFound;
         return 0;
     }
     g_dos_error = 0;
