@@ -128,6 +128,81 @@ void feed_idle(KeyDecoder& d, unsigned char b) {
     // Other bytes of 0x80 and above start no UTF-8 character: dropped.
 }
 
+// After an ESC.
+void feed_esc(KeyDecoder& d, unsigned char b) {
+    if (b == '[') {
+        d.state = State::kCsi;
+        d.pending.clear();
+    } else if (b == 'O') {
+        d.state = State::kSs3;
+        d.pending.clear();
+    } else {
+        // Not the start of a key sequence: the ESC was the Esc key.
+        reset(d);
+        emit(d, kKeyEsc);
+        feed_idle(d, b);
+    }
+}
+
+// After ESC O.
+void feed_ss3(KeyDecoder& d, unsigned char b) {
+    if (b >= 0x20 && b <= 0x3F) {  // a modifier (ESC O 2 P): read on, then drop
+        if (d.pending.size() < 32) d.pending += static_cast<char>(b);
+        return;
+    }
+    if (b >= 0x40 && b <= 0x7E && !d.pending.empty()) {
+        reset(d);
+        return;
+    }
+    reset(d);
+    if (b >= 0x40 && b <= 0x7E) {
+        if (b >= 'P' && b <= 'S')
+            emit_extended(d, static_cast<unsigned char>(kScanF1 + (b - 'P')));
+        else if (unsigned char scan = letter_key(b))
+            emit_extended(d, scan);
+    } else {
+        feed_idle(d, b);  // a broken sequence: drop it, keep the byte
+    }
+}
+
+// After ESC [.
+void feed_csi(KeyDecoder& d, unsigned char b) {
+    if (b >= 0x20 && b <= 0x3F) {  // parameter and intermediate bytes
+        if (d.pending.size() < 32)
+            d.pending += static_cast<char>(b);
+        else
+            d.pending = "?";  // too long for any key: keep reading, then drop
+    } else if (b == '[' && d.pending.empty()) {
+        d.state = State::kCsiBracket;
+    } else if (b >= 0x40 && b <= 0x7E) {
+        std::string params = d.pending;
+        reset(d);
+        finish_csi(d, params, b);
+    } else {
+        reset(d);
+        feed_idle(d, b);
+    }
+}
+
+// Within a UTF-8 character.
+void feed_utf8(KeyDecoder& d, unsigned char b) {
+    if ((b & 0xC0) != 0x80) {  // broken character: drop it, keep the byte
+        reset(d);
+        feed_idle(d, b);
+        return;
+    }
+    d.pending += static_cast<char>(b);
+    if (--d.utf8_missing == 0) {
+        std::string cp850;
+        // A character maps to a byte of the upper half or is ignored:
+        // the glyphs of the control bytes (such as the arrow that
+        // stands for ESC) are no keys.
+        if (UTF8_TO_CP850(d.pending, cp850) && cp850.size() == 1 &&
+            static_cast<unsigned char>(cp850[0]) >= 0x80)
+            emit(d, static_cast<unsigned char>(cp850[0]));
+        reset(d);
+    }
+}
 }  // namespace
 
 void KEY_FEED(KeyDecoder& d, unsigned char b) {
@@ -136,76 +211,20 @@ void KEY_FEED(KeyDecoder& d, unsigned char b) {
             feed_idle(d, b);
             return;
         case State::kEsc:
-            if (b == '[') {
-                d.state = State::kCsi;
-                d.pending.clear();
-            } else if (b == 'O') {
-                d.state = State::kSs3;
-                d.pending.clear();
-            } else {
-                // Not the start of a key sequence: the ESC was the Esc key.
-                reset(d);
-                emit(d, kKeyEsc);
-                feed_idle(d, b);
-            }
+            feed_esc(d, b);
             return;
         case State::kSs3:
-            if (b >= 0x20 && b <= 0x3F) {  // a modifier (ESC O 2 P): read on, then drop
-                if (d.pending.size() < 32) d.pending += static_cast<char>(b);
-                return;
-            }
-            if (b >= 0x40 && b <= 0x7E && !d.pending.empty()) {
-                reset(d);
-                return;
-            }
-            reset(d);
-            if (b >= 0x40 && b <= 0x7E) {
-                if (b >= 'P' && b <= 'S')
-                    emit_extended(d, static_cast<unsigned char>(kScanF1 + (b - 'P')));
-                else if (unsigned char scan = letter_key(b))
-                    emit_extended(d, scan);
-            } else {
-                feed_idle(d, b);  // a broken sequence: drop it, keep the byte
-            }
+            feed_ss3(d, b);
             return;
         case State::kCsiBracket:  // ESC [ [ x: the Linux console's F1-F5, not ours
             reset(d);
             if (b < 0x40 || b > 0x7E) feed_idle(d, b);
             return;
         case State::kCsi:
-            if (b >= 0x20 && b <= 0x3F) {  // parameter and intermediate bytes
-                if (d.pending.size() < 32)
-                    d.pending += static_cast<char>(b);
-                else
-                    d.pending = "?";  // too long for any key: keep reading, then drop
-            } else if (b == '[' && d.pending.empty()) {
-                d.state = State::kCsiBracket;
-            } else if (b >= 0x40 && b <= 0x7E) {
-                std::string params = d.pending;
-                reset(d);
-                finish_csi(d, params, b);
-            } else {
-                reset(d);
-                feed_idle(d, b);
-            }
+            feed_csi(d, b);
             return;
         case State::kUtf8:
-            if ((b & 0xC0) != 0x80) {  // broken character: drop it, keep the byte
-                reset(d);
-                feed_idle(d, b);
-                return;
-            }
-            d.pending += static_cast<char>(b);
-            if (--d.utf8_missing == 0) {
-                std::string cp850;
-                // A character maps to a byte of the upper half or is ignored:
-                // the glyphs of the control bytes (such as the arrow that
-                // stands for ESC) are no keys.
-                if (UTF8_TO_CP850(d.pending, cp850) && cp850.size() == 1 &&
-                    static_cast<unsigned char>(cp850[0]) >= 0x80)
-                    emit(d, static_cast<unsigned char>(cp850[0]));
-                reset(d);
-            }
+            feed_utf8(d, b);
             return;
     }
 }

@@ -144,26 +144,15 @@ bool ADDRESSABLE_NAME(std::string_view native, std::string& name) {
     return name.size() <= ShortText::kMax && WINDOWS_NAME_CHARS(name);
 }
 
-void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask, bool lazy,
-                  SearchRec& rec) {
-    const std::string expression = WILDCARD_EXPRESSION(pattern);
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        g_dos_error = kStatusPathNotFound;
-        return;
-    }
-    auto state = std::make_shared<SearchState>();
-    state->dir_fd = fd;
-    state->mask = mask;
-    // Without a stat the kind and the hidden flag come from the directory
-    // read; that is enough when the mask takes both kinds and hidden items.
-    state->lazy = lazy && (mask & (FA_HIDDEN | FA_DIRECTORY)) == (FA_HIDDEN | FA_DIRECTORY);
+// Reads the directory open at fd once: the entries whose name matches the
+// expression and whose kind the mask allows go into state, in the order of
+// the read. False when the directory cannot be read.
+bool read_entries(int fd, const std::string& expression, uint8_t mask, SearchState& state) {
     int scan_fd = dup(fd);
     DIR* d = scan_fd >= 0 ? fdopendir(scan_fd) : nullptr;
     if (!d) {
         if (scan_fd >= 0) close(scan_fd);
-        g_dos_error = kStatusPathNotFound;
-        return;
+        return false;
     }
     std::string name;
     while (struct dirent* ent = readdir(d)) {
@@ -181,18 +170,23 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
         uint8_t attr = dir_item ? FA_DIRECTORY : FA_ARCHIVE;
         if (name[0] == '.' && name != "." && name != "..") attr |= FA_HIDDEN;
         if (!mask_allows(attr, mask)) continue;
-        SearchEntry e{static_cast<uint32_t>(state->pool.size()), static_cast<uint8_t>(name.size()),
+        SearchEntry e{static_cast<uint32_t>(state.pool.size()), static_cast<uint8_t>(name.size()),
                       0, attr};
-        state->pool.append(name).push_back('\0');
+        state.pool.append(name).push_back('\0');
         if (native != name) {
             e.native_length = static_cast<uint8_t>(native.size() > 255 ? 255 : native.size());
-            state->pool.append(native).push_back('\0');
+            state.pool.append(native).push_back('\0');
         }
-        state->entries.push_back(e);
+        state.entries.push_back(e);
     }
     closedir(d);
-    state->pool.append(8, '\0');  // sort_key reads 8 bytes at every name
-    const SearchState& s = *state;
+    return true;
+}
+
+// Puts the entries in NAME_COMPARE order.
+void sort_entries(SearchState& state) {
+    state.pool.append(8, '\0');  // sort_key reads 8 bytes at every name
+    const SearchState& s = state;
     auto before = [&s](const SearchEntry& a, const SearchEntry& b) {
         const uint64_t ka = sort_key(s.pool.data() + a.offset, a.length);
         const uint64_t kb = sort_key(s.pool.data() + b.offset, b.length);
@@ -201,11 +195,32 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
     };
     // A directory often lists its names in the order they were made, or the
     // reverse: both are found in one pass (the names are all different).
-    std::vector<SearchEntry>& entries = state->entries;
+    std::vector<SearchEntry>& entries = state.entries;
     if (std::is_sorted(entries.rbegin(), entries.rend(), before))
         std::reverse(entries.begin(), entries.end());
     else if (!std::is_sorted(entries.begin(), entries.end(), before))
         std::sort(entries.begin(), entries.end(), before);
+}
+
+void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask, bool lazy,
+                  SearchRec& rec) {
+    const std::string expression = WILDCARD_EXPRESSION(pattern);
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        g_dos_error = kStatusPathNotFound;
+        return;
+    }
+    auto state = std::make_shared<SearchState>();
+    state->dir_fd = fd;
+    state->mask = mask;
+    // Without a stat the kind and the hidden flag come from the directory
+    // read; that is enough when the mask takes both kinds and hidden items.
+    state->lazy = lazy && (mask & (FA_HIDDEN | FA_DIRECTORY)) == (FA_HIDDEN | FA_DIRECTORY);
+    if (!read_entries(fd, expression, mask, *state)) {
+        g_dos_error = kStatusPathNotFound;
+        return;
+    }
+    sort_entries(*state);
     rec.state = std::move(state);
     deliver_next(rec);
 }
