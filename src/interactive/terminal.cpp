@@ -11,6 +11,7 @@
 #include "platform/key_codes.h"
 #include "rename/batch.h"
 #include "rename/single.h"
+#include "rename/walk.h"
 #include "report/counters.h"
 #include "report/err.h"
 #include "run/settings.h"
@@ -22,13 +23,9 @@ namespace {
 constexpr uint8_t kFieldLeft = 2;
 constexpr uint8_t kFieldRight = 79;
 
-void fresh_line() {
-    if (WHEREX() != 1) WRITELN();
-}
-
 void show_item(const ShortText& D, const ShortText& E) {
     ShortText path = D + E;
-    fresh_line();
+    FRESHLINE();
     WRITELN();
     WRITELN("[" + DIM_PUNTO(EXIST(path)) + " bytes]   " + ATTR(path));
     WRITE("Nome originale ");
@@ -74,7 +71,7 @@ void rename_item(const ShortText& D, const ShortText& E, bool& overwrite) {
         ERRPRESU(D + E, N);
         return;
     }
-    fresh_line();
+    FRESHLINE();
     WRITELN();
     DOREN(D, E, N);
 }
@@ -94,21 +91,11 @@ void TERMINALE_INTERATTIVO(const ShortText& source) {
 
     SearchRec rec;
     FINDFIRST(P, FA_ALL_BUT_LABELS, rec);
-    int status = DOSERROR();
-    while (status == 0 && expected > counters.TOT) {
-        ShortText E = rec.name;
-        if (!(E == ".") && !(E == "..")) {
-            ++counters.TOT;
-            show_item(D, E);
-            rename_item(D, E, overwrite);
-            CHECK_CANCEL();
-        }
-        FINDNEXT(rec);
-        status = DOSERROR();
-    }
-    FINDCLOSE(rec);
-
-    if (counters.TOT == 0) ERR(ErrorCode::kNotFound);
+    WALK_ENTRIES(rec, expected, [&](SearchRec& entry) {
+        const ShortText E = entry.name;
+        show_item(D, E);
+        rename_item(D, E, overwrite);
+    });
     WRITELN();
     WRITELN();
 }

@@ -39,6 +39,10 @@ int WHEREY();
 void GOTOXY(int x, int y);
 // Blanks from the cursor to the end of its line; the cursor does not move.
 void CLREOL();
+// Ends the current line unless the cursor stands in column 1.
+inline void FRESHLINE() {
+    if (WHEREX() != 1) WRITELN();
+}
 int SCREEN_WIDTH();
 int SCREEN_HEIGHT();
 

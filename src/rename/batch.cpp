@@ -10,6 +10,7 @@
 #include "platform/fs.h"
 #include "rename/answer.h"
 #include "rename/single.h"
+#include "rename/walk.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
@@ -37,9 +38,7 @@ void CONFIRM_AND_RENAME(const ShortText& dir, const ShortText& name, const Short
     unsigned char key = READANSWER(
         "\x1b"
         "ANST");
-    WRITE(static_cast<char>(key));
-    WRITELN();
-    WRITELN();
+    ECHO_ANSWER(key);
     switch (key) {
         case 'N':
             return;
@@ -86,7 +85,6 @@ void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& ne
 // One examined entry: its new name, the checks, then the rename.
 void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern) {
     const ShortText& name = rec.name;
-    counters.TOT++;
     FRESHLINE();
     const ShortText new_name = ALLINEA(PRESU(REM_PRESU(CONVERSION(FUSIONJOLLY(name, pattern)))));
     // An old path over 255 bytes cannot be addressed: cut short, it could
@@ -131,18 +129,8 @@ void RINOMINA(const ShortText& file1, const ShortText& file2) {
     // The walk needs the names; sizes and attributes only for a report line.
     SearchRec rec;
     FINDFIRST_LAZY(source, FA_ALL_BUT_LABELS, rec);
-    int status = DOSERROR();
-    const int32_t expected = SEARCH_COUNT(rec);
-    while (status == 0 && expected > counters.TOT) {
-        if (!(rec.name == ".") && !(rec.name == "..")) {
-            RENAME_ENTRY(dir, rec, file2);
-            CHECK_CANCEL();
-        }
-        FINDNEXT(rec);
-        status = DOSERROR();
-    }
-    FINDCLOSE(rec);
-    if (counters.TOT == 0) ERR(ErrorCode::kNotFound);
+    WALK_ENTRIES(rec, SEARCH_COUNT(rec),
+                 [&](SearchRec& entry) { RENAME_ENTRY(dir, entry, file2); });
 }
 
 ShortText F_D(const ShortText& path) {

@@ -85,21 +85,13 @@ unsigned char ASK_AFTER_FAILURE(const ShortText& a, const ShortText& b, bool fir
     FRESHLINE();
     if (first_step && ANY_ITEM_AT(EXCHANGE_TEMP_PATH(a))) WRITELN("Il nome temporaneo esiste gia'");
     WRITE("*** Impossibile scambiare ");
-    TEXTCOLOR(kColourOldName);
-    WRITE(a);
-    TEXTCOLOR(kColourNormal);
-    WRITE(" con ");
-    TEXTCOLOR(kColourNewName);
-    WRITE(b);
-    TEXTCOLOR(kColourNormal);
+    WRITE_NAME_PAIR(a, " con ", b);
     WRITELN();
     WRITE("Annulla, Riprova ?  [A,R] ");
     unsigned char key = READANSWER(
         "\x1b"
         "AR");
-    WRITE(static_cast<char>(key));
-    WRITELN();
-    WRITELN();
+    ECHO_ANSWER(key);
     return key;
 }
 
@@ -260,10 +252,6 @@ void EXCHANGENAME(const ShortText& file1, const ShortText& file2) {
     counters.APPLY += 2;
     // A cancel that came during the renames ends the run now.
     CHECK_CANCEL();
-}
-
-unsigned char MESSERREXCHANGE(const ShortText& a, const ShortText& b) {
-    return ASK_AFTER_FAILURE(a, b, true);
 }
 
 }  // namespace dolv

@@ -20,20 +20,7 @@ const char kRefusalChoices[] = "Annulla, Riprova, Ignora, ignora Tutti ?  [A,R,I
 void WRITE_REFUSED_PAIR(const ShortText& old_path, const ShortText& new_name) {
     FRESHLINE();
     WRITE("*** Impossibile rinominare ");
-    TEXTCOLOR(kColourOldName);
-    WRITE(old_path);
-    TEXTCOLOR(kColourNormal);
-    WRITE(" in ");
-    TEXTCOLOR(kColourNewName);
-    WRITE(new_name);
-    TEXTCOLOR(kColourNormal);
-    WRITELN();
-}
-
-// The echo of an answer: the key, a line end and an empty line.
-void ECHO_ANSWER(unsigned char key) {
-    WRITE(static_cast<char>(key));
-    WRITELN();
+    WRITE_NAME_PAIR(old_path, " in ", new_name);
     WRITELN();
 }
 

@@ -53,7 +53,7 @@ void PUT(const ShortText& text, bool line_end) {
 // The question about an existing report file; returns 'S' or 'A', or ends
 // the run. The scan code of an extended key is taken as the answer as it is.
 char ASK_EXISTING() {
-    if (WHEREX() != 1) WRITELN();
+    FRESHLINE();
     WRITELN();
     WRITELN("Il file di output esiste gia'");
     WRITE("Sovrascrivi, Accoda, Esci ?  [S,A,E] ");

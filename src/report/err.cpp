@@ -63,7 +63,7 @@ ShortText QUOTED(ErrorCode code) {
 }  // namespace
 
 void ERR(ErrorCode code) {
-    if (WHEREX() != 1) WRITELN();
+    FRESHLINE();
     if (const char* message = MESSAGE(code)) {
         // Written in two pieces so that a long quoted text is never cut.
         WRITE(ShortText(message));
