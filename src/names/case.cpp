@@ -9,9 +9,6 @@ namespace dolv {
 
 namespace {
 
-constexpr int kGreen = 2;
-constexpr int kNormal = 7;
-
 ShortText lower(const ShortText& text) {
     ShortText result = text;
     for (int i = 1; i <= result.size(); ++i) {
@@ -22,9 +19,9 @@ ShortText lower(const ShortText& text) {
 }
 
 void write_green(const ShortText& text) {
-    TEXTCOLOR(kGreen);
+    TEXTCOLOR(kColourNewName);
     WRITE(text);
-    TEXTCOLOR(kNormal);
+    TEXTCOLOR(kColourNormal);
     FLUSH();
 }
 

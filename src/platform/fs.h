@@ -18,6 +18,12 @@ constexpr uint8_t FA_VOLUMEID = 0x08;
 constexpr uint8_t FA_DIRECTORY = 0x10;
 constexpr uint8_t FA_ARCHIVE = 0x20;
 constexpr uint8_t FA_ANYFILE = 0x3F;
+// The search masks the program uses (0x40 is a bit of no kind, kept as the
+// masks have always been written).
+// Files, directories, hidden and system items: every entry but volume labels.
+constexpr uint8_t FA_ALL_BUT_LABELS = 0x76;
+// Files, hidden and system ones included: no directories, no labels.
+constexpr uint8_t FA_FILES_ONLY = 0x66;
 
 struct SearchState;  // the platform's snapshot of one directory search
 
@@ -54,6 +60,14 @@ int32_t SEARCH_COUNT(const SearchRec& rec);
 ShortText SOURCE_PATH(const ShortText& path);
 // 0 after FINDFIRST/FINDNEXT delivered an entry or GETFATTR succeeded; nonzero otherwise.
 int DOSERROR();
+
+// Status values of DOSERROR and IORESULT that the platform sets itself,
+// numbered as DOS numbers them (any other nonzero value is the system's).
+constexpr int kStatusFileNotFound = 2;
+constexpr int kStatusPathNotFound = 3;
+constexpr int kStatusNoMoreFiles = 18;
+constexpr int kStatusNotOpen = 103;      // the report file is not open
+constexpr int kStatusInvalidName = 123;  // a name no Windows name could be
 
 // Renames a file or directory; never replaces an existing destination, and
 // never makes a name that a Windows name could not be. The status is read

@@ -16,9 +16,6 @@ namespace dolv {
 
 namespace {
 
-constexpr int kNormal = 7;
-constexpr int kOld = 4;
-constexpr int kNew = 2;
 // Where " [Si,No] " goes when the question has passed it.
 constexpr int kAnswerColumn = 68;
 // The temporary name of an exchange, in the console code page.
@@ -50,14 +47,14 @@ bool SAME_ITEM(const ShortText& a, const ShortText& full_a, const ShortText& b) 
 void REPORT_EXCHANGE(const ShortText& a, const ShortText& b) {
     WRITE2("Scambio ");
     WRITE2(ISDIR(a) ? "della directory " : "del file ");
-    TEXTCOLOR(kOld);
+    TEXTCOLOR(kColourOldName);
     WRITE2(a);
-    TEXTCOLOR(kNormal);
+    TEXTCOLOR(kColourNormal);
     WRITE2(" con ");
     WRITE2(ISDIR(b) ? "la directory " : "il file ");
-    TEXTCOLOR(kNew);
+    TEXTCOLOR(kColourNewName);
     WRITELN2(b);
-    TEXTCOLOR(kNormal);
+    TEXTCOLOR(kColourNormal);
 }
 
 // The /P question; only "Si" goes on.
@@ -77,7 +74,7 @@ void CONFIRM_EXCHANGE(const ShortText& a, const ShortText& b) {
         "NS");
     WRITE(static_cast<char>(key));
     WRITELN();
-    if (key != 'S') ERR(4);
+    if (key != 'S') ERR(ErrorCode::kCancelled);
 }
 
 // The question after a failed step; `first_step` tells whether the temporary
@@ -86,21 +83,13 @@ unsigned char ASK_AFTER_FAILURE(const ShortText& a, const ShortText& b, bool fir
     FRESHLINE();
     if (first_step && ANY_ITEM_AT(EXCHANGE_TEMP_PATH(a))) WRITELN("Il nome temporaneo esiste gia'");
     WRITE("*** Impossibile scambiare ");
-    TEXTCOLOR(kOld);
-    WRITE(a);
-    TEXTCOLOR(kNormal);
-    WRITE(" con ");
-    TEXTCOLOR(kNew);
-    WRITE(b);
-    TEXTCOLOR(kNormal);
+    WRITE_NAME_PAIR(a, " con ", b);
     WRITELN();
     WRITE("Annulla, Riprova ?  [A,R] ");
     unsigned char key = READANSWER(
         "\x1b"
         "AR");
-    WRITE(static_cast<char>(key));
-    WRITELN();
-    WRITELN();
+    ECHO_ANSWER(key);
     return key;
 }
 
@@ -144,7 +133,7 @@ void UNDO_EXCHANGE() {
 }
 
 // An exchange that ends half-way puts the items back first.
-[[noreturn]] void END_EXCHANGE(uint8_t code) {
+[[noreturn]] void END_EXCHANGE(ErrorCode code) {
     UNDO_EXCHANGE();
     ERR(code);
 }
@@ -154,11 +143,11 @@ void UNDO_EXCHANGE() {
 void CANCEL_EXCHANGE() {
     UNDO_EXCHANGE();
     if (run_cancel) run_cancel();
-    ERR(4);
+    ERR(ErrorCode::kCancelled);
 }
 
 // One of the three renames, repeated while the user answers Riprova.
-// Under /I a failure ends the run with code 7 (9 for a leftover temporary
+// Under /I a failure ends the run with kDuplicateName (kTempNameExists for a leftover temporary
 // item in the first step). Any ending undoes the renames already done.
 void EXCHANGE_STEP(const ShortText& from, const ShortText& to, const ShortText& a,
                    const ShortText& b, bool first_step) {
@@ -169,10 +158,10 @@ void EXCHANGE_STEP(const ShortText& from, const ShortText& to, const ShortText& 
             return;
         }
         if (settings.IGNORA) {
-            if (first_step && ANY_ITEM_AT(to)) END_EXCHANGE(9);
-            END_EXCHANGE(7);
+            if (first_step && ANY_ITEM_AT(to)) END_EXCHANGE(ErrorCode::kTempNameExists);
+            END_EXCHANGE(ErrorCode::kDuplicateName);
         }
-        if (ASK_AFTER_FAILURE(a, b, first_step) != 'R') END_EXCHANGE(4);
+        if (ASK_AFTER_FAILURE(a, b, first_step) != 'R') END_EXCHANGE(ErrorCode::kCancelled);
     }
 }
 
@@ -246,8 +235,8 @@ void EXCHANGENAME(const ShortText& file1, const ShortText& file2) {
 
     const ShortText full_a = FEXPAND2(a);
     CHECK_LENGTHS(a, full_a, b);
-    if (SAME_ITEM(a, full_a, b)) ERR(3);
-    if (PATH_INSIDE(full_a, b) || PATH_INSIDE(b, full_a)) ERR(7);
+    if (SAME_ITEM(a, full_a, b)) ERR(ErrorCode::kSameOperands);
+    if (PATH_INSIDE(full_a, b) || PATH_INSIDE(b, full_a)) ERR(ErrorCode::kDuplicateName);
     // Two items of one name in two directories: each bears the other's name
     // already. Going on would park A under the temporary name and then fail.
     if (NAMEOF(a) == NAMEOF(b)) return;
@@ -261,10 +250,6 @@ void EXCHANGENAME(const ShortText& file1, const ShortText& file2) {
     counters.APPLY += 2;
     // A cancel that came during the renames ends the run now.
     CHECK_CANCEL();
-}
-
-unsigned char MESSERREXCHANGE(const ShortText& a, const ShortText& b) {
-    return ASK_AFTER_FAILURE(a, b, true);
 }
 
 }  // namespace dolv

@@ -14,30 +14,13 @@ namespace dolv {
 
 namespace {
 
-constexpr int kNormal = 7;
-constexpr int kOld = 4;
-constexpr int kNew = 2;
-
 const char kRefusalChoices[] = "Annulla, Riprova, Ignora, ignora Tutti ?  [A,R,I,T] ";
 
 // "*** Impossibile rinominare <old> in <new>" on a line of its own.
 void WRITE_REFUSED_PAIR(const ShortText& old_path, const ShortText& new_name) {
     FRESHLINE();
     WRITE("*** Impossibile rinominare ");
-    TEXTCOLOR(kOld);
-    WRITE(old_path);
-    TEXTCOLOR(kNormal);
-    WRITE(" in ");
-    TEXTCOLOR(kNew);
-    WRITE(new_name);
-    TEXTCOLOR(kNormal);
-    WRITELN();
-}
-
-// The echo of an answer: the key, a line end and an empty line.
-void ECHO_ANSWER(unsigned char key) {
-    WRITE(static_cast<char>(key));
-    WRITELN();
+    WRITE_NAME_PAIR(old_path, " in ", new_name);
     WRITELN();
 }
 
@@ -94,7 +77,7 @@ Conflict SETTLE_EXISTING(const ShortText& destination) {
             WRITELN("Impossibile rinominare il file preesistente in una copia di backup");
             return PREESISTENTE() == 'R' ? Conflict::kRetry : Conflict::kDone;
         default:
-            ERR(4);
+            ERR(ErrorCode::kCancelled);
     }
 }
 
@@ -148,7 +131,7 @@ void DOREN(const ShortText& P, const ShortText& O, const ShortText& N) {
                 WRITELN();
                 return;
             default:
-                ERR(4);
+                ERR(ErrorCode::kCancelled);
         }
     }
 }
@@ -167,7 +150,7 @@ void ERRPRESU(const ShortText& old_path, const ShortText& new_name) {
     } else if (key == 'T') {
         IGNORE_ALL();
     } else {
-        ERR(4);
+        ERR(ErrorCode::kCancelled);
     }
 }
 
@@ -198,7 +181,7 @@ unsigned char PREESISTENTE() {
             IGNORE_ALL();
             return 'I';
         default:
-            ERR(4);
+            ERR(ErrorCode::kCancelled);
     }
 }
 

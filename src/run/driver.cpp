@@ -19,7 +19,7 @@ namespace {
 // The report file: kept only with /I and without /P, then checked and opened.
 void SET_UP_REPORT() {
     Settings& s = settings;
-    if (s.OUTFILE == "+") ERR(1);
+    if (s.OUTFILE == "+") ERR(ErrorCode::kBadOption);
     if (!s.IGNORA || s.SBS) s.OUTFILE = ShortText();
     if (s.OUTFILE.empty()) return;
     s.OUTFILE = s.OUTFILE.sub(2);
@@ -29,14 +29,14 @@ void SET_UP_REPORT() {
 // The operand checks, in their fixed order; the first failure ends the run.
 void CHECK_OPERANDS() {
     Settings& s = settings;
-    if (!PATHOF(s.FILE2).empty() && !s.REN) ERR(6);
+    if (!PATHOF(s.FILE2).empty() && !s.REN) ERR(ErrorCode::kDestinationPath);
     if (s.FILE1.last() == '\\') s.FILE1 += "*.*";
-    if (!s.TERMINALE && s.FILE2.empty()) ERR(2);
+    if (!s.TERMINALE && s.FILE2.empty()) ERR(ErrorCode::kMissingOperand);
     if (NAMEOF(s.FILE1) == s.FILE2 && s.MAIUSCOLO == '0' && s.PREFISSO.empty() &&
         s.SUFFISSO.empty() && s.REM_PREFISSO.empty() && s.REM_SUFFISSO.empty())
-        ERR(3);
-    if (!s.REN && CHARRESERVED(s.FILE2, false) != 0) ERR(8);
-    if (s.REN && CHARRESERVED(NAMEOF(s.FILE2), false) != 0) ERR(8);
+        ERR(ErrorCode::kSameOperands);
+    if (!s.REN && CHARRESERVED(s.FILE2, false) != 0) ERR(ErrorCode::kReservedCharacters);
+    if (s.REN && CHARRESERVED(NAMEOF(s.FILE2), false) != 0) ERR(ErrorCode::kReservedCharacters);
 }
 
 void CLOSING_LINES() {
@@ -56,8 +56,8 @@ void CLOSING_LINES() {
 
 int RUN(const std::vector<std::string>& args) {
     if (LASTMODE() != 3) TEXTMODE(3);
-    TEXTCOLOR(7);
-    TEXTBACKGROUND(0);
+    TEXTCOLOR(kColourNormal);
+    TEXTBACKGROUND(kColourBackground);
     RESET_SETTINGS();
     READ_ARGUMENTS(args);
     SET_UP_REPORT();

@@ -27,9 +27,6 @@ namespace {
 bool g_force_fallback = false;
 bool g_force_placeholder = false;
 
-// For a new name that no Windows name could be.
-constexpr int kInvalidName = 123;
-
 bool one_inode(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -221,7 +218,7 @@ bool probe_one_item(const std::string& a, const std::string& b) {
 // detour: a destination that may name the item itself is reached through
 // a temporary name.
 int rename_item(const ShortText& old_path, const ShortText& new_path, bool detour) {
-    if (!WINDOWS_PATH_CHARS(new_path.view())) return kInvalidName;
+    if (!WINDOWS_PATH_CHARS(new_path.view())) return kStatusInvalidName;
     // IS_OPEN_REPORT takes the old path as a string; the new one needs none.
     const std::string from = NATIVE_PATH(old_path);
     char to[kNativePathSize];
