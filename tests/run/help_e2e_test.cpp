@@ -66,7 +66,7 @@ void CheckHelpOnTerminal(const std::vector<std::string>& args, const std::string
     options.rows = 40;
     PtySession s(argv, options);
     ASSERT_TRUE(s.wait_for(kPrompt));
-    s.settle();
+    ASSERT_TRUE(s.wait_idle());  // the pause waits for its key
     EXPECT_FALSE(s.exited());
     for (size_t i = 0; i < kFirst.size(); ++i) {
         EXPECT_EQ(s.screen().row(static_cast<int>(i) + 1), kFirst[i]) << "row " << i + 1;
