@@ -10,7 +10,6 @@
 #include <regex>
 #include <sstream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "harness/dolv_run.h"
@@ -91,24 +90,6 @@ std::vector<Example> Examples(const std::string& text, const std::string& indent
     return examples;
 }
 
-// The characters of a command line that stand outside quotes and that bash
-// or zsh read as a pattern or an escape. bash passes an unclosed "[" on,
-// zsh stops at it ("bad pattern"), so the shell's run alone does not tell.
-std::string UnquotedPatternCharacters(const std::string& command) {
-    std::string found;
-    char quote = 0;
-    for (char c : command) {
-        if (quote != 0) {
-            if (c == quote) quote = 0;
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-        } else if (std::string_view("*?[]\\").find(c) != std::string_view::npos) {
-            found += c;
-        }
-    }
-    return found;
-}
-
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -144,6 +125,8 @@ TEST_F(Readme, EveryCommandRunsAsShown) {
               0);
 
     for (const Example& e : examples) {
+        // bash passes an unclosed "[" on, zsh stops at it ("bad pattern"),
+        // so the shell's run alone does not tell.
         EXPECT_EQ(UnquotedPatternCharacters(e.command), "") << e.command;
         // failglob: a pattern that the shell would expand and that matches
         // nothing stops the command, as zsh stops it.
