@@ -4,14 +4,24 @@ PREFIX ?= /usr/local
 DESTDIR ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
+# No "Entering directory" lines from the makes that CMake starts.
+MAKEFLAGS += --no-print-directory
 
-.PHONY: all build test test-plain test-asan demo install uninstall clean windows test-windows test-fuzz bench fuzz package
+.PHONY: all build configure program test test-plain test-asan demo install uninstall clean windows test-windows test-fuzz bench fuzz package
 
 all: build
 
-build:
-	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+build: configure
 	$(CMAKE) --build build -j $(JOBS)
+
+configure:
+	@$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+
+# The program alone, quietly: its compiler output is shown only when the
+# build fails.
+program: configure
+	@echo "Building build/dolv"
+	@$(CMAKE) --build build -j $(JOBS) --target dolv >build/program.log 2>&1 || { cat build/program.log; exit 1; }
 
 test: test-plain test-asan test-windows test-fuzz
 
@@ -26,7 +36,7 @@ test-asan:
 # The Windows build (mingw-w64) and its end-to-end tests under wine; the
 # script skips with a notice when the cross compiler or wine is missing.
 windows:
-	$(CMAKE) -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(CMAKE) -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli >/dev/null
 	$(CMAKE) --build build-windows -j $(JOBS)
 
 test-windows: build
@@ -42,15 +52,17 @@ fuzz:
 bench:
 	sh bench/run.sh
 
-package: build
+# The Debian package, and the Windows zip where the cross compiler is at hand.
+package: program
 	cd build && cpack -G DEB
+	sh packaging/windows-zip.sh build
 
-demo: build
-	sh demo/demo.sh build/dolv
+demo: program
+	@sh demo/demo.sh build/dolv
 
-install: build
-	$(CMAKE) -S . -B build -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
-	DESTDIR=$(DESTDIR) $(CMAKE) --install build
+# Installs the program stripped of its symbols, as the package does.
+install: program
+	DESTDIR=$(DESTDIR) $(CMAKE) --install build --strip
 
 uninstall:
 	rm -f $(DESTDIR)$(PREFIX)/bin/dolv $(DESTDIR)$(PREFIX)/share/man/man1/dolv.1

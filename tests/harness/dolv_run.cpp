@@ -46,6 +46,21 @@ std::string ShellQuote(const std::string& text) {
     return quoted + "'";
 }
 
+std::string UnquotedPatternCharacters(const std::string& command) {
+    std::string found;
+    char quote = 0;
+    for (char c : command) {
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\') {
+            found += c;
+        }
+    }
+    return found;
+}
+
 std::string WithBackslashes(std::string path) {
     for (char& c : path)
         if (c == '/') c = '\\';
