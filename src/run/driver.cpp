@@ -6,6 +6,7 @@
 #include "platform/console.h"
 #include "rename/batch.h"
 #include "rename/exchange.h"
+#include "rename/preview.h"
 #include "rename/undo.h"
 #include "report/channel.h"
 #include "report/counters.h"
@@ -41,12 +42,16 @@ void CHECK_OPERANDS() {
 }
 
 void CLOSING_LINES() {
-    if (!settings.REN) {
-        WRITELN2("Rinominati " + DIM_PUNTO(counters.APPLY) + " elementi su " +
-                 DIM_PUNTO(counters.TOT) + " ,negati " + DIM_PUNTO(counters.NEGATI) + " ,saltati " +
-                 DIM_PUNTO(counters.SALTATI));
+    if (settings.SIMULA) {
+        WRITELN2(PREVIEW_SUMMARY(!settings.REN));
+    } else {
+        if (!settings.REN) {
+            WRITELN2("Rinominati " + DIM_PUNTO(counters.APPLY) + " elementi su " +
+                     DIM_PUNTO(counters.TOT) + " ,negati " + DIM_PUNTO(counters.NEGATI) +
+                     " ,saltati " + DIM_PUNTO(counters.SALTATI));
+        }
+        if (counters.APPLY == 0) WRITELN2("Nessun file e' stato rinominato");
     }
-    if (counters.APPLY == 0) WRITELN2("Nessun file e' stato rinominato");
     if (!settings.OUTFILE.empty()) {
         WRITELN2(ShortText::repeat('-', 20) + "FINE" + ShortText::repeat('-', 20));
         WRITELN2();
@@ -55,6 +60,11 @@ void CLOSING_LINES() {
 
 // The run's mode, on its own copies of the operands.
 void RENAME_MODE() {
+    // A preview asks nothing: the /P questions are left out too.
+    if (settings.SIMULA) {
+        settings.SBS = false;
+        PREVIEW_CLEAR();
+    }
     const ShortText file1 = settings.FILE1;
     const ShortText file2 = settings.FILE2;
     if (settings.REN) {
