@@ -7,6 +7,7 @@
 #include "platform/fs.h"
 #include "rename/answer.h"
 #include "rename/batch.h"
+#include "rename/preview.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
@@ -77,14 +78,19 @@ void CONFIRM_EXCHANGE(const ShortText& a, const ShortText& b) {
     if (key != 'S') ERR(ErrorCode::kCancelled);
 }
 
-// The question after a failed step; `first_step` tells whether the temporary
-// name is worth naming as the cause (later, A itself bears it).
-unsigned char ASK_AFTER_FAILURE(const ShortText& a, const ShortText& b, bool first_step) {
+// The lines of a failed step; `first_step` tells whether the temporary name
+// is worth naming as the cause (later, A itself bears it).
+void SAY_FAILURE(const ShortText& a, const ShortText& b, bool first_step) {
     FRESHLINE();
     if (first_step && ANY_ITEM_AT(EXCHANGE_TEMP_PATH(a))) WRITELN("Il nome temporaneo esiste gia'");
     WRITE("*** Impossibile scambiare ");
     WRITE_NAME_PAIR(a, " con ", b);
     WRITELN();
+}
+
+// The question after a failed step.
+unsigned char ASK_AFTER_FAILURE(const ShortText& a, const ShortText& b, bool first_step) {
+    SAY_FAILURE(a, b, first_step);
     WRITE("Annulla, Riprova ?  [A,R] ");
     unsigned char key = READANSWER(
         "\x1b"
@@ -181,6 +187,26 @@ void SWAP(const ShortText& a, const ShortText& b) {
     SET_CANCEL_ACTION(run_cancel);
 }
 
+// The three renames judged on the preview's names, and recorded. At the
+// first step the real run would find blocked, its lines are written, under
+// /I with its end of the run; otherwise a line stands for its question.
+void SIMULATE_SWAP(const ShortText& a, const ShortText& b) {
+    const ShortText temp = EXCHANGE_TEMP_PATH(a);
+    const ShortText steps[3][2] = {
+        {a, temp}, {b, PATHOF(b) + NAMEOF(a)}, {temp, PATHOF(a) + NAMEOF(b)}};
+    for (int i = 0; i < 3; ++i) {
+        if (!PREVIEW_BLOCKED(steps[i][0], steps[i][1])) {
+            PREVIEW_MOVE(steps[i][0], steps[i][1]);
+            continue;
+        }
+        if (settings.IGNORA) ERR(i == 0 ? 9 : 7);
+        SAY_FAILURE(a, b, i == 0);
+        PREVIEW_ASKS("Simulazione: verrebbe chiesto cosa fare");
+        return;
+    }
+    counters.SIMULATI += 2;
+}
+
 [[noreturn]] void STOP_EXCHANGE() {
     CLOSE_REPORT();
     CURSORON();
@@ -245,6 +271,10 @@ void EXCHANGENAME(const ShortText& file1, const ShortText& file2) {
         CONFIRM_EXCHANGE(a, b);
     } else {
         REPORT_EXCHANGE(a, b);
+    }
+    if (settings.SIMULA) {
+        SIMULATE_SWAP(a, b);
+        return;
     }
     SWAP(a, b);
     counters.APPLY += 2;

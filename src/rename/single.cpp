@@ -5,6 +5,7 @@
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "rename/answer.h"
+#include "rename/preview.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
@@ -86,6 +87,10 @@ Conflict SETTLE_EXISTING(const ShortText& destination) {
 void DOREN(const ShortText& P, const ShortText& O, const ShortText& N) {
     const ShortText source = P + O;
     const ShortText destination = P + N;
+    if (settings.SIMULA) {
+        PREVIEW_RENAME(source, destination);
+        return;
+    }
     for (;;) {
         // Under /I an existing destination is not asked about: the rename
         // fails and is counted. Otherwise a rename that never replaces is
@@ -140,6 +145,10 @@ void ERRPRESU(const ShortText& old_path, const ShortText& new_name) {
     WRITE_REFUSED_PAIR(old_path, new_name);
     WRITELN("Nome di file di destinazione non valido, controllare le opzioni");
     if (settings.IGNORA) return;
+    if (settings.SIMULA) {
+        PREVIEW_ASKS("Simulazione: verrebbe chiesto cosa fare");
+        return;
+    }
     WRITE("Annulla, Ignora, ignora Tutti ?  [A,I,T] ");
     unsigned char key = READANSWER(
         "\x1b"

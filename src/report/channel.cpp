@@ -106,7 +106,8 @@ void OPEN_REPORT() {
             if (exists) ERR(ErrorCode::kReportExists);
             break;
         case 'C':
-            action = exists ? ASK_EXISTING() : 'S';
+            // A preview asks nothing and loses nothing: it appends.
+            if (exists) action = settings.SIMULA ? 'A' : ASK_EXISTING();
             break;
         default:
             break;

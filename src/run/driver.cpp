@@ -6,6 +6,8 @@
 #include "platform/console.h"
 #include "rename/batch.h"
 #include "rename/exchange.h"
+#include "rename/preview.h"
+#include "rename/undo.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
@@ -40,16 +42,49 @@ void CHECK_OPERANDS() {
 }
 
 void CLOSING_LINES() {
-    if (!settings.REN) {
-        WRITELN2("Rinominati " + DIM_PUNTO(counters.APPLY) + " elementi su " +
-                 DIM_PUNTO(counters.TOT) + " ,negati " + DIM_PUNTO(counters.NEGATI) + " ,saltati " +
-                 DIM_PUNTO(counters.SALTATI));
+    if (settings.SIMULA) {
+        WRITELN2(PREVIEW_SUMMARY(!settings.REN));
+    } else {
+        if (!settings.REN) {
+            WRITELN2("Rinominati " + DIM_PUNTO(counters.APPLY) + " elementi su " +
+                     DIM_PUNTO(counters.TOT) + " ,negati " + DIM_PUNTO(counters.NEGATI) +
+                     " ,saltati " + DIM_PUNTO(counters.SALTATI));
+        }
+        if (counters.APPLY == 0) WRITELN2("Nessun file e' stato rinominato");
     }
-    if (counters.APPLY == 0) WRITELN2("Nessun file e' stato rinominato");
     if (!settings.OUTFILE.empty()) {
         WRITELN2(ShortText::repeat('-', 20) + "FINE" + ShortText::repeat('-', 20));
         WRITELN2();
     }
+}
+
+// The run's mode, on its own copies of the operands.
+void RENAME_MODE() {
+    // A preview asks nothing: the /P questions are left out too.
+    if (settings.SIMULA) {
+        settings.SBS = false;
+        PREVIEW_CLEAR();
+    }
+    const ShortText file1 = settings.FILE1;
+    const ShortText file2 = settings.FILE2;
+    if (settings.REN) {
+        EXCHANGENAME(file1, file2);
+    } else if (settings.TERMINALE) {
+        TERMINALE_INTERATTIVO(file1);
+    } else {
+        RINOMINA(file1, file2);
+    }
+    CLOSING_LINES();
+}
+
+// /U takes back a run already made: an operand would name something it
+// does not use, and is refused as an option that does not belong.
+void UNDO_MODE() {
+    if (!settings.FILE1.empty()) {
+        settings.TESTA = settings.FILE1;
+        ERR(1);
+    }
+    ANNULLA_ULTIMA();
 }
 
 }  // namespace
@@ -61,20 +96,12 @@ int RUN(const std::vector<std::string>& args) {
     RESET_SETTINGS();
     READ_ARGUMENTS(args);
     SET_UP_REPORT();
-    CHECK_OPERANDS();
-
-    // The modes get their own copies of the operands.
-    const ShortText file1 = settings.FILE1;
-    const ShortText file2 = settings.FILE2;
-    if (settings.REN) {
-        EXCHANGENAME(file1, file2);
-    } else if (settings.TERMINALE) {
-        TERMINALE_INTERATTIVO(file1);
+    if (settings.ANNULLA) {
+        UNDO_MODE();
     } else {
-        RINOMINA(file1, file2);
+        CHECK_OPERANDS();
+        RENAME_MODE();
     }
-
-    CLOSING_LINES();
     // The closing lines must reach the output and the file: a failure here
     // is an error too.
     FLUSH();

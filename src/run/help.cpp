@@ -35,7 +35,7 @@ const char* const kFirstBlock[] = {
     "",
 };
 
-// Lines 22 to 35, after the pause.
+// Lines 22 to 37, after the pause.
 const char* const kSecondBlock[] = {
     "        /T         Rinomina del nome interattivamente dal terminale.",
     "                   Esclude le opzioni successive.",
@@ -47,9 +47,11 @@ const char* const kSecondBlock[] = {
     "        /LL<nn>  /LR<nn>  Aggiungono il carattere '_' a sinistra/destra del",
     "                          nome del file fino a renderlo lungo <nn> caratteri.",
     "                          Tali opzioni si escludono a vicenda.",
+    "        /S         Simula: mostra cosa verrebbe fatto senza rinominare nulla",
+    "        /U         Annulla l' ultima esecuzione che ha rinominato qualcosa",
     "",
     "Non e' possibile specificare una nuova unita' o percorso per la destinazione.",
-    "Opzioni inverse: /-P  /-I  /-V  /-E  /-R  /-[  /-]  /-T",
+    "Opzioni inverse: /-P  /-I  /-V  /-E  /-R  /-[  /-]  /-T  /-S",
     "Opzioni inizialmente abilitate: /-P  /-I  /-V  /AC  /0  /-E  /-R  /-T",
 };
 

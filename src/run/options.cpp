@@ -79,6 +79,12 @@ bool SWITCH(const ShortText& upper) {
         s.TERMINALE = true;
     } else if (upper == "/-T") {
         s.TERMINALE = false;
+    } else if (upper == "/S") {
+        s.SIMULA = true;
+    } else if (upper == "/-S") {
+        s.SIMULA = false;
+    } else if (upper == "/U") {
+        s.ANNULLA = true;
     } else {
         return false;
     }

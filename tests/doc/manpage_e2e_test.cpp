@@ -89,9 +89,10 @@ TEST(ManPage, NamesTheOptionsOfTheHelpScreen) {
     std::set<std::string> on_screen = OptionsNamed(help.out);
 
     // Guard against two empty lists comparing equal.
-    for (const char* option : {"/?",  "/P",  "/I",  "+outfile", "/V",  "/AA", "/AC", "/AS", "/AE",
-                               "/R",  "/T",  "/+",  "/-",       "/0",  "/E",  "/[",  "/]",  "/LL",
-                               "/LR", "/-P", "/-I", "/-V",      "/-E", "/-R", "/-[", "/-]", "/-T"})
+    for (const char* option :
+         {"/?",  "/P",  "/I",  "+outfile", "/V",  "/AA", "/AC", "/AS", "/AE", "/R",
+          "/T",  "/+",  "/-",  "/0",       "/E",  "/[",  "/]",  "/LL", "/LR", "/-P",
+          "/-I", "/-V", "/-E", "/-R",      "/-[", "/-]", "/-T", "/S",  "/-S", "/U"})
         EXPECT_EQ(on_screen.count(option), 1u) << option << " is missing from the help screen";
 
     std::set<std::string> in_page = OptionsNamed(RenderPage());

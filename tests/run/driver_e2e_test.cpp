@@ -132,6 +132,9 @@ TEST(DriverE2E, ReaderErrorsQuoteTheSegment) {
     std::vector<Refusal> cases = {
         {{"a", "b", "/X"}, "Opzione non valida: /X"},
         {{"a", "b/P/Q/I"}, "Opzione non valida: /Q"},
+        // /U takes back a run already made: it takes no operand.
+        {{"/U", "a"}, "Opzione non valida: a"},
+        {{"*.txt", "*.bak", "/u"}, "Opzione non valida: *.txt"},
     };
     for (const char* bad : {"/LL08", "/LL+8", "/LL 8", "/LL", "/LL256", "/LL-3", "/lr0"})
         cases.push_back({{"a", "b", bad}, std::string("Valore non valido per l'opzione: ") + bad});

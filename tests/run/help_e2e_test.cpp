@@ -1,4 +1,4 @@
-// The help screen: its 35 lines, the pause for one key, the prompt erased.
+// The help screen: its 37 lines, the pause for one key, the prompt erased.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -43,9 +43,11 @@ const std::vector<std::string> kSecond = {
     "        /LL<nn>  /LR<nn>  Aggiungono il carattere '_' a sinistra/destra del",
     "                          nome del file fino a renderlo lungo <nn> caratteri.",
     "                          Tali opzioni si escludono a vicenda.",
+    "        /S         Simula: mostra cosa verrebbe fatto senza rinominare nulla",
+    "        /U         Annulla l' ultima esecuzione che ha rinominato qualcosa",
     "",
     "Non e' possibile specificare una nuova unita' o percorso per la destinazione.",
-    "Opzioni inverse: /-P  /-I  /-V  /-E  /-R  /-[  /-]  /-T",
+    "Opzioni inverse: /-P  /-I  /-V  /-E  /-R  /-[  /-]  /-T  /-S",
     "Opzioni inizialmente abilitate: /-P  /-I  /-V  /AC  /0  /-E  /-R  /-T",
 };
 const char kPrompt[] = "Premere un tasto per continuare...";

@@ -21,6 +21,7 @@ const Settings& Read(const Args& args) {
 
 TEST(ResetSettings, GivesTheDefaultsAndZeroCounters) {
     settings.SBS = settings.REN = settings.IGNORA = settings.TERMINALE = true;
+    settings.SIMULA = settings.ANNULLA = true;
     settings.MAIUSCOLO = '+';
     settings.ACCODA = 'S';
     settings.OUTFILE = "x";
@@ -29,7 +30,7 @@ TEST(ResetSettings, GivesTheDefaultsAndZeroCounters) {
     counters.APPLY = counters.NEGATI = counters.SALTATI = counters.TOT = 3;
     RESET_SETTINGS();
     EXPECT_FALSE(settings.SBS || settings.REN || settings.IGNORA || settings.TERMINALE ||
-                 settings.VISUALIZZA || settings.ESCLUDI);
+                 settings.VISUALIZZA || settings.ESCLUDI || settings.SIMULA || settings.ANNULLA);
     EXPECT_EQ(settings.MAIUSCOLO, '0');
     EXPECT_EQ(settings.ACCODA, 'C');
     EXPECT_TRUE(settings.OUTFILE.empty());
@@ -49,12 +50,13 @@ TEST(ReadArguments, OperandsAndJoinedOptions) {
 }
 
 TEST(ReadArguments, SwitchesIgnoreLetterCaseAndTheLastOneWins) {
-    const Settings& s = Read({"/p", "/-p", "/i", "/r", "/v", "/t", "/e", "/AE", "/aa"});
+    const Settings& s = Read({"/p", "/-p", "/i", "/r", "/v", "/t", "/e", "/s", "/u", "/AE", "/aa"});
     EXPECT_FALSE(s.SBS);
-    EXPECT_TRUE(s.IGNORA && s.REN && s.VISUALIZZA && s.TERMINALE && s.ESCLUDI);
+    EXPECT_TRUE(s.IGNORA && s.REN && s.VISUALIZZA && s.TERMINALE && s.ESCLUDI && s.SIMULA &&
+                s.ANNULLA);
     EXPECT_EQ(s.ACCODA, 'A');
-    const Settings& t = Read({"/I/-i/R/-r/V/-v/T/-t/E/-e/as"});
-    EXPECT_FALSE(t.IGNORA || t.REN || t.VISUALIZZA || t.TERMINALE || t.ESCLUDI);
+    const Settings& t = Read({"/I/-i/R/-r/V/-v/T/-t/E/-e/S/-s/as"});
+    EXPECT_FALSE(t.IGNORA || t.REN || t.VISUALIZZA || t.TERMINALE || t.ESCLUDI || t.SIMULA);
     EXPECT_EQ(t.ACCODA, 'S');
     EXPECT_EQ(Read({"/ac"}).ACCODA, 'C');
 }
