@@ -199,7 +199,7 @@ void SIMULATE_SWAP(const ShortText& a, const ShortText& b) {
             PREVIEW_MOVE(steps[i][0], steps[i][1]);
             continue;
         }
-        if (settings.IGNORA) ERR(i == 0 ? 9 : 7);
+        if (settings.IGNORA) ERR(i == 0 ? ErrorCode::kTempNameExists : ErrorCode::kDuplicateName);
         SAY_FAILURE(a, b, i == 0);
         PREVIEW_ASKS("Simulazione: verrebbe chiesto cosa fare");
         return;

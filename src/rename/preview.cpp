@@ -3,6 +3,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/console.h"
 #include "platform/fs.h"
 #include "rename/answer.h"
 #include "report/channel.h"

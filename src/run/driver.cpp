@@ -82,7 +82,7 @@ void RENAME_MODE() {
 void UNDO_MODE() {
     if (!settings.FILE1.empty()) {
         settings.TESTA = settings.FILE1;
-        ERR(1);
+        ERR(ErrorCode::kBadOption);
     }
     ANNULLA_ULTIMA();
 }
