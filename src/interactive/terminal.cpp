@@ -12,7 +12,7 @@
 #include "rename/single.h"
 #include "report/counters.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 

@@ -3,7 +3,7 @@
 #include "names/paths.h"
 #include "names/strings.h"
 #include "platform/console.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 

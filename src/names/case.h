@@ -1,7 +1,7 @@
 // The case option and the coloured display forms of names.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

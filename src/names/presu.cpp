@@ -1,7 +1,7 @@
 #include "names/presu.h"
 
 #include "names/strings.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 

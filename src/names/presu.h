@@ -2,7 +2,7 @@
 // case conversion, in the order REM_PRESU, PRESU, ALLINEA.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

@@ -5,7 +5,7 @@
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 

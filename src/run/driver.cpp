@@ -9,8 +9,8 @@
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/settings.h"
 #include "run/options.h"
-#include "run/settings.h"
 
 namespace dolv {
 

@@ -14,7 +14,7 @@
 
 #include "names/case.h"
 #include "names/presu.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace {
 

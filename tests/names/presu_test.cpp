@@ -5,7 +5,7 @@
 #include <string>
 
 #include "harness/short_text_print.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 

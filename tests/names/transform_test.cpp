@@ -8,7 +8,7 @@
 #include "names/case.h"
 #include "names/merge.h"
 #include "names/presu.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 
