@@ -89,12 +89,20 @@ void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& ne
     DOREN(dir, name, new_name);
 }
 
+// The new name of an entry: merge, case, removal, addition, fill, in that order.
+ShortText NEW_NAME(const ShortText& name, const ShortText& pattern) {
+    const Settings& s = settings;
+    const ShortText merged = CONVERSION(FUSIONJOLLY(name, pattern), s.MAIUSCOLO);
+    const ShortText trimmed = REM_PRESU(merged, s.REM_PREFISSO, s.REM_SUFFISSO);
+    return ALLINEA(PRESU(trimmed, s.PREFISSO, s.SUFFISSO), s.GIUSTIFICA, s.NN);
+}
+
 // One examined entry: its new name, the checks, then the rename.
 void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern) {
     const ShortText& name = rec.name;
     counters.TOT++;
     FRESHLINE();
-    const ShortText new_name = ALLINEA(PRESU(REM_PRESU(CONVERSION(FUSIONJOLLY(name, pattern)))));
+    const ShortText new_name = NEW_NAME(name, pattern);
     // An old path over 255 bytes cannot be addressed: cut short, it could
     // name another item, which the rename would then move.
     if (!ACCEPTABLE_NEW_NAME(dir, new_name) || dir.size() + name.size() > ShortText::kMax) {

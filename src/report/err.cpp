@@ -3,13 +3,14 @@
 #include <cstdint>
 
 #include "platform/console.h"
-#include "report/channel.h"
 #include "report/counters.h"
 #include "report/settings.h"
 
 namespace dolv {
 
 namespace {
+
+ReportCloser report_closer = nullptr;
 
 // The message of each error code; the codes 1, 10, 11 and 13 are followed
 // by the text they quote.
@@ -62,6 +63,10 @@ ShortText QUOTED(uint8_t code) {
 
 }  // namespace
 
+void SET_REPORT_CLOSER(ReportCloser closer) {
+    report_closer = closer;
+}
+
 void ERR(uint8_t code) {
     if (WHEREX() != 1) WRITELN();
     if (const char* message = MESSAGE(code)) {
@@ -76,7 +81,7 @@ void ERR(uint8_t code) {
         }
         if (counters.APPLY == 0) WRITELN("Nessun file e' stato rinominato");
     }
-    CLOSE_REPORT();
+    if (report_closer) report_closer();
     CURSORON();
     HALT(1);
 }
