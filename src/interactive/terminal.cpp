@@ -14,7 +14,7 @@
 #include "rename/walk.h"
 #include "report/counters.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 

@@ -3,7 +3,6 @@
 #include "names/paths.h"
 #include "names/strings.h"
 #include "platform/console.h"
-#include "run/settings.h"
 
 namespace dolv {
 
@@ -27,8 +26,8 @@ void write_green(const ShortText& text) {
 
 }  // namespace
 
-ShortText CONVERSION(const ShortText& name) {
-    switch (settings.MAIUSCOLO) {
+ShortText CONVERSION(const ShortText& name, char mode) {
+    switch (mode) {
         case '+':
             return UPSTR(name);
         case '-':

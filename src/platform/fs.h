@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

@@ -8,13 +8,13 @@
 #include "names/validity.h"
 #include "platform/console.h"
 #include "platform/fs.h"
-#include "rename/answer.h"
 #include "rename/single.h"
+#include "report/answer.h"
 #include "rename/walk.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 
@@ -82,11 +82,19 @@ void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& ne
     DOREN(dir, name, new_name);
 }
 
+// The new name of an entry: merge, case, removal, addition, fill, in that order.
+ShortText NEW_NAME(const ShortText& name, const ShortText& pattern) {
+    const Settings& s = settings;
+    const ShortText merged = CONVERSION(FUSIONJOLLY(name, pattern), s.MAIUSCOLO);
+    const ShortText trimmed = REM_PRESU(merged, s.REM_PREFISSO, s.REM_SUFFISSO);
+    return ALLINEA(PRESU(trimmed, s.PREFISSO, s.SUFFISSO), s.GIUSTIFICA, s.NN);
+}
+
 // One examined entry: its new name, the checks, then the rename.
 void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern) {
     const ShortText& name = rec.name;
     FRESHLINE();
-    const ShortText new_name = ALLINEA(PRESU(REM_PRESU(CONVERSION(FUSIONJOLLY(name, pattern)))));
+    const ShortText new_name = NEW_NAME(name, pattern);
     // An old path over 255 bytes cannot be addressed: cut short, it could
     // name another item, which the rename would then move.
     if (!ACCEPTABLE_NEW_NAME(dir, new_name) || dir.size() + name.size() > ShortText::kMax) {

@@ -1,7 +1,7 @@
 // The exchange of two names through a temporary name.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

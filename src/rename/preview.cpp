@@ -5,11 +5,11 @@
 
 #include "platform/console.h"
 #include "platform/fs.h"
-#include "rename/answer.h"
+#include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 

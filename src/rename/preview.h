@@ -3,7 +3,7 @@
 // taken, and is then only recorded. Nothing on disk changes.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

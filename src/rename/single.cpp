@@ -4,12 +4,12 @@
 #include "names/strings.h"
 #include "platform/console.h"
 #include "platform/fs.h"
-#include "rename/answer.h"
 #include "rename/preview.h"
+#include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 

@@ -5,7 +5,7 @@
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 
@@ -85,6 +85,7 @@ void WRITELN2(const ShortText& text) {
 }
 
 void OPEN_REPORT() {
+    SET_REPORT_CLOSER(CLOSE_REPORT);
     null_device = false;
     report_open = false;
     if (settings.OUTFILE.empty()) return;

@@ -2,7 +2,7 @@
 // console, to the report file, to both, or nowhere, by OUTFILE and VISUALIZZA.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 
@@ -28,6 +28,12 @@ enum class ErrorCode : uint8_t {
 // kCancelled and kDuplicateName, closes the report file, shows the cursor,
 // exits with 1.
 [[noreturn]] void ERR(ErrorCode code);
+
+// The closing of the report file that ERR runs before it exits. The report
+// channel sets it when it opens the file, so that ERR needs nothing from the
+// channel; nullptr (the start) closes nothing.
+using ReportCloser = void (*)();
+void SET_REPORT_CLOSER(ReportCloser closer);
 
 // value in decimal with a dot between groups of three digits: 1234567 -> "1.234.567".
 ShortText DIM_PUNTO(int64_t value);

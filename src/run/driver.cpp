@@ -11,8 +11,8 @@
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/settings.h"
 #include "run/options.h"
-#include "run/settings.h"
 
 namespace dolv {
 

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "platform/console.h"
+#include "platform/entry.h"
 #include "platform/os_name.h"
 
 namespace dolv {

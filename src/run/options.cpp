@@ -6,8 +6,8 @@
 #include "names/strings.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/settings.h"
 #include "run/help.h"
-#include "run/settings.h"
 
 namespace dolv {
 

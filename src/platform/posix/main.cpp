@@ -7,7 +7,6 @@
 #include "platform/console.h"
 #include "platform/cp850.h"
 #include "platform/entry.h"
-#include "run/help.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

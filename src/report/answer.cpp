@@ -1,4 +1,4 @@
-#include "rename/answer.h"
+#include "report/answer.h"
 
 #include "platform/console.h"
 
