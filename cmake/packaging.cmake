@@ -9,7 +9,8 @@ endif()
 set(CPACK_PACKAGE_NAME dolv)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "DOLV")
-set(CPACK_PACKAGE_CONTACT "DOLV developers <dolv@localhost>")
+# The same name and address sign the entries of packaging/changelog.
+set(CPACK_PACKAGE_CONTACT "DOLV developers <devel@dolv-project.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "rename files and directories in batches")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "DOLV renames files and directories in batches. A wildcard pattern selects\n"
@@ -37,13 +38,16 @@ endif()
 
 # Manual pages go into a Debian package compressed: gzip them in the staging
 # folder after the install step and before the archive is made (gzip -n, so
-# the same page always gives the same bytes).
+# the same page always gives the same bytes). The package's changelog
+# (packaging/changelog, in Debian's format; the package is native, so it is
+# changelog.gz) is put there the same way, so that `make install` leaves it
+# out.
 find_program(DOLV_GZIP gzip)
 if(NOT DOLV_GZIP)
   message(WARNING "gzip not found: `make package` will stop at the manual page")
   set(DOLV_GZIP gzip)
 endif()
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/compress_manpages.cmake
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/stage_docs.cmake
   "file(GLOB_RECURSE pages \"\${CPACK_TEMPORARY_DIRECTORY}/*/share/man/man*/*.[1-9]\")\n"
   "foreach(page IN LISTS pages)\n"
   "  execute_process(COMMAND ${DOLV_GZIP} -9nf \"\${page}\" RESULT_VARIABLE rc)\n"
@@ -51,7 +55,14 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/compress_manpages.cmake
   "    message(FATAL_ERROR \"gzip failed on \${page}\")\n"
   "  endif()\n"
   "endforeach()\n"
-  "message(STATUS \"compressed \${pages}\")\n")
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_BINARY_DIR}/compress_manpages.cmake)
+  "message(STATUS \"compressed \${pages}\")\n"
+  "set(doc \"\${CPACK_TEMPORARY_DIRECTORY}/usr/share/doc/dolv\")\n"
+  "file(MAKE_DIRECTORY \"\${doc}\")\n"
+  "execute_process(COMMAND ${DOLV_GZIP} -9nc \"${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog\"\n"
+  "  OUTPUT_FILE \"\${doc}/changelog.gz\" RESULT_VARIABLE rc)\n"
+  "if(NOT rc EQUAL 0)\n"
+  "  message(FATAL_ERROR \"gzip failed on the changelog\")\n"
+  "endif()\n")
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_BINARY_DIR}/stage_docs.cmake)
 
 include(CPack)

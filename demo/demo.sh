@@ -1,7 +1,9 @@
 #!/bin/sh
 # DOLV at work on a scratch folder of sample files: each command is shown with
 # its output and the folder before and after. Usage: sh demo/demo.sh path/to/dolv
-# Needs no terminal: every answer to a question comes through a pipe.
+# Needs no terminal: every answer to a question comes through a pipe. The
+# README's tour is this script's output, command for command, and a test runs
+# the README's commands (tests/doc/readme_e2e_test.cpp): change both together.
 set -eu
 
 if [ $# -ne 1 ]; then
@@ -17,18 +19,16 @@ if [ ! -x "$dolv" ]; then
   exit 2
 fi
 
+samples=$(cd "$(dirname "$0")" && pwd)/samples.sh
 work=$(mktemp -d "${TMPDIR:-/tmp}/dolv-demo.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM HUP
 cd "$work"
+sh "$samples" .
 
-mkdir files
-for name in report.txt notes.txt todo.txt Holiday.JPG Beach.JPG 7.log 12.log draft.doc final.doc; do
-  echo "sample $name" >"files/$name"
-done
-
+# The folder's names in byte order, whatever the locale.
 listing() {
-  printf '   files: %s\n' "$(ls files | tr '\n' ' ' | sed 's/ $//')"
+  printf '   files: %s\n' "$(LC_ALL=C ls files | tr '\n' ' ' | sed 's/ $//')"
 }
 
 # show KEYS ARG...: print the command as one would type it, run it with KEYS

@@ -8,6 +8,7 @@
 #include "interactive/editor.h"
 
 #include "platform/console.h"
+#include "platform/key_codes.h"
 
 namespace dolv {
 
@@ -80,25 +81,9 @@ void key_end(Field& f) {
     f.x = f.pos > f.right - f.left ? f.right : f.left + len;
 }
 
-}  // namespace
-
-int GETTEXTMAXX() {
-    int saved_x = WHEREX();
-    int saved_y = WHEREY();
-    int result = 255;
-    for (int i = 1; i < 255; ++i) {
-        GOTOXY(i, 1);
-        if (WHEREX() != i) {
-            result = WHEREX();
-            break;
-        }
-    }
-    GOTOXY(saved_x, saved_y);
-    return result;
-}
-
-ShortText READSTRING2(const ShortText& initial, uint8_t left, uint8_t right, bool& overwrite,
-                      uint8_t& extended, uint8_t& last_key, uint8_t& column, uint8_t& position) {
+// The field for READSTRING2's arguments: its columns cut to the console,
+// and the cursor's position and column made to fit the text.
+Field open_field(const ShortText& initial, int left, int right, int column, int position) {
     Field f;
     f.text = initial;
     int max_x = GETTEXTMAXX();
@@ -127,111 +112,176 @@ ShortText READSTRING2(const ShortText& initial, uint8_t left, uint8_t right, boo
     f.x = f.left + rel - 1;
     if (f.x > f.right) f.x = f.right;
     keep_last_in_view(f);
+    return f;
+}
 
-    ShortText drawn_text = field_text(f);
-    int placed_pos = f.pos;
-    int placed_x = f.x;
+// What the console shows of the field: its text and where the cursor was put.
+struct Shown {
+    ShortText text;
+    int pos = 0;
+    int x = 0;
+};
+
+Shown draw_field(const Field& f, bool overwrite) {
+    Shown shown{field_text(f), f.pos, f.x};
     if (f.drawn) {
         GOTOXY(f.left - 1, f.row);
-        WRITE(drawn_text);
+        WRITE(shown.text);
         GOTOXY(f.x, f.row);
         if (overwrite) CURSORBIG();
     }
+    return shown;
+}
 
+// Writes the field again where its text changed, and moves the cursor where
+// it moved.
+void redraw_field(Field& f, Shown& shown, bool overwrite) {
+    keep_last_in_view(f);
+    ShortText now = field_text(f);
+    if (!(now == shown.text)) {
+        shown.text = now;
+        CURSOROFF();
+        GOTOXY(f.left - 1, f.row);
+        WRITE(shown.text);
+        GOTOXY(f.x, f.row);
+        show_cursor(overwrite);
+        shown.pos = f.pos;
+        shown.x = f.x;
+    }
+    if (f.pos != shown.pos || f.x != shown.x) {
+        GOTOXY(f.x, f.row);
+        shown.pos = f.pos;
+        shown.x = f.x;
+    }
+}
+
+// What a key did: whether the field is to be shown again, whether the edit ended.
+struct KeyResult {
+    bool redraw = true;
     bool done = false;
-    while (!done) {
-        unsigned char key = READKEY();
-        bool redraw = true;
-        if (key != 0) {
-            extended = 0;
-            last_key = key;
-            switch (key) {
-                case 8:
-                    if (f.pos > 1) {
-                        f.text.erase(f.pos - 1, 1);
-                        --f.pos;
-                        if (f.x > f.left) --f.x;
-                    }
-                    break;
-                case 13:
-                    done = true;
-                    break;
-                case 27:
-                    if (f.text.empty()) {
-                        done = true;
-                    } else {
-                        if (f.drawn) GOTOXY(f.left, f.row);
-                        f.text = ShortText();
-                        f.x = f.left;
-                        f.pos = 1;
-                    }
-                    break;
-                default:
-                    if (key >= 32) enter_char(f, overwrite, static_cast<char>(key));
-                    break;
-            }
-        } else {
-            unsigned char scan = READKEY();
-            switch (scan) {
-                case 71:  // Home
-                    f.x = f.left;
-                    f.pos = 1;
-                    break;
-                case 72:  // Up, PgUp, Down, PgDn
-                case 73:
-                case 80:
-                case 81:
-                    redraw = false;
-                    break;
-                case 75:  // Left
-                    if (f.x > f.left) --f.x;
-                    if (f.pos > 1) --f.pos;
-                    break;
-                case 77:  // Right
-                    if (f.pos <= f.text.size() && f.pos < max_pos(f)) {
-                        ++f.pos;
-                        if (f.x < f.right) ++f.x;
-                    }
-                    break;
-                case 79:  // End
-                    key_end(f);
-                    break;
-                case 82:  // Ins
-                    overwrite = !overwrite;
-                    if (f.drawn) show_cursor(overwrite);
-                    redraw = false;
-                    break;
-                case 83:  // Del
-                    if (f.pos <= f.text.size()) f.text.erase(f.pos, 1);
-                    break;
-                default:
-                    extended = 255;
-                    last_key = scan;
-                    done = true;
-                    break;
-            }
-        }
-        if (!redraw || !f.drawn) continue;
-        keep_last_in_view(f);
+};
 
-        ShortText now = field_text(f);
-        if (!(now == drawn_text)) {
-            drawn_text = now;
-            CURSOROFF();
-            GOTOXY(f.left - 1, f.row);
-            WRITE(drawn_text);
-            GOTOXY(f.x, f.row);
-            show_cursor(overwrite);
-            placed_pos = f.pos;
-            placed_x = f.x;
-        }
-        if (f.pos != placed_pos || f.x != placed_x) {
-            GOTOXY(f.x, f.row);
-            placed_pos = f.pos;
-            placed_x = f.x;
+void key_backspace(Field& f) {
+    if (f.pos > 1) {
+        f.text.erase(f.pos - 1, 1);
+        --f.pos;
+        if (f.x > f.left) --f.x;
+    }
+}
+
+// Esc on a text empties it; Esc on an empty text ends the edit.
+KeyResult key_esc(Field& f) {
+    if (f.text.empty()) return {true, true};
+    if (f.drawn) GOTOXY(f.left, f.row);
+    f.text = ShortText();
+    f.x = f.left;
+    f.pos = 1;
+    return {};
+}
+
+void key_home(Field& f) {
+    f.x = f.left;
+    f.pos = 1;
+}
+
+void key_left(Field& f) {
+    if (f.x > f.left) --f.x;
+    if (f.pos > 1) --f.pos;
+}
+
+void key_right(Field& f) {
+    if (f.pos <= f.text.size() && f.pos < max_pos(f)) {
+        ++f.pos;
+        if (f.x < f.right) ++f.x;
+    }
+}
+
+void key_del(Field& f) {
+    if (f.pos <= f.text.size()) f.text.erase(f.pos, 1);
+}
+
+// A key with a character.
+KeyResult character_key(Field& f, bool overwrite, unsigned char key, uint8_t& extended,
+                        uint8_t& last_key) {
+    extended = 0;
+    last_key = key;
+    switch (key) {
+        case kKeyBackspace:
+            key_backspace(f);
+            return {};
+        case kKeyEnter:
+            return {true, true};
+        case kKeyEsc:
+            return key_esc(f);
+        default:
+            if (key >= 32) enter_char(f, overwrite, static_cast<char>(key));
+            return {};
+    }
+}
+
+// A key without a character: its scan code is read now. A key the editor
+// does not know ends the edit, with extended 255 and the scan code.
+KeyResult extended_key(Field& f, bool& overwrite, uint8_t& extended, uint8_t& last_key) {
+    const unsigned char scan = READKEY();
+    switch (scan) {
+        case kScanHome:
+            key_home(f);
+            return {};
+        case kScanUp:
+        case kScanPgUp:
+        case kScanDown:
+        case kScanPgDn:
+            return {false, false};
+        case kScanLeft:
+            key_left(f);
+            return {};
+        case kScanRight:
+            key_right(f);
+            return {};
+        case kScanEnd:
+            key_end(f);
+            return {};
+        case kScanIns:
+            overwrite = !overwrite;
+            if (f.drawn) show_cursor(overwrite);
+            return {false, false};
+        case kScanDel:
+            key_del(f);
+            return {};
+        default:
+            extended = 255;
+            last_key = scan;
+            return {true, true};
+    }
+}
+}  // namespace
+
+int GETTEXTMAXX() {
+    int saved_x = WHEREX();
+    int saved_y = WHEREY();
+    int result = 255;
+    for (int i = 1; i < 255; ++i) {
+        GOTOXY(i, 1);
+        if (WHEREX() != i) {
+            result = WHEREX();
+            break;
         }
     }
+    GOTOXY(saved_x, saved_y);
+    return result;
+}
 
+ShortText READSTRING2(const ShortText& initial, uint8_t left, uint8_t right, bool& overwrite,
+                      uint8_t& extended, uint8_t& last_key, uint8_t& column, uint8_t& position) {
+    Field f = open_field(initial, left, right, column, position);
+    Shown shown = draw_field(f, overwrite);
+    for (bool done = false; !done;) {
+        const unsigned char key = READKEY();
+        const KeyResult result = key != 0 ? character_key(f, overwrite, key, extended, last_key)
+                                          : extended_key(f, overwrite, extended, last_key);
+        done = result.done;
+        if (result.redraw && f.drawn) redraw_field(f, shown, overwrite);
+    }
     column = static_cast<uint8_t>(f.x - f.left + 1);
     position = static_cast<uint8_t>(f.pos);
     return f.text;

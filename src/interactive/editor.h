@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

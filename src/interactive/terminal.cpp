@@ -8,34 +8,31 @@
 #include "names/paths.h"
 #include "platform/console.h"
 #include "platform/fs.h"
+#include "platform/key_codes.h"
 #include "rename/batch.h"
 #include "rename/single.h"
+#include "rename/walk.h"
 #include "report/counters.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 
 namespace {
 
-constexpr uint8_t kSearchMask = 0x76;  // everything but volume labels
 constexpr uint8_t kFieldLeft = 2;
 constexpr uint8_t kFieldRight = 79;
 
-void fresh_line() {
-    if (WHEREX() != 1) WRITELN();
-}
-
 void show_item(const ShortText& D, const ShortText& E) {
     ShortText path = D + E;
-    fresh_line();
+    FRESHLINE();
     WRITELN();
     WRITELN("[" + DIM_PUNTO(EXIST(path)) + " bytes]   " + ATTR(path));
     WRITE("Nome originale ");
     WRITE(ISDIR(path) ? "della directory " : "del file ");
-    TEXTCOLOR(4);
+    TEXTCOLOR(kColourOldName);
     WRITE(E);
-    TEXTCOLOR(7);
+    TEXTCOLOR(kColourNormal);
     WRITELN();
 }
 
@@ -52,10 +49,10 @@ ShortText ask_new_name(const ShortText& E, bool& overwrite) {
     uint8_t last_key = 0;
     ShortText typed =
         READSTRING2(E, kFieldLeft, kFieldRight, overwrite, extended, last_key, column, position);
-    if (last_key == 27) {
+    if (last_key == kKeyEsc) {
         WRITELN();
         WRITELN();
-        ERR(4);
+        ERR(ErrorCode::kCancelled);
     }
     return typed.empty() ? E : typed;
 }
@@ -75,7 +72,7 @@ void rename_item(const ShortText& D, const SearchRec& rec, bool& overwrite) {
         ERRPRESU(D + E, N);
         return;
     }
-    fresh_line();
+    FRESHLINE();
     WRITELN();
     DOREN(D, E, N, rec.id);
 }
@@ -94,22 +91,12 @@ void TERMINALE_INTERATTIVO(const ShortText& source) {
     int32_t expected = CONTATHIS(counted_dir, NAMEOF(P));
 
     SearchRec rec;
-    FINDFIRST(P, kSearchMask, rec);
-    int status = DOSERROR();
-    while (status == 0 && expected > counters.TOT) {
-        ShortText E = rec.name;
-        if (!(E == ".") && !(E == "..")) {
-            ++counters.TOT;
-            show_item(D, E);
-            rename_item(D, rec, overwrite);
-            CHECK_CANCEL();
-        }
-        FINDNEXT(rec);
-        status = DOSERROR();
-    }
-    FINDCLOSE(rec);
-
-    if (counters.TOT == 0) ERR(5);
+    FINDFIRST(P, FA_ALL_BUT_LABELS, rec);
+    WALK_ENTRIES(rec, expected, [&](SearchRec& entry) {
+        const ShortText E = entry.name;
+        show_item(D, E);
+        rename_item(D, entry, overwrite);
+    });
     WRITELN();
     WRITELN();
 }

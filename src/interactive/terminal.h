@@ -1,7 +1,7 @@
 // The terminal rename: the user edits each new name.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

@@ -3,14 +3,10 @@
 #include "names/paths.h"
 #include "names/strings.h"
 #include "platform/console.h"
-#include "run/settings.h"
 
 namespace dolv {
 
 namespace {
-
-constexpr int kGreen = 2;
-constexpr int kNormal = 7;
 
 ShortText lower(const ShortText& text) {
     ShortText result = text;
@@ -22,16 +18,16 @@ ShortText lower(const ShortText& text) {
 }
 
 void write_green(const ShortText& text) {
-    TEXTCOLOR(kGreen);
+    TEXTCOLOR(kColourNewName);
     WRITE(text);
-    TEXTCOLOR(kNormal);
+    TEXTCOLOR(kColourNormal);
     FLUSH();
 }
 
 }  // namespace
 
-ShortText CONVERSION(const ShortText& name) {
-    switch (settings.MAIUSCOLO) {
+ShortText CONVERSION(const ShortText& name, char mode) {
+    switch (mode) {
         case '+':
             return UPSTR(name);
         case '-':

@@ -1,7 +1,7 @@
 // The wildcard merge of a source name with the destination pattern.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

@@ -11,9 +11,6 @@ namespace {
 // or through others, reaches the bound and leaves the text unexpanded.
 constexpr int kMaxReplacements = 64;
 
-constexpr uint8_t kFilesOnly = 0x66;     // hidden, system, archive: no directories
-constexpr uint8_t kAllButLabels = 0x76;  // files, directories, hidden, system
-
 }  // namespace
 
 ShortText PATHOF(const ShortText& path) {
@@ -62,7 +59,7 @@ ShortText FEXPAND2(const ShortText& text) {
 int64_t EXIST(const ShortText& path) {
     if (path.empty() || path.last() == '.' || path.contains('*') || path.contains('?')) return -1;
     SearchRec rec;
-    FINDFIRST(path, kFilesOnly, rec);
+    FINDFIRST(path, FA_FILES_ONLY, rec);
     int64_t size = -1;
     if (DOSERROR() == 0 && !(rec.attr & FA_DIRECTORY)) size = rec.size < 0 ? 0 : rec.size;
     FINDCLOSE(rec);
@@ -104,7 +101,7 @@ int32_t CONTATHIS(const ShortText& directory, const ShortText& pattern) {
     d += pattern;
     SearchRec rec;
     int32_t count = 0;
-    for (FINDFIRST(d, kAllButLabels, rec); DOSERROR() == 0; FINDNEXT(rec))
+    for (FINDFIRST(d, FA_ALL_BUT_LABELS, rec); DOSERROR() == 0; FINDNEXT(rec))
         if (!(rec.name == ".") && !(rec.name == "..")) ++count;
     FINDCLOSE(rec);
     return count;

@@ -1,37 +1,33 @@
 #include "names/presu.h"
 
 #include "names/strings.h"
-#include "run/settings.h"
 
 namespace dolv {
 
-ShortText REM_PRESU(const ShortText& name) {
+ShortText REM_PRESU(const ShortText& name, const ShortText& prefix, const ShortText& suffix) {
     // Nothing to remove: only a final '.' goes (the extension after it is empty).
-    if (settings.REM_PREFISSO.empty() && settings.REM_SUFFISSO.empty())
+    if (prefix.empty() && suffix.empty())
         return name.last() == '.' ? name.left(name.size() - 1) : name;
     const int dot = POSRL(".", name, name.size());
     ShortText part = dot ? name.left(dot - 1) : name;
     const ShortText ext = dot ? name.sub(dot + 1) : ShortText();
 
-    const ShortText& prefix = settings.REM_PREFISSO;
     if (UPSTR(part.left(prefix.size())) == prefix) part = part.sub(prefix.size() + 1);
 
-    const ShortText& suffix = settings.REM_SUFFISSO;
     if (UPSTR(part.right(suffix.size())) == suffix) part.truncate(part.size() - suffix.size());
 
     if (ext.empty()) return part;
     return part + "." + ext;
 }
 
-ShortText PRESU(const ShortText& name) {
-    if (settings.PREFISSO.empty() && settings.SUFFISSO.empty()) return name;
+ShortText PRESU(const ShortText& name, const ShortText& prefix, const ShortText& suffix) {
+    if (prefix.empty() && suffix.empty()) return name;
     const int dot = POSRL(".", name, name.size());
-    if (!dot) return settings.PREFISSO + name + settings.SUFFISSO;
-    return settings.PREFISSO + name.left(dot - 1) + settings.SUFFISSO + name.sub(dot);
+    if (!dot) return prefix + name + suffix;
+    return prefix + name.left(dot - 1) + suffix + name.sub(dot);
 }
 
-ShortText ALLINEA(const ShortText& name) {
-    const char mode = static_cast<char>(settings.GIUSTIFICA & 0xFF);
+ShortText ALLINEA(const ShortText& name, char mode, int32_t length) {
     if (mode != 'L' && mode != 'R') return name;
     const int slash = POSRL("\\", name, name.size());
     const ShortText dir = name.left(slash);
@@ -40,10 +36,10 @@ ShortText ALLINEA(const ShortText& name) {
     const ShortText ext = dot ? rest.sub(dot) : ShortText();
     if (dot) rest.truncate(dot - 1);
 
-    const int missing = settings.NN - rest.size();
+    const int missing = length - rest.size();
     if (missing > 0) {
         const ShortText fill = ShortText::repeat('_', missing);
-        switch (static_cast<char>(settings.GIUSTIFICA & 0xFF)) {
+        switch (mode) {
             case 'L':
                 rest = fill + rest;
                 break;

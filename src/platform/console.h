@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 
@@ -29,6 +29,12 @@ bool OUTPUT_FAILED();
 // drops what is pending: the last words of a run whose output failed.
 void OUTPUT_TO_ERRORS();
 
+// The colours the program draws with (PC colour numbers).
+constexpr int kColourBackground = 0;  // black
+constexpr int kColourNormal = 7;      // light grey: ordinary text
+constexpr int kColourOldName = 4;     // red: a name as it is
+constexpr int kColourNewName = 2;     // green: a name as it becomes
+
 void TEXTMODE(int mode);
 int LASTMODE();
 void TEXTCOLOR(int colour);
@@ -40,6 +46,10 @@ int WHEREY();
 void GOTOXY(int x, int y);
 // Blanks from the cursor to the end of its line; the cursor does not move.
 void CLREOL();
+// Ends the current line unless the cursor stands in column 1.
+inline void FRESHLINE() {
+    if (WHEREX() != 1) WRITELN();
+}
 int SCREEN_WIDTH();
 int SCREEN_HEIGHT();
 

@@ -20,6 +20,9 @@ struct CommandLine {
 // Defined by the program; returns the process exit code.
 int DOLV_MAIN(const CommandLine& command_line);
 
+// Defined by the program: its version ("1.30.0"), for --version.
+const char* PROGRAM_VERSION();
+
 // Defined by the program: the arguments of a whole command line held as
 // UTF-16 units, by the program's quote rules; the first word (the program's
 // own name) is dropped.

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 
@@ -18,6 +18,12 @@ constexpr uint8_t FA_VOLUMEID = 0x08;
 constexpr uint8_t FA_DIRECTORY = 0x10;
 constexpr uint8_t FA_ARCHIVE = 0x20;
 constexpr uint8_t FA_ANYFILE = 0x3F;
+// The search masks the program uses (0x40 is a bit of no kind, kept as the
+// masks have always been written).
+// Files, directories, hidden and system items: every entry but volume labels.
+constexpr uint8_t FA_ALL_BUT_LABELS = 0x76;
+// Files, hidden and system ones included: no directories, no labels.
+constexpr uint8_t FA_FILES_ONLY = 0x66;
 
 // Identity of an item, to tell whether two paths name the same item.
 struct ItemId {
@@ -62,6 +68,14 @@ ShortText SOURCE_PATH(const ShortText& path);
 // 0 after FINDFIRST/FINDNEXT delivered an entry or GETFATTR succeeded; nonzero otherwise.
 int DOSERROR();
 
+// Status values of DOSERROR and IORESULT that the platform sets itself,
+// numbered as DOS numbers them (any other nonzero value is the system's).
+constexpr int kStatusFileNotFound = 2;
+constexpr int kStatusPathNotFound = 3;
+constexpr int kStatusNoMoreFiles = 18;
+constexpr int kStatusNotOpen = 103;      // the report file is not open
+constexpr int kStatusInvalidName = 123;  // a name no Windows name could be
+
 // Renames a file or directory; never replaces an existing destination, and
 // never makes a name that a Windows name could not be. The status is read
 // (and reset to 0) by IORESULT: 0 = success.
@@ -78,6 +92,15 @@ bool DELETEFILE(const ShortText& path);
 
 // The attribute word of one item (one lstat on POSIX); sets DOSERROR.
 uint16_t GETFATTR(const ShortText& path);
+
+// Whether two paths lead to one item: one name and another spelling of it
+// on a file system that folds names (also where each spelling has its own
+// inode number, as on exFAT in user space), or two links of one file. Both
+// must exist. Cheap unless the two look alike in every other way; then the
+// folders are read, and where that leaves it open the item is moved aside
+// for a moment to see whether the other name goes with it. When it cannot
+// be told, the answer is true: neither is then taken for another item.
+bool SAMEITEM(const ShortText& a, const ShortText& b);
 
 // True when the item exists; fills id (an item's identity).
 bool ITEMID(const ShortText& path, ItemId& id);

@@ -11,7 +11,7 @@
 
 #include <vector>
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 #include "platform/fs.h"
 
 namespace dolv {

@@ -7,18 +7,12 @@
 #include <cstring>
 
 #include "platform/cp850.h"
+#include "platform/key_codes.h"
 
 namespace dolv {
 namespace {
 
 using State = KeyDecoder::State;
-
-constexpr unsigned char kEsc = 27;
-
-// Scan codes of the keys that have none of their own character.
-constexpr unsigned char kHome = 71, kUp = 72, kPgUp = 73, kLeft = 75, kRight = 77, kEnd = 79,
-                        kDown = 80, kPgDn = 81, kIns = 82, kDel = 83, kF1 = 59, kF11 = 133,
-                        kF12 = 134;
 
 void emit(KeyDecoder& d, unsigned char key) {
     if (d.next_key == d.keys.size()) {  // everything taken: start the queue afresh
@@ -43,17 +37,17 @@ void reset(KeyDecoder& d) {
 unsigned char letter_key(unsigned char final) {
     switch (final) {
         case 'A':
-            return kUp;
+            return kScanUp;
         case 'B':
-            return kDown;
+            return kScanDown;
         case 'C':
-            return kRight;
+            return kScanRight;
         case 'D':
-            return kLeft;
+            return kScanLeft;
         case 'H':
-            return kHome;
+            return kScanHome;
         case 'F':
-            return kEnd;
+            return kScanEnd;
         default:
             return 0;
     }
@@ -64,35 +58,35 @@ unsigned char tilde_key(int n) {
     switch (n) {
         case 1:
         case 7:
-            return kHome;
+            return kScanHome;
         case 4:
         case 8:
-            return kEnd;
+            return kScanEnd;
         case 2:
-            return kIns;
+            return kScanIns;
         case 3:
-            return kDel;
+            return kScanDel;
         case 5:
-            return kPgUp;
+            return kScanPgUp;
         case 6:
-            return kPgDn;
+            return kScanPgDn;
         case 11:
         case 12:
         case 13:
         case 14:
-            return static_cast<unsigned char>(kF1 + n - 11);
+            return static_cast<unsigned char>(kScanF1 + n - 11);
         case 15:
-            return kF1 + 4;
+            return kScanF1 + 4;
         case 17:
         case 18:
         case 19:
         case 20:
         case 21:
-            return static_cast<unsigned char>(kF1 + n - 12);
+            return static_cast<unsigned char>(kScanF1 + n - 12);
         case 23:
-            return kF11;
+            return kScanF11;
         case 24:
-            return kF12;
+            return kScanF12;
         default:
             return 0;
     }
@@ -113,15 +107,15 @@ void finish_csi(KeyDecoder& d, const std::string& params, unsigned char final) {
 void feed_idle(KeyDecoder& d, unsigned char b) {
     const bool after_cr = d.after_cr;
     d.after_cr = false;
-    if (b == kEsc) {
+    if (b == kKeyEsc) {
         d.state = State::kEsc;
     } else if (b == '\r') {
-        emit(d, 13);
+        emit(d, kKeyEnter);
         d.after_cr = true;
     } else if (b == '\n') {
-        if (!after_cr) emit(d, 13);  // CR LF is one Enter
+        if (!after_cr) emit(d, kKeyEnter);  // CR LF is one Enter
     } else if (b == 0x7F || b == 0x08) {
-        emit(d, 8);
+        emit(d, kKeyBackspace);
     } else if (b == 0) {
         // Ctrl-Space and the like: a 0 would be read as the start of an extended key.
     } else if (b < 0x80) {
@@ -134,6 +128,81 @@ void feed_idle(KeyDecoder& d, unsigned char b) {
     // Other bytes of 0x80 and above start no UTF-8 character: dropped.
 }
 
+// After an ESC.
+void feed_esc(KeyDecoder& d, unsigned char b) {
+    if (b == '[') {
+        d.state = State::kCsi;
+        d.pending.clear();
+    } else if (b == 'O') {
+        d.state = State::kSs3;
+        d.pending.clear();
+    } else {
+        // Not the start of a key sequence: the ESC was the Esc key.
+        reset(d);
+        emit(d, kKeyEsc);
+        feed_idle(d, b);
+    }
+}
+
+// After ESC O.
+void feed_ss3(KeyDecoder& d, unsigned char b) {
+    if (b >= 0x20 && b <= 0x3F) {  // a modifier (ESC O 2 P): read on, then drop
+        if (d.pending.size() < 32) d.pending += static_cast<char>(b);
+        return;
+    }
+    if (b >= 0x40 && b <= 0x7E && !d.pending.empty()) {
+        reset(d);
+        return;
+    }
+    reset(d);
+    if (b >= 0x40 && b <= 0x7E) {
+        if (b >= 'P' && b <= 'S')
+            emit_extended(d, static_cast<unsigned char>(kScanF1 + (b - 'P')));
+        else if (unsigned char scan = letter_key(b))
+            emit_extended(d, scan);
+    } else {
+        feed_idle(d, b);  // a broken sequence: drop it, keep the byte
+    }
+}
+
+// After ESC [.
+void feed_csi(KeyDecoder& d, unsigned char b) {
+    if (b >= 0x20 && b <= 0x3F) {  // parameter and intermediate bytes
+        if (d.pending.size() < 32)
+            d.pending += static_cast<char>(b);
+        else
+            d.pending = "?";  // too long for any key: keep reading, then drop
+    } else if (b == '[' && d.pending.empty()) {
+        d.state = State::kCsiBracket;
+    } else if (b >= 0x40 && b <= 0x7E) {
+        std::string params = d.pending;
+        reset(d);
+        finish_csi(d, params, b);
+    } else {
+        reset(d);
+        feed_idle(d, b);
+    }
+}
+
+// Within a UTF-8 character.
+void feed_utf8(KeyDecoder& d, unsigned char b) {
+    if ((b & 0xC0) != 0x80) {  // broken character: drop it, keep the byte
+        reset(d);
+        feed_idle(d, b);
+        return;
+    }
+    d.pending += static_cast<char>(b);
+    if (--d.utf8_missing == 0) {
+        std::string cp850;
+        // A character maps to a byte of the upper half or is ignored:
+        // the glyphs of the control bytes (such as the arrow that
+        // stands for ESC) are no keys.
+        if (UTF8_TO_CP850(d.pending, cp850) && cp850.size() == 1 &&
+            static_cast<unsigned char>(cp850[0]) >= 0x80)
+            emit(d, static_cast<unsigned char>(cp850[0]));
+        reset(d);
+    }
+}
 }  // namespace
 
 void KEY_FEED(KeyDecoder& d, unsigned char b) {
@@ -142,82 +211,26 @@ void KEY_FEED(KeyDecoder& d, unsigned char b) {
             feed_idle(d, b);
             return;
         case State::kEsc:
-            if (b == '[') {
-                d.state = State::kCsi;
-                d.pending.clear();
-            } else if (b == 'O') {
-                d.state = State::kSs3;
-                d.pending.clear();
-            } else {
-                // Not the start of a key sequence: the ESC was the Esc key.
-                reset(d);
-                emit(d, kEsc);
-                feed_idle(d, b);
-            }
+            feed_esc(d, b);
             return;
         case State::kSs3:
-            if (b >= 0x20 && b <= 0x3F) {  // a modifier (ESC O 2 P): read on, then drop
-                if (d.pending.size() < 32) d.pending += static_cast<char>(b);
-                return;
-            }
-            if (b >= 0x40 && b <= 0x7E && !d.pending.empty()) {
-                reset(d);
-                return;
-            }
-            reset(d);
-            if (b >= 0x40 && b <= 0x7E) {
-                if (b >= 'P' && b <= 'S')
-                    emit_extended(d, static_cast<unsigned char>(kF1 + (b - 'P')));
-                else if (unsigned char scan = letter_key(b))
-                    emit_extended(d, scan);
-            } else {
-                feed_idle(d, b);  // a broken sequence: drop it, keep the byte
-            }
+            feed_ss3(d, b);
             return;
         case State::kCsiBracket:  // ESC [ [ x: the Linux console's F1-F5, not ours
             reset(d);
             if (b < 0x40 || b > 0x7E) feed_idle(d, b);
             return;
         case State::kCsi:
-            if (b >= 0x20 && b <= 0x3F) {  // parameter and intermediate bytes
-                if (d.pending.size() < 32)
-                    d.pending += static_cast<char>(b);
-                else
-                    d.pending = "?";  // too long for any key: keep reading, then drop
-            } else if (b == '[' && d.pending.empty()) {
-                d.state = State::kCsiBracket;
-            } else if (b >= 0x40 && b <= 0x7E) {
-                std::string params = d.pending;
-                reset(d);
-                finish_csi(d, params, b);
-            } else {
-                reset(d);
-                feed_idle(d, b);
-            }
+            feed_csi(d, b);
             return;
         case State::kUtf8:
-            if ((b & 0xC0) != 0x80) {  // broken character: drop it, keep the byte
-                reset(d);
-                feed_idle(d, b);
-                return;
-            }
-            d.pending += static_cast<char>(b);
-            if (--d.utf8_missing == 0) {
-                std::string cp850;
-                // A character maps to a byte of the upper half or is ignored:
-                // the glyphs of the control bytes (such as the arrow that
-                // stands for ESC) are no keys.
-                if (UTF8_TO_CP850(d.pending, cp850) && cp850.size() == 1 &&
-                    static_cast<unsigned char>(cp850[0]) >= 0x80)
-                    emit(d, static_cast<unsigned char>(cp850[0]));
-                reset(d);
-            }
+            feed_utf8(d, b);
             return;
     }
 }
 
 void KEY_TIMEOUT(KeyDecoder& d) {
-    if (d.state == State::kEsc) emit(d, kEsc);
+    if (d.state == State::kEsc) emit(d, kKeyEsc);
     reset(d);
 }
 

@@ -62,6 +62,85 @@ int match_star_suffix(std::string_view expression, std::string_view name) {
     return 1;
 }
 
+// What one expression character e does with the name's next character c
+// (kEnd after the last one; at_last_dot when c is the name's last dot).
+struct Step {
+    bool stay = false;     // the position takes c and stays
+    bool advance = false;  // the position takes c and moves on
+    bool skip = false;     // the position may also match nothing
+};
+
+Step step(unsigned char e, int c, bool at_last_dot) {
+    Step s;
+    switch (e) {
+        case '*':
+            s.stay = c != kEnd;
+            s.skip = true;
+            break;
+        case kDosStar:
+            if (c != kEnd) {
+                if (c == '.' && at_last_dot)
+                    s.advance = true;
+                else
+                    s.stay = true;
+            }
+            s.skip = true;
+            break;
+        case kDosQm:
+            if (c == kEnd || c == '.')
+                s.skip = true;
+            else
+                s.advance = true;
+            break;
+        case kDosDot:
+            if (c == '.')
+                s.advance = true;
+            else if (c == kEnd)
+                s.skip = true;
+            break;
+        default:
+            s.advance = c != kEnd && match_fold(static_cast<unsigned char>(c)) == match_fold(e);
+            break;
+    }
+    return s;
+}
+
+enum class Pass { kMatched, kAlive, kDead };
+
+// Feeds one character of the name (kEnd after the last) to the live
+// positions in now; next gets the positions alive after it. kMatched when
+// the end of the expression takes the end of the name, kDead when no
+// position is left.
+Pass pass_character(std::string_view expression, int c, bool at_last_dot, unsigned char* now,
+                    unsigned char* next) {
+    const size_t m = expression.size();
+    for (size_t p = 0; p <= m; ++p) next[p] = 0;
+    bool any = false;
+    auto take = [&](size_t q) {
+        next[q] = 1;
+        any = true;
+    };
+    // Positions only move forward, so one pass in order also covers the
+    // steps that match nothing (they set now[p + 1] ahead of the loop).
+    for (size_t p = 0; p <= m; ++p) {
+        if (!now[p]) continue;
+        if (p == m) {
+            if (c == kEnd) return Pass::kMatched;
+            continue;  // nothing left to eat c
+        }
+        const Step s = step(static_cast<unsigned char>(expression[p]), c, at_last_dot);
+        if (s.stay) take(p);
+        if (s.advance) take(p + 1);
+        if (s.skip) {
+            if (p + 1 == m && c != kEnd)
+                take(m);  // the end reached by matching nothing has eaten c
+            else
+                now[p + 1] = 1;
+        }
+    }
+    if (c == kEnd || !any) return Pass::kDead;
+    return Pass::kAlive;
+}
 }  // namespace
 
 bool HAS_WILDCARDS(std::string_view pattern) {
@@ -120,62 +199,14 @@ bool WILDCARD_MATCH_EXPRESSION(std::string_view expression, std::string_view nam
 
     for (size_t i = 0; i <= name.size(); ++i) {
         const int c = i < name.size() ? static_cast<unsigned char>(name[i]) : kEnd;
-        for (size_t p = 0; p <= m; ++p) next[p] = 0;
-        bool any = false;
-        auto take = [&](size_t q) {
-            next[q] = 1;
-            any = true;
-        };
-        // Positions only move forward, so one pass in order also covers the
-        // steps that match nothing (they set now[p + 1] ahead of the loop).
-        for (size_t p = 0; p <= m; ++p) {
-            if (!now[p]) continue;
-            if (p == m) {
-                if (c == kEnd) return true;
-                continue;  // nothing left to eat c
-            }
-            const unsigned char e = static_cast<unsigned char>(expression[p]);
-            bool skip = false;  // the position may also match nothing
-            switch (e) {
-                case '*':
-                    if (c != kEnd) take(p);
-                    skip = true;
-                    break;
-                case kDosStar:
-                    if (c != kEnd) {
-                        if (c == '.' && i == last_dot)
-                            take(p + 1);
-                        else
-                            take(p);
-                    }
-                    skip = true;
-                    break;
-                case kDosQm:
-                    if (c == kEnd || c == '.')
-                        skip = true;
-                    else
-                        take(p + 1);
-                    break;
-                case kDosDot:
-                    if (c == '.')
-                        take(p + 1);
-                    else if (c == kEnd)
-                        skip = true;
-                    break;
-                default:
-                    if (c != kEnd && match_fold(static_cast<unsigned char>(c)) == match_fold(e))
-                        take(p + 1);
-                    break;
-            }
-            if (skip) {
-                if (p + 1 == m && c != kEnd)
-                    take(m);  // the end reached by matching nothing has eaten c
-                else
-                    now[p + 1] = 1;
-            }
+        switch (pass_character(expression, c, i == last_dot, now, next)) {
+            case Pass::kMatched:
+                return true;
+            case Pass::kDead:
+                return false;
+            case Pass::kAlive:
+                break;
         }
-        if (c == kEnd) return false;
-        if (!any) return false;
         unsigned char* t = now;
         now = next;
         next = t;

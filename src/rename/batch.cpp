@@ -8,22 +8,17 @@
 #include "names/validity.h"
 #include "platform/console.h"
 #include "platform/fs.h"
-#include "rename/answer.h"
 #include "rename/single.h"
+#include "report/answer.h"
+#include "rename/walk.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 
 namespace {
-
-constexpr int kNormal = 7;
-constexpr int kOld = 4;
-constexpr int kNew = 2;
-// Every entry but volume labels: files, directories, hidden and system items.
-constexpr uint8_t kWalkMask = 0x76;
 
 // "[1.234 bytes] A____": the size (-1 for a directory) and the attributes.
 ShortText SIZE_AND_ATTR(const ShortText& path) {
@@ -44,9 +39,7 @@ void CONFIRM_AND_RENAME(const ShortText& dir, const SearchRec& rec, const ShortT
     unsigned char key = READANSWER(
         "\x1b"
         "ANST");
-    WRITE(static_cast<char>(key));
-    WRITELN();
-    WRITELN();
+    ECHO_ANSWER(key);
     switch (key) {
         case 'N':
             return;
@@ -57,7 +50,7 @@ void CONFIRM_AND_RENAME(const ShortText& dir, const SearchRec& rec, const ShortT
             DOREN(dir, name, new_name, rec.id);
             return;
         default:
-            ERR(4);
+            ERR(ErrorCode::kCancelled);
     }
 }
 
@@ -74,13 +67,13 @@ void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& ne
         const bool is_dir = (rec.attr & FA_DIRECTORY) != 0;
         WRITE2(kRename);
         WRITE2(is_dir ? kOfDir : kOfFile);
-        TEXTCOLOR(kOld);
+        TEXTCOLOR(kColourOldName);
         WRITE2(TRUNCPATH(dir + name, 35));
-        TEXTCOLOR(kNormal);
+        TEXTCOLOR(kColourNormal);
         WRITE2(kIn);
-        TEXTCOLOR(kNew);
+        TEXTCOLOR(kColourNewName);
         WRITELN2(new_name);
-        TEXTCOLOR(kNormal);
+        TEXTCOLOR(kColourNormal);
         ShortText sizes = kOpen;
         sizes += DIM_PUNTO(is_dir ? -1 : rec.size);
         sizes += kBytes;
@@ -90,12 +83,19 @@ void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& ne
     DOREN(dir, name, new_name, rec.id);
 }
 
+// The new name of an entry: merge, case, removal, addition, fill, in that order.
+ShortText NEW_NAME(const ShortText& name, const ShortText& pattern) {
+    const Settings& s = settings;
+    const ShortText merged = CONVERSION(FUSIONJOLLY(name, pattern), s.MAIUSCOLO);
+    const ShortText trimmed = REM_PRESU(merged, s.REM_PREFISSO, s.REM_SUFFISSO);
+    return ALLINEA(PRESU(trimmed, s.PREFISSO, s.SUFFISSO), s.GIUSTIFICA, s.NN);
+}
+
 // One examined entry: its new name, the checks, then the rename.
 void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern) {
     const ShortText& name = rec.name;
-    counters.TOT++;
     FRESHLINE();
-    const ShortText new_name = ALLINEA(PRESU(REM_PRESU(CONVERSION(FUSIONJOLLY(name, pattern)))));
+    const ShortText new_name = NEW_NAME(name, pattern);
     // An old path over 255 bytes cannot be addressed: cut short, it could
     // name another item, which the rename would then move.
     if (!ACCEPTABLE_NEW_NAME(dir, new_name) || dir.size() + name.size() > ShortText::kMax) {
@@ -137,26 +137,16 @@ void RINOMINA(const ShortText& file1, const ShortText& file2) {
     // The search reads the directory once; what it holds then is the bound.
     // The walk needs the names; sizes and attributes only for a report line.
     SearchRec rec;
-    FINDFIRST_LAZY(source, kWalkMask, rec);
-    int status = DOSERROR();
-    const int32_t expected = SEARCH_COUNT(rec);
-    while (status == 0 && expected > counters.TOT) {
-        if (!(rec.name == ".") && !(rec.name == "..")) {
-            RENAME_ENTRY(dir, rec, file2);
-            CHECK_CANCEL();
-        }
-        FINDNEXT(rec);
-        status = DOSERROR();
-    }
-    FINDCLOSE(rec);
-    if (counters.TOT == 0) ERR(5);
+    FINDFIRST_LAZY(source, FA_ALL_BUT_LABELS, rec);
+    WALK_ENTRIES(rec, SEARCH_COUNT(rec),
+                 [&](SearchRec& entry) { RENAME_ENTRY(dir, entry, file2); });
 }
 
 ShortText F_D(const ShortText& path) {
     WRITE(ISDIR(path) ? "la directory " : "il file ");
-    TEXTCOLOR(kOld);
+    TEXTCOLOR(kColourOldName);
     WRITE(TRUNCPATH(path, 35));
-    TEXTCOLOR(kNormal);
+    TEXTCOLOR(kColourNormal);
     return ShortText();
 }
 

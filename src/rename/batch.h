@@ -1,7 +1,7 @@
 // The batch rename: every entry matching FILE1 gets its name from FILE2.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

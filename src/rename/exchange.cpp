@@ -6,20 +6,18 @@
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "platform/journal.h"
-#include "rename/answer.h"
 #include "rename/batch.h"
+#include "rename/preview.h"
+#include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 
 namespace {
 
-constexpr int kNormal = 7;
-constexpr int kOld = 4;
-constexpr int kNew = 2;
 // Where " [Si,No] " goes when the question has passed it.
 constexpr int kAnswerColumn = 68;
 // The temporary name of an exchange, in the console code page.
@@ -44,23 +42,21 @@ ShortText WITHOUT_TRAILING_SEPARATOR(ShortText path) {
 }
 
 bool SAME_ITEM(const ShortText& a, const ShortText& full_a, const ShortText& b) {
-    if (full_a == b) return true;
-    ItemId ia, ib;
-    return ITEMID(a, ia) && ITEMID(b, ib) && ia.device == ib.device && ia.inode == ib.inode;
+    return full_a == b || SAMEITEM(a, b);
 }
 
 // The report line of an exchange done without a question.
 void REPORT_EXCHANGE(const ShortText& a, const ShortText& b) {
     WRITE2("Scambio ");
     WRITE2(ISDIR(a) ? "della directory " : "del file ");
-    TEXTCOLOR(kOld);
+    TEXTCOLOR(kColourOldName);
     WRITE2(a);
-    TEXTCOLOR(kNormal);
+    TEXTCOLOR(kColourNormal);
     WRITE2(" con ");
     WRITE2(ISDIR(b) ? "la directory " : "il file ");
-    TEXTCOLOR(kNew);
+    TEXTCOLOR(kColourNewName);
     WRITELN2(b);
-    TEXTCOLOR(kNormal);
+    TEXTCOLOR(kColourNormal);
 }
 
 // The /P question; only "Si" goes on.
@@ -80,30 +76,27 @@ void CONFIRM_EXCHANGE(const ShortText& a, const ShortText& b) {
         "NS");
     WRITE(static_cast<char>(key));
     WRITELN();
-    if (key != 'S') ERR(4);
+    if (key != 'S') ERR(ErrorCode::kCancelled);
 }
 
-// The question after a failed step; `first_step` tells whether the temporary
-// name is worth naming as the cause (later, A itself bears it).
-unsigned char ASK_AFTER_FAILURE(const ShortText& a, const ShortText& b, bool first_step) {
+// The lines of a failed step; `first_step` tells whether the temporary name
+// is worth naming as the cause (later, A itself bears it).
+void SAY_FAILURE(const ShortText& a, const ShortText& b, bool first_step) {
     FRESHLINE();
     if (first_step && ANY_ITEM_AT(EXCHANGE_TEMP_PATH(a))) WRITELN("Il nome temporaneo esiste gia'");
     WRITE("*** Impossibile scambiare ");
-    TEXTCOLOR(kOld);
-    WRITE(a);
-    TEXTCOLOR(kNormal);
-    WRITE(" con ");
-    TEXTCOLOR(kNew);
-    WRITE(b);
-    TEXTCOLOR(kNormal);
+    WRITE_NAME_PAIR(a, " con ", b);
     WRITELN();
+}
+
+// The question after a failed step.
+unsigned char ASK_AFTER_FAILURE(const ShortText& a, const ShortText& b, bool first_step) {
+    SAY_FAILURE(a, b, first_step);
     WRITE("Annulla, Riprova ?  [A,R] ");
     unsigned char key = READANSWER(
         "\x1b"
         "AR");
-    WRITE(static_cast<char>(key));
-    WRITELN();
-    WRITELN();
+    ECHO_ANSWER(key);
     return key;
 }
 
@@ -150,7 +143,7 @@ void UNDO_EXCHANGE() {
 }
 
 // An exchange that ends half-way puts the items back first.
-[[noreturn]] void END_EXCHANGE(uint8_t code) {
+[[noreturn]] void END_EXCHANGE(ErrorCode code) {
     UNDO_EXCHANGE();
     ERR(code);
 }
@@ -160,11 +153,11 @@ void UNDO_EXCHANGE() {
 void CANCEL_EXCHANGE() {
     UNDO_EXCHANGE();
     if (run_cancel) run_cancel();
-    ERR(4);
+    ERR(ErrorCode::kCancelled);
 }
 
 // One of the three renames, repeated while the user answers Riprova.
-// Under /I a failure ends the run with code 7 (9 for a leftover temporary
+// Under /I a failure ends the run with kDuplicateName (kTempNameExists for a leftover temporary
 // item in the first step). Any ending undoes the renames already done.
 void EXCHANGE_STEP(Step step, const ShortText& from, const ShortText& to, const ShortText& a,
                    const ShortText& b) {
@@ -178,10 +171,10 @@ void EXCHANGE_STEP(Step step, const ShortText& from, const ShortText& to, const 
             return;
         }
         if (settings.IGNORA) {
-            if (first_step && ANY_ITEM_AT(to)) END_EXCHANGE(9);
-            END_EXCHANGE(7);
+            if (first_step && ANY_ITEM_AT(to)) END_EXCHANGE(ErrorCode::kTempNameExists);
+            END_EXCHANGE(ErrorCode::kDuplicateName);
         }
-        if (ASK_AFTER_FAILURE(a, b, first_step) != 'R') END_EXCHANGE(4);
+        if (ASK_AFTER_FAILURE(a, b, first_step) != 'R') END_EXCHANGE(ErrorCode::kCancelled);
     }
 }
 
@@ -201,6 +194,26 @@ void SWAP(const ShortText& a, const ShortText& b) {
     EXCHANGE_STEP(Step::kPlaceA, temp, PATHOF(a) + NAMEOF(b), a, b);
     parked.done = 0;
     SET_CANCEL_ACTION(run_cancel);
+}
+
+// The three renames judged on the preview's names, and recorded. At the
+// first step the real run would find blocked, its lines are written, under
+// /I with its end of the run; otherwise a line stands for its question.
+void SIMULATE_SWAP(const ShortText& a, const ShortText& b) {
+    const ShortText temp = EXCHANGE_TEMP_PATH(a);
+    const ShortText steps[3][2] = {
+        {a, temp}, {b, PATHOF(b) + NAMEOF(a)}, {temp, PATHOF(a) + NAMEOF(b)}};
+    for (int i = 0; i < 3; ++i) {
+        if (!PREVIEW_BLOCKED(steps[i][0], steps[i][1])) {
+            PREVIEW_MOVE(steps[i][0], steps[i][1]);
+            continue;
+        }
+        if (settings.IGNORA) ERR(i == 0 ? ErrorCode::kTempNameExists : ErrorCode::kDuplicateName);
+        SAY_FAILURE(a, b, i == 0);
+        PREVIEW_ASKS("Simulazione: verrebbe chiesto cosa fare");
+        return;
+    }
+    counters.SIMULATI += 2;
 }
 
 [[noreturn]] void STOP_EXCHANGE() {
@@ -257,8 +270,8 @@ void EXCHANGENAME(const ShortText& file1, const ShortText& file2) {
 
     const ShortText full_a = FEXPAND2(a);
     CHECK_LENGTHS(a, full_a, b);
-    if (SAME_ITEM(a, full_a, b)) ERR(3);
-    if (PATH_INSIDE(full_a, b) || PATH_INSIDE(b, full_a)) ERR(7);
+    if (SAME_ITEM(a, full_a, b)) ERR(ErrorCode::kSameOperands);
+    if (PATH_INSIDE(full_a, b) || PATH_INSIDE(b, full_a)) ERR(ErrorCode::kDuplicateName);
     // Two items of one name in two directories: each bears the other's name
     // already. Going on would park A under the temporary name and then fail.
     if (NAMEOF(a) == NAMEOF(b)) return;
@@ -268,14 +281,14 @@ void EXCHANGENAME(const ShortText& file1, const ShortText& file2) {
     } else {
         REPORT_EXCHANGE(a, b);
     }
+    if (settings.SIMULA) {
+        SIMULATE_SWAP(a, b);
+        return;
+    }
     SWAP(a, b);
     counters.APPLY += 2;
     // A cancel that came during the renames ends the run now.
     CHECK_CANCEL();
-}
-
-unsigned char MESSERREXCHANGE(const ShortText& a, const ShortText& b) {
-    return ASK_AFTER_FAILURE(a, b, true);
 }
 
 }  // namespace dolv

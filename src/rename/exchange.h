@@ -1,13 +1,11 @@
 // The exchange of two names through a temporary name.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 
 void EXCHANGENAME(const ShortText& file1, const ShortText& file2);
-// The question after a failed rename of the exchange: Esc, 'A' or 'R'.
-unsigned char MESSERREXCHANGE(const ShortText& a, const ShortText& b);
 
 // The temporary name of an exchange, in the directory of the first item.
 ShortText EXCHANGE_TEMP_PATH(const ShortText& a);

@@ -5,19 +5,16 @@
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "platform/journal.h"
-#include "rename/answer.h"
+#include "rename/preview.h"
+#include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 
 namespace {
-
-constexpr int kNormal = 7;
-constexpr int kOld = 4;
-constexpr int kNew = 2;
 
 const char kRefusalChoices[] = "Annulla, Riprova, Ignora, ignora Tutti ?  [A,R,I,T] ";
 
@@ -25,20 +22,7 @@ const char kRefusalChoices[] = "Annulla, Riprova, Ignora, ignora Tutti ?  [A,R,I
 void WRITE_REFUSED_PAIR(const ShortText& old_path, const ShortText& new_name) {
     FRESHLINE();
     WRITE("*** Impossibile rinominare ");
-    TEXTCOLOR(kOld);
-    WRITE(old_path);
-    TEXTCOLOR(kNormal);
-    WRITE(" in ");
-    TEXTCOLOR(kNew);
-    WRITE(new_name);
-    TEXTCOLOR(kNormal);
-    WRITELN();
-}
-
-// The echo of an answer: the key, a line end and an empty line.
-void ECHO_ANSWER(unsigned char key) {
-    WRITE(static_cast<char>(key));
-    WRITELN();
+    WRITE_NAME_PAIR(old_path, " in ", new_name);
     WRITELN();
 }
 
@@ -104,7 +88,7 @@ Conflict SETTLE_EXISTING(const ShortText& destination) {
             WRITELN("Impossibile rinominare il file preesistente in una copia di backup");
             return PREESISTENTE() == 'R' ? Conflict::kRetry : Conflict::kDone;
         default:
-            ERR(4);
+            ERR(ErrorCode::kCancelled);
     }
 }
 
@@ -113,6 +97,10 @@ Conflict SETTLE_EXISTING(const ShortText& destination) {
 void DOREN(const ShortText& P, const ShortText& O, const ShortText& N, const ItemId& id) {
     const ShortText source = P + O;
     const ShortText destination = P + N;
+    if (settings.SIMULA) {
+        PREVIEW_RENAME(source, destination);
+        return;
+    }
     for (;;) {
         // Under /I an existing destination is not asked about: the rename
         // fails and is counted. Otherwise a rename that never replaces is
@@ -125,7 +113,9 @@ void DOREN(const ShortText& P, const ShortText& O, const ShortText& N, const Ite
                 counters.APPLY++;
                 return;
             }
-            if (EXIST(destination) >= 0) {
+            // Another spelling of the item's own name (a volume that folds
+            // names) is no existing destination: the rename below takes it.
+            if (EXIST(destination) >= 0 && !SAMEITEM(source, destination)) {
                 Conflict c = SETTLE_EXISTING(destination);
                 if (c == Conflict::kRetry) continue;
                 if (c == Conflict::kDone) return;
@@ -160,7 +150,7 @@ void DOREN(const ShortText& P, const ShortText& O, const ShortText& N, const Ite
                 WRITELN();
                 return;
             default:
-                ERR(4);
+                ERR(ErrorCode::kCancelled);
         }
     }
 }
@@ -169,6 +159,10 @@ void ERRPRESU(const ShortText& old_path, const ShortText& new_name) {
     WRITE_REFUSED_PAIR(old_path, new_name);
     WRITELN("Nome di file di destinazione non valido, controllare le opzioni");
     if (settings.IGNORA) return;
+    if (settings.SIMULA) {
+        PREVIEW_ASKS("Simulazione: verrebbe chiesto cosa fare");
+        return;
+    }
     WRITE("Annulla, Ignora, ignora Tutti ?  [A,I,T] ");
     unsigned char key = READANSWER(
         "\x1b"
@@ -179,7 +173,7 @@ void ERRPRESU(const ShortText& old_path, const ShortText& new_name) {
     } else if (key == 'T') {
         IGNORE_ALL();
     } else {
-        ERR(4);
+        ERR(ErrorCode::kCancelled);
     }
 }
 
@@ -210,7 +204,7 @@ unsigned char PREESISTENTE() {
             IGNORE_ALL();
             return 'I';
         default:
-            ERR(4);
+            ERR(ErrorCode::kCancelled);
     }
 }
 

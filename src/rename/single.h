@@ -1,7 +1,7 @@
 // One rename inside its directory, with every conflict question.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 #include "platform/fs.h"
 
 namespace dolv {

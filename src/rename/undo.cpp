@@ -7,11 +7,11 @@
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "platform/journal.h"
-#include "rename/answer.h"
+#include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 

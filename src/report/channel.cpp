@@ -5,7 +5,7 @@
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "report/err.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 
@@ -27,7 +27,7 @@ void TO_FILE(const ShortText& text, bool line_end) {
         REPORT_WRITE(text, line_end);
         if (IORESULT() == 0) return;
     }
-    ERR(10);
+    ERR(ErrorCode::kReportWriteFailed);
 }
 
 void PUT(const ShortText& text, bool line_end) {
@@ -53,7 +53,7 @@ void PUT(const ShortText& text, bool line_end) {
 // The question about an existing report file; returns 'S' or 'A', or ends
 // the run. The scan code of an extended key is taken as the answer as it is.
 char ASK_EXISTING() {
-    if (WHEREX() != 1) WRITELN();
+    FRESHLINE();
     WRITELN();
     WRITELN("Il file di output esiste gia'");
     WRITE("Sovrascrivi, Accoda, Esci ?  [S,A,E] ");
@@ -70,7 +70,7 @@ char ASK_EXISTING() {
     WRITE(static_cast<char>(key));
     WRITELN();
     settings.ACCODA = static_cast<char>(key);
-    if (key == 'E' || key == 27) ERR(4);
+    if (key == 'E' || key == 27) ERR(ErrorCode::kCancelled);
     return static_cast<char>(key);
 }
 
@@ -85,6 +85,7 @@ void WRITELN2(const ShortText& text) {
 }
 
 void OPEN_REPORT() {
+    SET_REPORT_CLOSER(CLOSE_REPORT);
     null_device = false;
     report_open = false;
     if (settings.OUTFILE.empty()) return;
@@ -93,7 +94,7 @@ void OPEN_REPORT() {
         null_device = true;
         return;
     }
-    if (NAMERESERVED(name)) ERR(11);
+    if (NAMERESERVED(name)) ERR(ErrorCode::kReservedName);
 
     const ShortText& path = settings.OUTFILE;
     const bool exists = EXIST(path) >= 0;
@@ -103,10 +104,11 @@ void OPEN_REPORT() {
             action = exists ? 'A' : 'S';
             break;
         case 'E':
-            if (exists) ERR(12);
+            if (exists) ERR(ErrorCode::kReportExists);
             break;
         case 'C':
-            action = exists ? ASK_EXISTING() : 'S';
+            // A preview asks nothing and loses nothing: it appends.
+            if (exists) action = settings.SIMULA ? 'A' : ASK_EXISTING();
             break;
         default:
             break;
@@ -125,10 +127,10 @@ void COMMIT_REPORT() {
     // the report file's do: lines lost there (a full disk, a pipe without a
     // reader) are a failed report as well, and no rename follows them.
     FLUSH();
-    if (OUTPUT_FAILED()) ERR(10);
+    if (OUTPUT_FAILED()) ERR(ErrorCode::kReportWriteFailed);
     if (!report_open) return;
     REPORT_FLUSH();
-    if (IORESULT() != 0) ERR(10);
+    if (IORESULT() != 0) ERR(ErrorCode::kReportWriteFailed);
 }
 
 void CLOSE_REPORT() {

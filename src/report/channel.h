@@ -2,7 +2,7 @@
 // console, to the report file, to both, or nowhere, by OUTFILE and VISUALIZZA.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 
@@ -16,7 +16,7 @@ bool REPORT_SILENT();
 // '+'), acting on ACCODA and asking when the file exists.
 void OPEN_REPORT();
 // Pushes the buffered report lines to the report file; a failure ends the
-// run with ErrorCode 10. Called before every rename, so that the record of
+// run with kReportWriteFailed. Called before every rename, so that the record of
 // an item is in the file before the item changes, and before the closing.
 // A console output that has failed (OUTPUT_FAILED) ends the run the same
 // way; the console is pushed out at the first call, later only as its

@@ -3,43 +3,44 @@
 #include <cstdint>
 
 #include "platform/console.h"
-#include "report/channel.h"
 #include "report/counters.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 
 namespace {
 
-// The message of each error code; the codes 1, 10, 11 and 13 are followed
-// by the text they quote.
-const char* MESSAGE(uint8_t code) {
+ReportCloser report_closer = nullptr;
+
+// The message of each error code; kBadOption, kReportWriteFailed,
+// kReservedName and kBadOptionValue are followed by the text they quote.
+const char* MESSAGE(ErrorCode code) {
     switch (code) {
-        case 1:
+        case ErrorCode::kBadOption:
             return "Opzione non valida: ";
-        case 2:
+        case ErrorCode::kMissingOperand:
             return "Manca un parametro indispensabile";
-        case 3:
+        case ErrorCode::kSameOperands:
             return "I due parametri indispensabili sono uguali";
-        case 4:
+        case ErrorCode::kCancelled:
             return "Operazione interrotta dall' utente";
-        case 5:
+        case ErrorCode::kNotFound:
             return "File non trovato";
-        case 6:
+        case ErrorCode::kDestinationPath:
             return "Non e' possibile specificare una nuova unita' o percorso per la destinazione";
-        case 7:
+        case ErrorCode::kDuplicateName:
             return "Nome file duplicato o file gia' in uso";
-        case 8:
+        case ErrorCode::kReservedCharacters:
             return "Il file di destinazione contiene caratteri riservati che non pu\x95 avere.";
-        case 9:
+        case ErrorCode::kTempNameExists:
             return "Il nome temporaneo esiste gia'. Impossibile scambiare gli elementi.";
-        case 10:
+        case ErrorCode::kReportWriteFailed:
             return "Errore in scrittura del file di output: ";
-        case 11:
+        case ErrorCode::kReservedName:
             return "Nome di file riservato ";
-        case 12:
+        case ErrorCode::kReportExists:
             return "Il file di output esiste gia'";
-        case 13:
+        case ErrorCode::kBadOptionValue:
             return "Valore non valido per l'opzione: ";
         default:
             return nullptr;
@@ -47,15 +48,15 @@ const char* MESSAGE(uint8_t code) {
 }
 
 // The text a message quotes after its fixed part.
-ShortText QUOTED(uint8_t code) {
+ShortText QUOTED(ErrorCode code) {
     switch (code) {
-        case 1:
-        case 13:
+        case ErrorCode::kBadOption:
+        case ErrorCode::kBadOptionValue:
             return settings.TESTA;
-        case 10:
+        case ErrorCode::kReportWriteFailed:
             // The output that failed: the console's, or the report file.
             return OUTPUT_FAILED() ? ShortText("standard output") : settings.OUTFILE;
-        case 11:
+        case ErrorCode::kReservedName:
             return settings.OUTFILE;
         default:
             return ShortText();
@@ -64,25 +65,29 @@ ShortText QUOTED(uint8_t code) {
 
 }  // namespace
 
-void ERR(uint8_t code) {
+void SET_REPORT_CLOSER(ReportCloser closer) {
+    report_closer = closer;
+}
+
+void ERR(ErrorCode code) {
     // The message must be read: with standard output broken, it goes to
     // standard error.
     FLUSH();
     if (OUTPUT_FAILED()) OUTPUT_TO_ERRORS();
-    if (WHEREX() != 1) WRITELN();
+    FRESHLINE();
     if (const char* message = MESSAGE(code)) {
         // Written in two pieces so that a long quoted text is never cut.
         WRITE(ShortText(message));
         WRITELN(QUOTED(code));
     }
-    if (code == 4 || code == 7) {
+    if (code == ErrorCode::kCancelled || code == ErrorCode::kDuplicateName) {
         if (int64_t(counters.APPLY) + counters.NEGATI + counters.SALTATI != 0) {
             WRITELN("Rinominati " + DIM_PUNTO(counters.APPLY) + " elementi ,negati " +
                     DIM_PUNTO(counters.NEGATI) + " ,saltati " + DIM_PUNTO(counters.SALTATI));
         }
         if (counters.APPLY == 0) WRITELN("Nessun file e' stato rinominato");
     }
-    CLOSE_REPORT();
+    if (report_closer) report_closer();
     CURSORON();
     HALT(1);
 }

@@ -7,12 +7,13 @@
 #include "platform/journal.h"
 #include "rename/batch.h"
 #include "rename/exchange.h"
+#include "rename/preview.h"
 #include "rename/undo.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/settings.h"
 #include "run/options.h"
-#include "run/settings.h"
 
 namespace dolv {
 
@@ -21,7 +22,7 @@ namespace {
 // The report file: kept only with /I and without /P, then checked and opened.
 void SET_UP_REPORT() {
     Settings& s = settings;
-    if (s.OUTFILE == "+") ERR(1);
+    if (s.OUTFILE == "+") ERR(ErrorCode::kBadOption);
     if (!s.IGNORA || s.SBS) s.OUTFILE = ShortText();
     if (s.OUTFILE.empty()) return;
     s.OUTFILE = s.OUTFILE.sub(2);
@@ -31,23 +32,27 @@ void SET_UP_REPORT() {
 // The operand checks, in their fixed order; the first failure ends the run.
 void CHECK_OPERANDS() {
     Settings& s = settings;
-    if (!PATHOF(s.FILE2).empty() && !s.REN) ERR(6);
+    if (!PATHOF(s.FILE2).empty() && !s.REN) ERR(ErrorCode::kDestinationPath);
     if (s.FILE1.last() == '\\') s.FILE1 += "*.*";
-    if (!s.TERMINALE && s.FILE2.empty()) ERR(2);
+    if (!s.TERMINALE && s.FILE2.empty()) ERR(ErrorCode::kMissingOperand);
     if (NAMEOF(s.FILE1) == s.FILE2 && s.MAIUSCOLO == '0' && s.PREFISSO.empty() &&
         s.SUFFISSO.empty() && s.REM_PREFISSO.empty() && s.REM_SUFFISSO.empty())
-        ERR(3);
-    if (!s.REN && CHARRESERVED(s.FILE2, false) != 0) ERR(8);
-    if (s.REN && CHARRESERVED(NAMEOF(s.FILE2), false) != 0) ERR(8);
+        ERR(ErrorCode::kSameOperands);
+    if (!s.REN && CHARRESERVED(s.FILE2, false) != 0) ERR(ErrorCode::kReservedCharacters);
+    if (s.REN && CHARRESERVED(NAMEOF(s.FILE2), false) != 0) ERR(ErrorCode::kReservedCharacters);
 }
 
 void CLOSING_LINES() {
-    if (!settings.REN) {
-        WRITELN2("Rinominati " + DIM_PUNTO(counters.APPLY) + " elementi su " +
-                 DIM_PUNTO(counters.TOT) + " ,negati " + DIM_PUNTO(counters.NEGATI) + " ,saltati " +
-                 DIM_PUNTO(counters.SALTATI));
+    if (settings.SIMULA) {
+        WRITELN2(PREVIEW_SUMMARY(!settings.REN));
+    } else {
+        if (!settings.REN) {
+            WRITELN2("Rinominati " + DIM_PUNTO(counters.APPLY) + " elementi su " +
+                     DIM_PUNTO(counters.TOT) + " ,negati " + DIM_PUNTO(counters.NEGATI) +
+                     " ,saltati " + DIM_PUNTO(counters.SALTATI));
+        }
+        if (counters.APPLY == 0) WRITELN2("Nessun file e' stato rinominato");
     }
-    if (counters.APPLY == 0) WRITELN2("Nessun file e' stato rinominato");
     if (!settings.OUTFILE.empty()) {
         WRITELN2(ShortText::repeat('-', 20) + "FINE" + ShortText::repeat('-', 20));
         WRITELN2();
@@ -56,6 +61,11 @@ void CLOSING_LINES() {
 
 // The run's mode, on its own copies of the operands.
 void RENAME_MODE() {
+    // A preview asks nothing: the /P questions are left out too.
+    if (settings.SIMULA) {
+        settings.SBS = false;
+        PREVIEW_CLEAR();
+    }
     const ShortText file1 = settings.FILE1;
     const ShortText file2 = settings.FILE2;
     if (settings.REN) {
@@ -73,7 +83,7 @@ void RENAME_MODE() {
 void UNDO_MODE() {
     if (!settings.FILE1.empty()) {
         settings.TESTA = settings.FILE1;
-        ERR(1);
+        ERR(ErrorCode::kBadOption);
     }
     ANNULLA_ULTIMA();
 }
@@ -82,8 +92,8 @@ void UNDO_MODE() {
 
 int RUN(const std::vector<std::string>& args) {
     if (LASTMODE() != 3) TEXTMODE(3);
-    TEXTCOLOR(7);
-    TEXTBACKGROUND(0);
+    TEXTCOLOR(kColourNormal);
+    TEXTBACKGROUND(kColourBackground);
     RESET_SETTINGS();
     READ_ARGUMENTS(args);
     SET_UP_REPORT();

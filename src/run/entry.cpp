@@ -10,7 +10,7 @@ namespace {
 
 // The user's cancel (Ctrl-C and the like) ends the run as a cancelled question does.
 void CANCEL_RUN() {
-    ERR(4);
+    ERR(ErrorCode::kCancelled);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "run/help.h"
 
+#include <string_view>
+
 #include "platform/console.h"
+#include "platform/entry.h"
 #include "platform/os_name.h"
 
 namespace dolv {
@@ -53,12 +56,25 @@ const char* const kSecondBlock[] = {
     "Opzioni inizialmente abilitate: /-P  /-I  /-V  /AC  /0  /-E  /-R  /-T",
 };
 
+// The version as the help screen shows it: major and minor ("1.30").
+ShortText SHORT_VERSION() {
+    std::string_view version = PROGRAM_VERSION();
+    size_t first_dot = version.find('.');
+    size_t second_dot =
+        first_dot == std::string_view::npos ? first_dot : version.find('.', first_dot + 1);
+    return version.substr(0, second_dot);
+}
+
 ShortText VERSION_LINE() {
-    return "  DOLV  file1  file2  [opzioni]              Versione 1.30 per " + OS_PROG() + " " +
-           ShortText("32") + " bit";
+    return "  DOLV  file1  file2  [opzioni]              Versione " + SHORT_VERSION() + " per " +
+           OS_PROG() + " " + ShortText("32") + " bit";
 }
 
 }  // namespace
+
+const char* PROGRAM_VERSION() {
+    return DOLV_VERSION;
+}
 
 ShortText OS_PROG() {
     return ShortText(PLATFORM_NAME()).left(3);

@@ -1,7 +1,7 @@
 // The usage screen.
 #pragma once
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

@@ -6,8 +6,8 @@
 #include "names/strings.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/settings.h"
 #include "run/help.h"
-#include "run/settings.h"
 
 namespace dolv {
 
@@ -43,9 +43,9 @@ void READ_LENGTH(char side) {
     settings.GIUSTIFICA = side;
     const ShortText value = settings.TESTA.sub(4);
     settings.CODE = TO_NUMBER(value, settings.NN);
-    if (settings.CODE != 0) ERR(13);
-    if (!(ShortText(std::to_string(settings.NN)) == value)) ERR(13);
-    if (settings.NN > 255 || settings.NN < 2) ERR(13);
+    if (settings.CODE != 0) ERR(ErrorCode::kBadOptionValue);
+    if (!(ShortText(std::to_string(settings.NN)) == value)) ERR(ErrorCode::kBadOptionValue);
+    if (settings.NN > 255 || settings.NN < 2) ERR(ErrorCode::kBadOptionValue);
 }
 
 // Options that only switch a field, matched without regard to case.
@@ -116,13 +116,13 @@ void SEGMENT(bool opens) {
         // A segment after a '/' that is no option is a mistyped option or a
         // path (`Photos/`, `project/src`), never an operand: taking one would
         // rename something the user did not name.
-        ERR(1);
+        ERR(ErrorCode::kBadOption);
     } else if (s.FILE1.empty()) {
         s.FILE1 = segment;
     } else if (s.FILE2.empty()) {
         s.FILE2 = segment;
     } else {
-        ERR(1);
+        ERR(ErrorCode::kBadOption);
     }
 }
 
@@ -137,10 +137,10 @@ void READ_ARGUMENTS(const std::vector<std::string>& args) {
     Settings& s = settings;
     for (size_t i = 0; i < args.size(); ++i) {
         s.TESTA = ShortText(args[i]);
-        if (i >= kMaxArguments) ERR(1);
+        if (i >= kMaxArguments) ERR(ErrorCode::kBadOption);
         // Cut to 255 bytes, an argument would name something else (a folder
         // instead of the files in it): it is refused with its first bytes.
-        if (args[i].size() > static_cast<size_t>(ShortText::kMax)) ERR(1);
+        if (args[i].size() > static_cast<size_t>(ShortText::kMax)) ERR(ErrorCode::kBadOption);
         bool opens = true;
         while (!s.TESTA.empty()) {
             TESTA_CODA(s.TESTA, "/", s.TESTA, s.CODA);

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 
 // Resets Settings to their defaults.
 void RESET_SETTINGS();
 // Reads every argument, segment by segment, into Settings. May end the run
-// (help screen, ErrorCode 1 or 13).
+// (help screen, kBadOption or kBadOptionValue).
 void READ_ARGUMENTS(const std::vector<std::string>& args);
 
 }  // namespace dolv

@@ -4,8 +4,12 @@
 
 #include <cctype>
 #include <cstring>
+#include <fstream>
+#include <memory>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "harness/dolv_run.h"
 
@@ -74,7 +78,7 @@ TEST(ManPage, RendersWithoutWarnings) {
     EXPECT_EQ(man.status, 0);
     for (const char* section :
          {"SYNOPSIS", "OPTIONS", "THE NAME MERGE", "QUESTIONS", "THE REPORT FILE", "EXIT STATUS",
-          "ENVIRONMENT", "PATHS ON LINUX", "EXAMPLES"})
+          "MESSAGES", "ENVIRONMENT", "PATHS ON LINUX", "EXAMPLES"})
         EXPECT_NE(man.out.find(section), std::string::npos) << section;
     EXPECT_NE(man.out.find("può"), std::string::npos) << "messages are quoted in UTF-8";
 }
@@ -109,6 +113,66 @@ TEST(ManPage, CarriesTheProgramsVersion) {
     ShellResult title = RunShell("grep '^\\.TH' " + ShellQuote(kPage));
     EXPECT_NE(title.out.find("\"dolv " + version + "\""), std::string::npos)
         << "the page's title line names another version than " << version << ": " << title.out;
+}
+
+// The command lines in the page's example blocks, as a reader types them.
+std::vector<std::string> ExampleCommands() {
+    std::ifstream in(kPage);
+    std::vector<std::string> commands;
+    bool in_example = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line == ".EX" || line == ".EE") in_example = line == ".EX";
+        if (!in_example ||
+            (line.rfind("dolv ", 0) != 0 && line.find("| dolv ") == std::string::npos))
+            continue;
+        for (auto [escape, plain] :
+             {std::pair{"\\(aq", "'"}, {"\\(dq", "\""}, {"\\-", "-"}, {"\\e", "\\"}})
+            for (size_t at; (at = line.find(escape)) != std::string::npos;)
+                line.replace(at, std::strlen(escape), plain);
+        commands.push_back(line);
+    }
+    return commands;
+}
+
+// Every example runs as typed, in bash, in a folder with the files it
+// names: its operands reach the program whole (no pattern is expanded or
+// refused by the shell, no backslash lost), and it renames or asks. The
+// examples that ask end at the end of their input, as a cancel. An example
+// of /U runs in the folder of the example before it, whose run it takes
+// back; the journals go to a state folder of the test's own.
+TEST(ManPage, ExamplesRunAsTyped) {
+    std::vector<std::string> commands = ExampleCommands();
+    ASSERT_GE(commands.size(), 10u);
+    const char* const kFiles =
+        "mkdir docs photos old && for f in a.txt b.txt c.txt 7.jpg 12.jpg x.log old_y.log "
+        "docs/n.txt photos/p.jpg old/b.txt; do echo x >\"$f\"; done";
+    dolv::TempDir state;
+    std::unique_ptr<dolv::TempDir> dir;
+    for (const std::string& command : commands) {
+        const bool undo = command.rfind("dolv /U", 0) == 0;
+        if (!undo || !dir) {
+            dir = std::make_unique<dolv::TempDir>();
+            ASSERT_EQ(RunShell("cd " + ShellQuote(dir->path()) + " && " + kFiles).status, 0);
+        }
+        EXPECT_EQ(dolv::UnquotedPatternCharacters(command), "") << command;
+        std::string before = RunShell("cd " + ShellQuote(dir->path()) + " && find . | sort").out;
+        std::string bin = std::string(DOLV_EXE).substr(0, std::string(DOLV_EXE).rfind('/'));
+        ShellResult run = RunShell("cd " + ShellQuote(dir->path()) + " && PATH=" + ShellQuote(bin) +
+                                       ":\"$PATH\" XDG_STATE_HOME=" + ShellQuote(state.path()) +
+                                       " env -u DOLV_NO_JOURNAL bash -O failglob -c " +
+                                       ShellQuote(command) + " </dev/null",
+                                   true);
+        bool cancelled = run.out.find("Operazione interrotta") != std::string::npos;
+        EXPECT_EQ(run.status, cancelled ? 1 : 0) << command << "\n" << run.out;
+        std::string after = RunShell("cd " + ShellQuote(dir->path()) + " && find . | sort").out;
+        bool asked = run.out.find("[Si,No,Tutti,Annulla]") != std::string::npos ||
+                     run.out.find("Nome originale") != std::string::npos;
+        // A preview changes nothing; any other example renames or asks.
+        if (run.out.find("Simulazione:") != std::string::npos)
+            EXPECT_EQ(after, before) << command << "\n" << run.out;
+        else
+            EXPECT_TRUE(after != before || asked) << command << "\n" << run.out;
+    }
 }
 
 TEST(OptionsNamed, FindsOptionWordsOnly) {

@@ -41,24 +41,32 @@ class Package : public testing::Test {
         if (!scratch_.empty()) Shell("rm -rf " + ShellQuote(scratch_));
     }
 
+    // Makes the package in the scratch folder; returns its path, and its
+    // version in version ("" when it failed).
+    std::string BuildDeb(std::string& version) {
+        ShellResult cpack =
+            Shell("cpack -G DEB --config " + ShellQuote(build_ + "/CPackConfig.cmake") + " -B " +
+                  ShellQuote(scratch_ + "/out"));
+        EXPECT_EQ(cpack.status, 0) << cpack.out;
+        version = Trimmed(Shell("sed -n 's/^set(CPACK_PACKAGE_VERSION \"\\(.*\\)\")$/\\1/p' " +
+                                ShellQuote(build_ + "/CPackConfig.cmake"))
+                              .out);
+        std::string arch = Trimmed(Shell("dpkg --print-architecture").out);
+        EXPECT_FALSE(version.empty());
+        std::string deb = scratch_ + "/out/dolv_" + version + "_" + arch + ".deb";
+        if (Shell("test -f " + ShellQuote(deb)).status == 0) return deb;
+        ADD_FAILURE() << "no " << deb << " after:\n" << cpack.out;
+        return "";
+    }
+
     std::string build_;
     std::string scratch_;
 };
 
 TEST_F(Package, HoldsTheProgramAndTheCompressedManualPage) {
-    ShellResult cpack = Shell("cpack -G DEB --config " + ShellQuote(build_ + "/CPackConfig.cmake") +
-                              " -B " + ShellQuote(scratch_ + "/out"));
-    ASSERT_EQ(cpack.status, 0) << cpack.out;
-
-    std::string version =
-        Trimmed(Shell("sed -n 's/^set(CPACK_PACKAGE_VERSION \"\\(.*\\)\")$/\\1/p' " +
-                      ShellQuote(build_ + "/CPackConfig.cmake"))
-                    .out);
-    std::string arch = Trimmed(Shell("dpkg --print-architecture").out);
-    ASSERT_FALSE(version.empty());
-    std::string deb = scratch_ + "/out/dolv_" + version + "_" + arch + ".deb";
-    ASSERT_EQ(Shell("test -f " + ShellQuote(deb)).status, 0) << "no " << deb << " after:\n"
-                                                             << cpack.out;
+    std::string version;
+    std::string deb = BuildDeb(version);
+    ASSERT_FALSE(deb.empty());
 
     ShellResult fields =
         Shell("dpkg-deb -f " + ShellQuote(deb) + " Package Version Section Maintainer Description");
@@ -88,6 +96,42 @@ TEST_F(Package, HoldsTheProgramAndTheCompressedManualPage) {
     ShellResult help = Shell("printf x | " + ShellQuote(root + "/usr/bin/dolv") + " '/?'");
     EXPECT_EQ(help.status, 1) << help.out;
     EXPECT_NE(help.out.find("Versione "), std::string::npos) << help.out;
+    if (Shell("command -v nm").status == 0) {
+        ShellResult symbols = Shell("nm " + ShellQuote(root + "/usr/bin/dolv"));
+        EXPECT_NE(symbols.out.find("no symbols"), std::string::npos)
+            << "the program is not stripped";
+    }
+
+    // A native package's changelog, whose latest entry is this version.
+    ShellResult changelog =
+        Shell("gzip -dc " + ShellQuote(root + "/usr/share/doc/dolv/changelog.gz") + " | head -n 1");
+    EXPECT_EQ(changelog.out, "dolv (" + version + ") unstable; urgency=medium\n");
+}
+
+// lintian, where it is installed, finds no error and no warning but the
+// missing copyright file (the licence is not chosen yet), and no missing
+// hardening (which it tells only as information).
+TEST_F(Package, PassesLintian) {
+    if (Shell("command -v lintian").status != 0) GTEST_SKIP() << "lintian is not installed";
+    std::string version;
+    std::string deb = BuildDeb(version);
+    ASSERT_FALSE(deb.empty());
+    ShellResult lintian =
+        Shell("lintian --pedantic --display-info --tag-display-limit 0 --fail-on none " +
+              ShellQuote(deb));
+    EXPECT_EQ(lintian.status, 0) << "lintian did not run:\n" << lintian.out;
+    std::string faults;
+    size_t start = 0;
+    while (start < lintian.out.size()) {
+        size_t end = lintian.out.find('\n', start);
+        if (end == std::string::npos) end = lintian.out.size();
+        std::string line = lintian.out.substr(start, end - start);
+        start = end + 1;
+        bool fault = line.rfind("E: ", 0) == 0 || line.rfind("W: ", 0) == 0 ||
+                     line.find(": hardening-") != std::string::npos;
+        if (fault && line.find(" no-copyright-file") == std::string::npos) faults += line + "\n";
+    }
+    EXPECT_EQ(faults, "") << lintian.out;
 }
 
 }  // namespace

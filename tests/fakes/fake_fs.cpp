@@ -522,33 +522,11 @@ bool ITEMID(const ShortText& path, ItemId& id) {
     return true;
 }
 
-// The split and the extension change follow the platform's rule for them.
-void FSPLIT(const ShortText& path, ShortText& dir, ShortText& name, ShortText& ext) {
-    std::string s = backslashed(path.view());
-    std::string d;
-    const size_t colon = s.find(':');
-    if (colon != std::string::npos) {
-        d = std::string(1, s[0]) + ":";
-        s.erase(0, colon + 1);
-    }
-    const size_t slash = s.rfind('\\');
-    if (slash != std::string::npos) {
-        d += s.substr(0, slash + 1);
-        s.erase(0, slash + 1);
-    }
-    const size_t dot = s.rfind('.');
-    dir = ShortText(d);
-    name = ShortText(dot == std::string::npos ? s : s.substr(0, dot));
-    ext = ShortText(dot == std::string::npos ? std::string() : s.substr(dot));
-}
-
-ShortText CHANGEFILEEXT(const ShortText& path, const ShortText& ext) {
-    const std::string_view p = path.view();
-    const size_t sep = p.find_last_of("\\/:");
-    const size_t dot = p.rfind('.');
-    if (dot != std::string_view::npos && (sep == std::string_view::npos || dot > sep))
-        return ShortText(p.substr(0, dot)) + ext;
-    return path + ext;
+// Two names are one item when both find it (in a case-folding folder, two
+// spellings of one name do).
+bool SAMEITEM(const ShortText& a, const ShortText& b) {
+    ItemId ia, ib;
+    return ITEMID(a, ia) && ITEMID(b, ib) && ia.inode == ib.inode;
 }
 
 ShortText FEXPAND(const ShortText& path) {

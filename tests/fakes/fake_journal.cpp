@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "names/paths.h"
 #include "platform/journal.h"
 
 namespace dolv {
@@ -25,6 +24,12 @@ struct State {
     int next_serial = 1;
     std::string errors;
 };
+
+std::string_view name_of(const ShortText& path) {
+    const std::string_view p = path.view();
+    const size_t cut = p.find_last_of('\\');
+    return cut == std::string_view::npos ? p : p.substr(cut + 1);
+}
 
 State& J() {
     static State s;
@@ -72,9 +77,9 @@ std::string Journal::Steps() {
         if (!out.empty()) out += ' ';
         out += static_cast<char>(r.step);
         out += ' ';
-        out += NAMEOF(r.old_path).view();
+        out += name_of(r.old_path);
         out += '>';
-        out += NAMEOF(r.new_path).view();
+        out += name_of(r.new_path);
     }
     return out;
 }

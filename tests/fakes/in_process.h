@@ -15,7 +15,7 @@
 #include "platform/console.h"
 #include "report/channel.h"
 #include "report/counters.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv::fake {
 

@@ -33,7 +33,7 @@ inline void PrintTo(const RunRow& row, std::ostream* os) {
 }
 
 inline void CancelRun() {
-    ERR(4);
+    ERR(ErrorCode::kCancelled);
 }
 
 // Runs the program with the row's items, arguments and keys; the exit code.

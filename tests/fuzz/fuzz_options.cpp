@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "fake_console.h"
+#include "report/settings.h"
 #include "run/options.h"
-#include "run/settings.h"
 
 namespace {
 

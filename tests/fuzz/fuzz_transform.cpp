@@ -14,7 +14,7 @@
 
 #include "names/case.h"
 #include "names/presu.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace {
 
@@ -47,8 +47,7 @@ bool ends_with(const std::string& s, const std::string& end) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) return 0;
-    dolv::Settings& s = dolv::settings;
-    s = dolv::Settings();
+    dolv::Settings s;
     s.MAIUSCOLO = "0+-"[data[0] % 3];
     s.GIUSTIFICA = "\0LR"[data[1] % 3];
     s.NN = 2 + data[2] % 254;
@@ -66,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s.PREFISSO = lines[3];
     s.SUFFISSO = lines[4];
 
-    const ShortText converted = dolv::CONVERSION(name);
+    const ShortText converted = dolv::CONVERSION(name, s.MAIUSCOLO);
     check(converted.size() == name.size());
     for (int i = 1; i <= name.size(); ++i) {
         const char a = static_cast<char>(name.at(i)), b = static_cast<char>(converted.at(i));
@@ -77,12 +76,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     const std::string before = converted.str();
-    const std::string removed = dolv::REM_PRESU(converted).str();
+    const std::string removed = dolv::REM_PRESU(converted, s.REM_PREFISSO, s.REM_SUFFISSO).str();
     check(removed.size() <= before.size());
     const std::string ext = extension(before);
     if (ext.size() > 1) check(ends_with(removed, ext));
 
-    const std::string added = dolv::PRESU(ShortText(removed)).str();
+    const std::string added = dolv::PRESU(ShortText(removed), s.PREFISSO, s.SUFFISSO).str();
     const std::string pre = s.PREFISSO.str(), suf = s.SUFFISSO.str();
     if (removed.size() + pre.size() + suf.size() <= 255) {
         check(added.size() == removed.size() + pre.size() + suf.size());
@@ -92,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(added.size() == 255);
     }
 
-    const std::string padded = dolv::ALLINEA(ShortText(added)).str();
+    const std::string padded = dolv::ALLINEA(ShortText(added), s.GIUSTIFICA, s.NN).str();
     check(padded.size() >= added.size() || padded.size() == 255);
     if (s.GIUSTIFICA == 0 || added.find('\\') != std::string::npos) return 0;
     const std::string x = extension(added);

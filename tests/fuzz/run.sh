@@ -2,6 +2,7 @@
 # Runs every fuzz target for SECONDS seconds (default 60) on its corpus.
 #   sh tests/fuzz/run.sh [SECONDS]
 # Needs clang++ with libFuzzer; without them it says so and succeeds.
+# DOLV_WERROR=ON (as `make test-fuzz` sets it) makes warnings errors.
 # New inputs go to build-fuzz/corpus/<target>; the seeds in
 # tests/fuzz/corpus/<target> are only read. A crash leaves its input in
 # build-fuzz/artifacts/ and makes the script fail.
@@ -24,7 +25,8 @@ if ! "$cxx" -fsanitize=fuzzer,address,undefined "$probe.cpp" -o "$probe" >/dev/n
     exit 0
 fi
 
-cmake -S "$root/tests/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=None >"$build/configure.log" 2>&1 || {
+cmake -S "$root/tests/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=None \
+    -DDOLV_WERROR="${DOLV_WERROR:-OFF}" >"$build/configure.log" 2>&1 || {
     cat "$build/configure.log"
     exit 1
 }

@@ -23,9 +23,12 @@ PtyOptions PtyIn(const std::string& cwd) {
 }
 
 ShellResult RunShell(const std::string& command, bool with_errors) {
-    // The shell reports the command's exit status on the last line.
+    // The shell reports the command's exit status on the last line. A
+    // program started by the command keeps no journal (it would go to the
+    // user's own state folder) unless the command asks for one.
     ShellResult run;
-    std::string script = "( " + command + " )" + (with_errors ? " 2>&1" : "") + "; echo \"@rc=$?\"";
+    std::string script = "export DOLV_NO_JOURNAL=1; ( " + command + " )" +
+                         (with_errors ? " 2>&1" : "") + "; echo \"@rc=$?\"";
     FILE* pipe = popen(script.c_str(), "r");
     if (pipe == nullptr) return run;
     char buffer[4096];
@@ -44,6 +47,21 @@ std::string ShellQuote(const std::string& text) {
     std::string quoted = "'";
     for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
+}
+
+std::string UnquotedPatternCharacters(const std::string& command) {
+    std::string found;
+    char quote = 0;
+    for (char c : command) {
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\') {
+            found += c;
+        }
+    }
+    return found;
 }
 
 std::string WithBackslashes(std::string path) {

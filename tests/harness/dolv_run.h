@@ -38,6 +38,11 @@ ShellResult RunShell(const std::string& command, bool with_errors = false);
 // text in single quotes, for a shell command line.
 std::string ShellQuote(const std::string& text);
 
+// The characters of a shell command line that stand outside quotes and that
+// bash or zsh read as a pattern or an escape (* ? [ ] \): an example in the
+// documentation holds none, so that it runs as typed in both shells.
+std::string UnquotedPatternCharacters(const std::string& command);
+
 // A path in the program's own form: every '/' turned into '\\'.
 std::string WithBackslashes(std::string path);
 

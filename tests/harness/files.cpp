@@ -1,10 +1,13 @@
 // Temporary folders and small file helpers for tests.
 #include <dirent.h>
 #include <ftw.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -68,6 +71,31 @@ std::vector<std::string> ListDir(const std::string& path) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool WaitForFile(const std::string& path, int timeout_ms) {
+    using Clock = std::chrono::steady_clock;
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) return FileExists(path);
+    // Watch first, then look: a name that comes in between is not missed.
+    inotify_add_watch(fd, folder.c_str(), IN_CREATE | IN_MOVED_TO);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    bool found = FileExists(path);
+    while (!found) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) break;
+        struct pollfd p = {fd, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left.count())) > 0) {
+            char events[4096];
+            while (read(fd, events, sizeof events) > 0) {
+            }
+        }
+        found = FileExists(path);
+    }
+    close(fd);
+    return found;
 }
 
 }  // namespace dolv

@@ -6,6 +6,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -13,7 +14,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <thread>
+#include <fstream>
+#include <iterator>
 
 namespace dolv {
 namespace {
@@ -32,6 +34,20 @@ int exit_code_of(int status) {
 }
 
 }  // namespace
+
+// Waits until the process pid has ended (without reaping it): true when it
+// has, false after the timeout. Shared with RunPiped.
+bool WaitForExit(pid_t pid, int timeout_ms) {
+    int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    if (fd < 0) return errno == ESRCH;
+    struct pollfd p = {fd, POLLIN, 0};
+    int r;
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    while ((r = poll(&p, 1, ms_left(deadline))) < 0 && errno == EINTR) {
+    }
+    close(fd);
+    return r > 0;
+}
 
 // Shared with RunPiped: the child's side before exec. A program under test
 // keeps no journal of its renames (it would go to the user's own state
@@ -101,26 +117,43 @@ bool PtySession::pump(int timeout_ms) {
     }
 }
 
-void PtySession::send(std::string_view bytes, int delay_ms) {
-    pump(0);
-    mark_ = raw_.size();
+void PtySession::write_all(std::string_view bytes) {
     while (!bytes.empty() && master_ >= 0) {
         ssize_t n = write(master_, bytes.data(), bytes.size());
         if (n > 0) {
             bytes.remove_prefix(static_cast<size_t>(n));
         } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            pump(5);
+            pump(5);  // the program's input is full: read its output meanwhile
         } else {
             break;
         }
     }
-    auto deadline = Clock::now() + std::chrono::milliseconds(delay_ms);
-    while (ms_left(deadline) > 0 && pump(ms_left(deadline))) {
-    }
 }
 
-void PtySession::send_keys(const std::vector<std::string>& keys, int delay_ms) {
-    for (const auto& k : keys) send(k, delay_ms);
+void PtySession::send(std::string_view bytes) {
+    pump(0);
+    mark_ = raw_.size();
+    write_all(bytes);
+    pump(0);
+}
+
+void PtySession::send_keys(const std::vector<std::string>& keys) {
+    std::string run;
+    for (const auto& k : keys) {
+        const bool lone_esc = k == keys::kEsc;
+        if (k == keys::kCtrlC && !run.empty()) {
+            send(run);
+            run.clear();
+            wait_idle();
+        }
+        run += k;
+        if (lone_esc || k == keys::kCtrlC) {
+            send(run);
+            run.clear();
+            wait_idle();
+        }
+    }
+    if (!run.empty()) send(run);
 }
 
 void PtySession::signal(int sig) {
@@ -135,33 +168,62 @@ void PtySession::resize(int cols, int rows) {
     screen_.resize(cols, rows);
 }
 
-bool PtySession::wait_for(std::string_view text, int timeout_ms) {
+bool PtySession::wait_until(const std::function<bool()>& done, int timeout_ms) {
     auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     for (;;) {
-        if (plain().find(text) != std::string::npos) return true;
+        if (done()) return true;
         if (ms_left(deadline) == 0) return false;
-        if (!pump(ms_left(deadline) < 50 ? ms_left(deadline) : 50)) {
-            return plain().find(text) != std::string::npos;
-        }
+        if (!pump(ms_left(deadline) < 50 ? ms_left(deadline) : 50)) return done();
     }
+}
+
+bool PtySession::wait_for(std::string_view text, int timeout_ms) {
+    return wait_until([&] { return plain().find(text) != std::string::npos; }, timeout_ms);
 }
 
 bool PtySession::wait_for_new(std::string_view text, int timeout_ms) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-        if (StripEscapes(raw_since_send()).find(text) != std::string::npos) return true;
-        if (ms_left(deadline) == 0) return false;
-        if (!pump(ms_left(deadline) < 50 ? ms_left(deadline) : 50))
-            return StripEscapes(raw_since_send()).find(text) != std::string::npos;
-    }
+    return wait_until(
+        [&] { return StripEscapes(raw_since_send()).find(text) != std::string::npos; }, timeout_ms);
 }
 
-void PtySession::settle(int quiet_ms, int timeout_ms) {
+bool PtySession::input_pending() const {
+    // Polling the program's side pushes on what the kernel still holds
+    // between the two sides, so that nothing in transit is missed.
+    int slave = open(ptsname(master_), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (slave < 0) return false;
+    struct pollfd p = {slave, POLLIN, 0};
+    bool pending = poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+    close(slave);
+    return pending;
+}
+
+char PtySession::proc_state() const {
+    std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t close_paren = stat.rfind(')');
+    return close_paren == std::string::npos || close_paren + 2 >= stat.size()
+               ? 0
+               : stat[close_paren + 2];
+}
+
+bool PtySession::reading_terminal() const {
+    std::ifstream in("/proc/" + std::to_string(pid_) + "/syscall");
+    long number = -1;
+    std::string fd;
+    if (!(in >> number >> fd)) return false;  // "running"
+    return number == SYS_read && fd == "0x0";
+}
+
+bool PtySession::wait_idle(int timeout_ms) {
+    if (pid_ <= 0) return false;
     auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (ms_left(deadline) > 0) {
-        size_t before = raw_.size();
-        if (!pump(quiet_ms < ms_left(deadline) ? quiet_ms : ms_left(deadline))) return;
-        if (raw_.size() == before) return;
+    for (;;) {
+        // Nothing left unread first, then asleep in a read: that read is the
+        // one for the next key, and all the output before it is written.
+        if (!input_pending() && proc_state() == 'S' && reading_terminal()) return pump(0);
+        if (ms_left(deadline) == 0) return false;
+        // No event tells when a process goes to sleep: look again soon.
+        if (!pump(ms_left(deadline) < 2 ? ms_left(deadline) : 2)) return false;
     }
 }
 
@@ -182,10 +244,7 @@ int PtySession::wait_exit(int timeout_ms) {
     while (!exited_ && ms_left(deadline) > 0) {
         if (!pump(20)) {
             // The terminal is closed; the process ends right after.
-            while (!exited_ && ms_left(deadline) > 0) {
-                reap(false);
-                if (!exited_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
+            if (WaitForExit(pid_, ms_left(deadline))) reap(false);
             break;
         }
         reap(false);

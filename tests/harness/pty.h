@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -104,11 +105,14 @@ class PtySession {
     bool started() const { return pid_ > 0; }
     pid_t pid() const { return pid_; }
 
-    // Sends bytes (one key) and waits a little, so that each key arrives on
-    // its own read, as typed. Marks the output so far as old for wait_for_new.
-    void send(std::string_view bytes, int delay_ms = 30);
-    // Sends each key of a list.
-    void send_keys(const std::vector<std::string>& keys, int delay_ms = 30);
+    // Writes bytes to the program's terminal and returns at once; the program
+    // reads them one at a time, so many keys may go in one write. Marks the
+    // output so far as old for wait_for_new.
+    void send(std::string_view bytes);
+    // Sends a list of keys in as few writes as is safe: after a lone Esc, and
+    // before Ctrl-C (whose signal drops what is still unread), it waits until
+    // the program has taken every key so far (wait_idle).
+    void send_keys(const std::vector<std::string>& keys);
     // Sends a signal to the program.
     void signal(int sig);
     // Changes the terminal size (and sends SIGWINCH).
@@ -119,8 +123,14 @@ class PtySession {
     bool wait_for(std::string_view text, int timeout_ms = 5000);
     // The same, looking only at the output after the last send.
     bool wait_for_new(std::string_view text, int timeout_ms = 5000);
-    // Reads output until none came for quiet_ms (at most timeout_ms in all).
-    void settle(int quiet_ms = 100, int timeout_ms = 3000);
+    // Waits until done() holds, reading output meanwhile: true when it does,
+    // false after the timeout or when the program ended first.
+    bool wait_until(const std::function<bool()>& done, int timeout_ms = 5000);
+    // Waits until the program has read every byte sent and sleeps in a read of
+    // its terminal for the next key, then takes in all it wrote before: the
+    // screen is then what the keys so far made of it. False after the timeout
+    // or when the program ended first.
+    bool wait_idle(int timeout_ms = 5000);
     // Waits for the program's end and returns its exit code (128 + signal
     // when a signal ended it); after the timeout it is killed and -1 returned.
     int wait_exit(int timeout_ms = 10000);
@@ -137,6 +147,10 @@ class PtySession {
 
   private:
     bool pump(int timeout_ms);  // reads what is there; false when the program's side closed
+    void write_all(std::string_view bytes);
+    bool input_pending() const;     // bytes sent that the program has not read yet
+    char proc_state() const;        // 'S', 'R', 'T' ... as /proc shows it, 0 when unknown
+    bool reading_terminal() const;  // asleep in read(2) on its standard input
     void reap(bool block);
 
     pid_t pid_ = -1;
@@ -185,6 +199,9 @@ class TempDir {
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);  // lstat: a dangling link exists
+// Waits until path exists, woken by the changes in its folder rather than by
+// a clock: true when it does, false after the timeout.
+bool WaitForFile(const std::string& path, int timeout_ms = 20000);
 // The names in a folder, sorted by byte, without . and ..
 std::vector<std::string> ListDir(const std::string& path);
 

@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

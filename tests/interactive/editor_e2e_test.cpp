@@ -21,13 +21,14 @@ class Editor {
         : s_({kProbe, text, "2", "79", overwrite ? "1" : "0", std::to_string(pos),
               std::to_string(pos), std::to_string(rounds)},
              options(cols)) {
-        s_.settle();
+        EXPECT_TRUE(s_.wait_idle()) << s_.plain();
     }
 
-    // Sends one key and reads the output it caused.
+    // Sends one key and reads the output it caused, once the editor waits
+    // for the next one.
     void key(const std::string& k) {
         s_.send(k);
-        s_.settle();
+        EXPECT_TRUE(s_.wait_idle()) << s_.plain();
     }
     // Sends a key n times in one write.
     void repeat(const std::string& k, int n) {

@@ -15,7 +15,7 @@ TEST(TerminalScreen, ItemLinesAndTheFieldBelowThem) {
     WriteFile(dir / "b.txt", "beta");
     PtySession s({DOLV_EXE, "*.txt", "/T"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("]"));
-    s.settle();
+    ASSERT_TRUE(s.wait_idle());
     const Screen& sc = s.screen();
     EXPECT_EQ(sc.row(1), "");
     EXPECT_EQ(sc.row(2), "[5 bytes]   A____");
@@ -29,12 +29,9 @@ TEST(TerminalScreen, ItemLinesAndTheFieldBelowThem) {
     EXPECT_EQ(sc.cursor_shape(), 2);  // overwrite mode at the start
 
     // Insert mode chosen on the first item holds for the second.
-    s.send(keys::kIns);
-    s.send(keys::kEnter);
+    s.send_keys({keys::kIns, keys::kEnter});
     ASSERT_TRUE(s.wait_for_new("b.txt"));
-    s.send(keys::kHome);
-    s.send("X");
-    s.send(keys::kEnter);
+    s.send_keys({keys::kHome, "X", keys::kEnter});
     EXPECT_EQ(s.wait_exit(), 0) << s.plain();
     EXPECT_EQ(ListDir(dir.path()), (std::vector<std::string>{"Xb.txt", "a.txt"}));
     EXPECT_NE(s.plain().find("Rinominati 1 elementi su 2 ,negati 0 ,saltati 1"), std::string::npos)
@@ -47,7 +44,7 @@ TEST(TerminalScreen, NameOf255CharactersStartsOnItsLastCharacter) {
     WriteFile(dir / name, "long");
     PtySession s({DOLV_EXE, "*.txt", "/T"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("]"));
-    s.settle();
+    ASSERT_TRUE(s.wait_idle());
     const Screen& sc = s.screen();
     int row = sc.cursor_y();
     EXPECT_EQ(sc.cursor_x(), 78);
@@ -57,6 +54,7 @@ TEST(TerminalScreen, NameOf255CharactersStartsOnItsLastCharacter) {
     // Its path is longer than any path the program can address: a changed
     // name is refused, the item keeps its name.
     s.send("X");
+    ASSERT_TRUE(s.wait_idle());
     EXPECT_EQ(sc.cell(78, row), "X");
     s.send(keys::kEnter);
     ASSERT_TRUE(s.wait_for_new("[A,I,T]"));
@@ -75,9 +73,7 @@ TEST(TerminalScreen, ItemWithAPathTooLongIsNeverConfusedWithAnother) {
     WriteFile(dir / cut, "other");
     PtySession s({DOLV_EXE, "*.txt", "/T"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("]"));
-    s.send(keys::kEsc);
-    for (char c : std::string("short.txt")) s.send(std::string(1, c), 5);
-    s.send(keys::kEnter);
+    s.send_keys({keys::kEsc, "short.txt", keys::kEnter});
     ASSERT_TRUE(s.wait_for_new("[A,I,T]")) << s.plain();
     s.send("I");
     EXPECT_EQ(s.wait_exit(), 0) << s.plain();

@@ -5,17 +5,10 @@
 #include <string>
 
 #include "harness/short_text_print.h"
-#include "run/settings.h"
 
 namespace dolv {
 
 namespace {
-
-class Presu : public ::testing::Test {
-  protected:
-    void SetUp() override { settings = Settings(); }
-    void TearDown() override { settings = Settings(); }
-};
 
 struct Row {
     const char* name;
@@ -24,7 +17,7 @@ struct Row {
     const char* want;
 };
 
-TEST_F(Presu, RemovesPrefixAndSuffixOfTheNamePartIgnoringLetterCase) {
+TEST(Presu, RemovesPrefixAndSuffixOfTheNamePartIgnoringLetterCase) {
     const Row rows[] = {
         {"old_report.txt", "OLD_", "", "report.txt"},
         {"OLD_report.txt", "OLD_", "", "report.txt"},
@@ -42,13 +35,11 @@ TEST_F(Presu, RemovesPrefixAndSuffixOfTheNamePartIgnoringLetterCase) {
         {"\x90old_x", "\x82OLD_", "", "\x90old_x"},  // accented letters are not folded
     };
     for (const Row& r : rows) {
-        settings.REM_PREFISSO = r.a;
-        settings.REM_SUFFISSO = r.b;
-        EXPECT_EQ(REM_PRESU(r.name), r.want) << r.name;
+        EXPECT_EQ(REM_PRESU(r.name, r.a, r.b), r.want) << r.name;
     }
 }
 
-TEST_F(Presu, AddsPrefixAndSuffixAroundTheNamePart) {
+TEST(Presu, AddsPrefixAndSuffixAroundTheNamePart) {
     const Row rows[] = {
         {"report.txt", "new_", "_v2", "new_report_v2.txt"},
         {"readme", "new_", "_v2", "new_readme_v2"},
@@ -58,22 +49,20 @@ TEST_F(Presu, AddsPrefixAndSuffixAroundTheNamePart) {
         {"report.txt", "", "", "report.txt"},
     };
     for (const Row& r : rows) {
-        settings.PREFISSO = r.a;
-        settings.SUFFISSO = r.b;
-        EXPECT_EQ(PRESU(r.name), r.want) << r.name;
+        EXPECT_EQ(PRESU(r.name, r.a, r.b), r.want) << r.name;
     }
 }
 
-TEST_F(Presu, AdditionIsCutAt255) {
-    settings.PREFISSO = ShortText(std::string(200, 'p'));
-    settings.SUFFISSO = ShortText(std::string(50, 's'));
-    const ShortText out = PRESU("abcdefgh.txt");
+TEST(Presu, AdditionIsCutAt255) {
+    const ShortText prefix(std::string(200, 'p'));
+    const ShortText suffix(std::string(50, 's'));
+    const ShortText out = PRESU("abcdefgh.txt", prefix, suffix);
     ASSERT_EQ(out.size(), 255);
     EXPECT_EQ(out.sub(201, 5), "abcde");
     EXPECT_EQ(out.right(2), "ss");
 }
 
-TEST_F(Presu, FillsTheNamePartUpToNN) {
+TEST(Presu, FillsTheNamePartUpToNN) {
     struct Fill {
         const char* name;
         char mode;
@@ -88,18 +77,13 @@ TEST_F(Presu, FillsTheNamePartUpToNN) {
         {"report.txt", 'X', 20, "report.txt"},    {"report.txt", 'L', 6, "report.txt"},
     };
     for (const Fill& r : rows) {
-        settings.GIUSTIFICA = r.mode;
-        settings.NN = r.nn;
-        EXPECT_EQ(ALLINEA(r.name), r.want) << r.name << ' ' << r.mode << r.nn;
+        EXPECT_EQ(ALLINEA(r.name, r.mode, r.nn), r.want) << r.name << ' ' << r.mode << r.nn;
     }
 }
 
-TEST_F(Presu, AFillTo255PushesTheExtensionOut) {
-    settings.GIUSTIFICA = 'R';
-    settings.NN = 255;
-    EXPECT_EQ(ALLINEA("report.txt"), ShortText("report" + std::string(249, '_')));
-    settings.NN = 253;
-    EXPECT_EQ(ALLINEA("report.txt"), ShortText("report" + std::string(247, '_') + ".t"));
+TEST(Presu, AFillTo255PushesTheExtensionOut) {
+    EXPECT_EQ(ALLINEA("report.txt", 'R', 255), ShortText("report" + std::string(249, '_')));
+    EXPECT_EQ(ALLINEA("report.txt", 'R', 253), ShortText("report" + std::string(247, '_') + ".t"));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "names/case.h"
 #include "names/merge.h"
 #include "names/presu.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 
@@ -16,28 +16,29 @@ namespace {
 
 class Transform : public ::testing::Test {
   protected:
-    void SetUp() override { settings = Settings(); }
-    void TearDown() override { settings = Settings(); }
+    Settings s;
 
-    static ShortText new_name(const ShortText& source, const ShortText& pattern) {
-        return ALLINEA(PRESU(REM_PRESU(CONVERSION(FUSIONJOLLY(source, pattern)))));
+    ShortText new_name(const ShortText& source, const ShortText& pattern) const {
+        const ShortText merged = CONVERSION(FUSIONJOLLY(source, pattern), s.MAIUSCOLO);
+        const ShortText trimmed = REM_PRESU(merged, s.REM_PREFISSO, s.REM_SUFFISSO);
+        return ALLINEA(PRESU(trimmed, s.PREFISSO, s.SUFFISSO), s.GIUSTIFICA, s.NN);
     }
 };
 
 TEST_F(Transform, ConversionChangesOnlyAsciiLetters) {
-    settings.MAIUSCOLO = '+';
-    EXPECT_EQ(CONVERSION("Report.Txt"), "REPORT.TXT");
-    settings.MAIUSCOLO = '-';
-    EXPECT_EQ(CONVERSION("Report.Txt"), "report.txt");
-    settings.MAIUSCOLO = '0';
-    EXPECT_EQ(CONVERSION("Report.Txt"), "Report.Txt");
+    s.MAIUSCOLO = '+';
+    EXPECT_EQ(CONVERSION("Report.Txt", s.MAIUSCOLO), "REPORT.TXT");
+    s.MAIUSCOLO = '-';
+    EXPECT_EQ(CONVERSION("Report.Txt", s.MAIUSCOLO), "report.txt");
+    s.MAIUSCOLO = '0';
+    EXPECT_EQ(CONVERSION("Report.Txt", s.MAIUSCOLO), "Report.Txt");
 
     std::string all;
     for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
     const ShortText text(all);
     for (char mode : {'+', '-'}) {
-        settings.MAIUSCOLO = mode;
-        const ShortText out = CONVERSION(text);
+        s.MAIUSCOLO = mode;
+        const ShortText out = CONVERSION(text, s.MAIUSCOLO);
         ASSERT_EQ(out.size(), 255);
         for (int c = 1; c < 256; ++c) {
             int want = c;
@@ -45,40 +46,40 @@ TEST_F(Transform, ConversionChangesOnlyAsciiLetters) {
             if (mode == '-' && c >= 'A' && c <= 'Z') want = c + 32;
             EXPECT_EQ(out.at(c), want) << mode << c;
         }
-        EXPECT_EQ(CONVERSION(""), "");
+        EXPECT_EQ(CONVERSION("", s.MAIUSCOLO), "");
     }
 }
 
 TEST_F(Transform, PrefixAndSuffixKeepTheCaseInWhichTheyWereTyped) {
-    settings.MAIUSCOLO = '+';
-    settings.PREFISSO = "new_";
+    s.MAIUSCOLO = '+';
+    s.PREFISSO = "new_";
     EXPECT_EQ(new_name("report.txt", "*.*"), "new_REPORT.TXT");
 }
 
 TEST_F(Transform, RemovalRunsBeforeAddition) {
-    settings.REM_PREFISSO = "OLD_";
-    settings.PREFISSO = "new_";
+    s.REM_PREFISSO = "OLD_";
+    s.PREFISSO = "new_";
     EXPECT_EQ(new_name("old_report.txt", "*.*"), "new_report.txt");
     // Had the addition come first, the removal would have found nothing to remove.
-    settings.PREFISSO = "old_";
+    s.PREFISSO = "old_";
     EXPECT_EQ(new_name("old_report.txt", "*.*"), "old_report.txt");
 }
 
 TEST_F(Transform, TheFillGoesInFrontOfThePrefixAndCountsIt) {
-    settings.PREFISSO = "x";
-    settings.GIUSTIFICA = 'L';
-    settings.NN = 8;
+    s.PREFISSO = "x";
+    s.GIUSTIFICA = 'L';
+    s.NN = 8;
     EXPECT_EQ(new_name("report.txt", "*.*"), "_xreport.txt");
-    settings.SUFFISSO = "yz";
+    s.SUFFISSO = "yz";
     EXPECT_EQ(new_name("report.txt", "*.*"), "xreportyz.txt");
 }
 
 TEST_F(Transform, TheMergeSeesTheSourceNameBeforeAnyOtherChange) {
-    settings.MAIUSCOLO = '-';
-    settings.REM_SUFFISSO = "_BAK";
-    settings.SUFFISSO = "_v2";
-    settings.GIUSTIFICA = 'R';
-    settings.NN = 12;
+    s.MAIUSCOLO = '-';
+    s.REM_SUFFISSO = "_BAK";
+    s.SUFFISSO = "_v2";
+    s.GIUSTIFICA = 'R';
+    s.NN = 12;
     EXPECT_EQ(new_name("REPORT_BAK.TXT", "*.*"), "report_v2___.txt");
     EXPECT_EQ(new_name("REPORT_BAK.TXT", "??????.*"), "report_v2___.txt");
     EXPECT_EQ(new_name("REPORT_BAK.TXT", "*"), "report_v2___");

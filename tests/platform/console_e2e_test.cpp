@@ -19,7 +19,7 @@ const std::string kProbe = std::string(DOLV_TEST_BIN_DIR) + "/consoleprobe";
 struct ProbeRun {
     explicit ProbeRun(std::vector<std::string> ops, const PtyOptions& options = {})
         : session(with_probe(std::move(ops)), options) {
-        session.settle(150);
+        EXPECT_TRUE(session.wait_idle()) << session.plain();
         x = session.screen().cursor_x();
         y = session.screen().cursor_y();
         session.send("x");
@@ -114,15 +114,18 @@ TEST(ConsoleOnTerminal, ClreolBlanksToTheEndAndKeepsTheCursor) {
 
 TEST(ConsoleOnTerminal, CursorShapesAndTheirRestoration) {
     PtySession s({kProbe, "off", "key", "big", "key", "on", "key", "off", "key"});
-    s.settle();
+    ASSERT_TRUE(s.wait_idle());
     EXPECT_FALSE(s.screen().cursor_visible());
-    s.send("x", 100);
+    s.send("x");
+    ASSERT_TRUE(s.wait_idle());
     EXPECT_TRUE(s.screen().cursor_visible());
     EXPECT_EQ(s.screen().cursor_shape(), 2);
-    s.send("x", 100);
+    s.send("x");
+    ASSERT_TRUE(s.wait_idle());
     EXPECT_TRUE(s.screen().cursor_visible());
     EXPECT_EQ(s.screen().cursor_shape(), 0);
-    s.send("x", 100);
+    s.send("x");
+    ASSERT_TRUE(s.wait_idle());
     EXPECT_FALSE(s.screen().cursor_visible());
     s.send("x");
     EXPECT_EQ(s.wait_exit(), 0);
@@ -139,7 +142,8 @@ TEST(ConsoleOnTerminal, ACrashStillRestoresTheTerminal) {
 
 TEST(ConsoleOnTerminal, CancelWhileBusyIsActedOnAtTheNextCheck) {
     PtySession s({kProbe, "off", "wait", "l:not reached"});
-    s.settle();
+    // The hidden cursor shows that the console is open, its handlers in place.
+    ASSERT_TRUE(s.wait_until([&] { return !s.screen().cursor_visible(); }));
     s.signal(SIGTERM);
     EXPECT_EQ(s.wait_exit(), 3);
     EXPECT_NE(s.plain().find("pending"), std::string::npos);

@@ -17,7 +17,10 @@ namespace fs = std::filesystem;
 
 class FsTest : public ::testing::Test {
   protected:
-    void TearDown() override { FORCE_RENAME_FALLBACK(false); }
+    void TearDown() override {
+        FORCE_RENAME_FALLBACK(false);
+        FORCE_RENAME_PLACEHOLDER(false);
+    }
     // The program's form of a path inside the folder: `\` separators.
     ShortText path(const std::string& rel = "") const {
         return ShortText(WithBackslashes((root_ / rel).string()));
@@ -188,42 +191,95 @@ TEST_F(FsTest, SourcePathFindsALiteralNameWithLettersFolded) {
         EXPECT_EQ(SOURCE_PATH(path(c.operand)), path(c.expected)) << c.operand;
 }
 
+// The ways RENAME goes: renameat2 with RENAME_NOREPLACE; link and unlink
+// where the flag is refused; a placeholder where hard links are refused too.
+enum class RenameWay { kNoReplace, kLink, kPlaceholder };
+
+void UseRenameWay(RenameWay way) {
+    FORCE_RENAME_FALLBACK(way == RenameWay::kLink);
+    FORCE_RENAME_PLACEHOLDER(way == RenameWay::kPlaceholder);
+}
+
+const char* WayName(RenameWay way) {
+    switch (way) {
+        case RenameWay::kNoReplace:
+            return "renameat2";
+        case RenameWay::kLink:
+            return "link";
+        default:
+            return "placeholder";
+    }
+}
+
 TEST_F(FsTest, RenameNeverReplaces) {
-    for (bool fallback : {false, true}) {
-        SCOPED_TRACE(fallback ? "fallback" : "renameat2");
-        FORCE_RENAME_FALLBACK(fallback);
+    for (RenameWay way : {RenameWay::kNoReplace, RenameWay::kLink, RenameWay::kPlaceholder}) {
+        SCOPED_TRACE(WayName(way));
+        UseRenameWay(way);
         fs::remove_all(root_);
         fs::create_directories(root_);
         touch("src", "source");
         touch("file", "keep");
+        touch("empty", "");  // what a placeholder looks like: still not ours
         fs::create_directory(root_ / "dir");
         fs::create_symlink(root_ / "nowhere", root_ / "link");
         fs::create_directory(root_ / "srcdir");
-        for (const char* dest : {"file", "dir", "link"}) {
-            RENAME(path("src"), path(dest));
-            EXPECT_NE(IORESULT(), 0) << dest;
-            RENAME(path("srcdir"), path(dest));
-            EXPECT_NE(IORESULT(), 0) << dest;
+        fs::create_symlink(root_ / "src", root_ / "srclink");
+        for (const char* dest : {"file", "empty", "dir", "link"}) {
+            for (const char* source : {"src", "srcdir", "srclink"}) {
+                RENAME(path(source), path(dest));
+                EXPECT_NE(IORESULT(), 0) << source << " to " << dest;
+            }
         }
         EXPECT_EQ(content("src"), "source");
         EXPECT_EQ(content("file"), "keep");
+        EXPECT_EQ(content("empty"), "");
         EXPECT_TRUE(fs::is_symlink(root_ / "link"));
         EXPECT_TRUE(fs::is_directory(root_ / "srcdir"));
+        EXPECT_TRUE(fs::is_symlink(root_ / "srclink"));
+        // Nothing left behind by a refused rename.
+        EXPECT_EQ(ListDir(root_.string()),
+                  (Names{"dir", "empty", "file", "link", "src", "srcdir", "srclink"}));
         // And a free name works, for a file, a directory and a symlink.
         RENAME(path("src"), path("moved"));
         EXPECT_EQ(IORESULT(), 0);
         EXPECT_EQ(IORESULT(), 0);  // read once, reset
         EXPECT_EQ(content("moved"), "source");
         EXPECT_FALSE(fs::exists(root_ / "src"));
+        touch("srcdir/inner", "in");
         RENAME(path("srcdir"), path("moveddir"));
         EXPECT_EQ(IORESULT(), 0);
-        EXPECT_TRUE(fs::is_directory(root_ / "moveddir"));
+        EXPECT_EQ(content("moveddir/inner"), "in");
         RENAME(path("link"), path("link2"));
         EXPECT_EQ(IORESULT(), 0);
         EXPECT_TRUE(fs::is_symlink(root_ / "link2"));
+        EXPECT_EQ(fs::read_symlink(root_ / "link2"), root_ / "nowhere");
         RENAME(path("missing"), path("other"));
         EXPECT_NE(IORESULT(), 0);
+        EXPECT_EQ(ListDir(root_.string()),
+                  (Names{"dir", "empty", "file", "link2", "moved", "moveddir", "srclink"}));
     }
+}
+
+// A rename that fails after the placeholder took the new name leaves no
+// trace of it.
+TEST_F(FsTest, AFailedRenameTakesItsPlaceholderAway) {
+    UseRenameWay(RenameWay::kPlaceholder);
+    // A directory into itself: the placeholder can be made, the rename not.
+    fs::create_directory(root_ / "d");
+    RENAME(path("d"), path("d\\sub"));
+    EXPECT_NE(IORESULT(), 0);
+    EXPECT_TRUE(fs::is_empty(root_ / "d"));
+    // A file the system will not rename (immutable), where it allows that.
+    touch("fixed", "data");
+    const std::string fixed = (root_ / "fixed").string();
+    if (RunShell("chattr +i " + ShellQuote(fixed) + " 2>/dev/null").status != 0)
+        GTEST_SKIP() << "no immutable files here (chattr)";
+    RENAME(path("fixed"), path("other"));
+    const int status = IORESULT();
+    RunShell("chattr -i " + ShellQuote(fixed));
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(ListDir(root_.string()), (Names{"d", "fixed"}));
+    EXPECT_EQ(content("fixed"), "data");
 }
 
 TEST_F(FsTest, RenameRefusesNamesNoWindowsNameCouldBe) {
@@ -255,6 +311,25 @@ TEST_F(FsTest, CaseOnlyRenameOnACaseSensitiveVolume) {
     EXPECT_EQ(content("one"), "data");
     EXPECT_EQ(content("two"), "data");
     EXPECT_EQ(std::distance(fs::directory_iterator(root_), {}), 3);
+}
+
+TEST_F(FsTest, SameItemAsksTheFileSystem) {
+    touch("f", "x");
+    touch("g", "x");
+    fs::create_directory(root_ / "d");
+    fs::create_hard_link(root_ / "f", root_ / "h");
+    struct Case {
+        const char* a;
+        const char* b;
+        bool same;
+    };
+    for (const Case& c : {Case{"f", "f", true}, Case{"f", "d\\..\\f", true}, Case{"f", "h", true},
+                          Case{"d", "d\\", true}, Case{"f", "g", false}, Case{"f", "d", false},
+                          Case{"f", "missing", false}, Case{"missing", "missing", false}}) {
+        EXPECT_EQ(SAMEITEM(path(c.a), path(c.b)), c.same) << c.a << " " << c.b;
+    }
+    // Asking moves nothing.
+    EXPECT_EQ(ListDir(root_.string()), (Names{"d", "f", "g", "h"}));
 }
 
 TEST_F(FsTest, DeleteFileAndItemId) {

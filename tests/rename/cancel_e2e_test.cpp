@@ -2,10 +2,8 @@
 // between two items, and the counts it shows are what happened on disk.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <string>
-#include <thread>
 
 #include "harness/dolv_run.h"
 
@@ -17,7 +15,10 @@ TEST(Cancel, ASignalEndsTheWalkBetweenTwoItems) {
     constexpr int kFiles = 20000;
     for (int i = 0; i < kFiles; ++i) WriteFile(dir / ("f" + std::to_string(i) + ".txt"), "");
     PtySession s({DOLV_EXE, "*.txt", "*.bak", "/I", "+NUL"}, PtyIn(dir.path()));
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    // The first rename on disk shows that the run is under way, its signal
+    // handlers in place; the terminal is not read meanwhile, so the run soon
+    // waits on its full output, far from its end.
+    ASSERT_TRUE(WaitForFile(dir / "f0.bak", 20000)) << ListDir(dir.path()).size();
     s.signal(SIGTERM);
     int code = s.wait_exit(60000);
     auto names = ListDir(dir.path());

@@ -4,11 +4,9 @@
 // happens, every item is still there under exactly one of its two names.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "rename/rename_e2e.h"
@@ -178,12 +176,7 @@ long FreshTerminalModes() {
 // terminal: the program soon fills the terminal's buffer and waits there, in
 // the middle of the batch, until the test reads on.
 bool WaitForTheFirstRename(const Folder& f) {
-    const std::string first = f.At(Numbered(0, ".bak")).string();
-    for (int waited = 0; waited < 20000; waited += 10) {
-        if (FileExists(first)) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return WaitForFile(f.At(Numbered(0, ".bak")).string());
 }
 
 class Interrupt : public ::testing::TestWithParam<int> {};

@@ -15,7 +15,7 @@ TEST(Screen, ConfirmationChoicesStandAtColumn53AndNamesAreColoured) {
     WriteFile(dir / "a.txt", "alpha");
     PtySession s({DOLV_EXE, "a.txt", "b.txt", "/P"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("[Si,No,Tutti,Annulla]")) << s.plain();
-    s.settle();
+    ASSERT_TRUE(s.wait_idle());
     const Screen& sc = s.screen();
     int y = RowWith(sc, "[Si,No,Tutti,Annulla]");
     ASSERT_GT(y, 1);
@@ -72,7 +72,7 @@ TEST(Screen, ALongExchangeQuestionPutsItsChoicesAtColumn68OfTheNextLine) {
 
     PtySession s({DOLV_EXE, deep + "\\aaaaaa.txt", b, "/R", "/P"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("[Si,No]")) << s.plain();
-    s.settle();
+    ASSERT_TRUE(s.wait_idle());
     const Screen& sc = s.screen();
     int y = RowWith(sc, "[Si,No]");
     ASSERT_GT(y, 1);

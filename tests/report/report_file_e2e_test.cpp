@@ -151,13 +151,12 @@ TEST(ReportFileE2E, TheQuestionOnATerminal) {
     WriteFile(dir / "rep.log", "OLD\r\n");
     PtySession s({DOLV_EXE, "a.txt", "b.txt", "/I", "+rep.log"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("[S,A,E] "));
-    s.settle();
+    ASSERT_TRUE(s.wait_idle());
     EXPECT_EQ(s.screen().row(2), "Il file di output esiste gia'");
     EXPECT_EQ(s.screen().row(3), "Sovrascrivi, Accoda, Esci ?  [S,A,E]");
     EXPECT_EQ(s.screen().cursor_x(), 38);
-    s.send("x");
-    s.send(keys::kF1);  // scan code 59: no answer
-    s.settle();
+    s.send_keys({"x", keys::kF1});  // scan code 59: no answer
+    ASSERT_TRUE(s.wait_idle()) << s.plain();
     EXPECT_FALSE(s.exited());
     EXPECT_EQ(s.screen().row(3), "Sovrascrivi, Accoda, Esci ?  [S,A,E]");
     s.send(keys::kDel);

@@ -68,7 +68,7 @@ void CheckHelpOnTerminal(const std::vector<std::string>& args, const std::string
     options.rows = 40;
     PtySession s(argv, options);
     ASSERT_TRUE(s.wait_for(kPrompt));
-    s.settle();
+    ASSERT_TRUE(s.wait_idle());  // the pause waits for its key
     EXPECT_FALSE(s.exited());
     for (size_t i = 0; i < kFirst.size(); ++i) {
         EXPECT_EQ(s.screen().row(static_cast<int>(i) + 1), kFirst[i]) << "row " << i + 1;
@@ -116,6 +116,53 @@ TEST(HelpE2E, OnlyTheExactSegmentShowsIt) {
     // "/?x" is no option: it becomes an operand.
     PipedResult r = RunDolv(dir.path(), {"/?x"});
     EXPECT_EQ(r.output, "Manca un parametro indispensabile\r\n");
+}
+
+// The requests every command on Linux answers: --help and -h stand for /?
+// wherever they stand, --version prints one line; nothing is renamed.
+TEST(HelpE2E, LinuxHelpAndVersionRequests) {
+    const std::string help = Joined(kFirst, "\r\n") + kPrompt + "\r\n" + Joined(kSecond, "\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        int exit_code;
+        bool version;
+    };
+    for (const Case& c : std::vector<Case>{{{"--help"}, 1, false},
+                                           {{"-h"}, 1, false},
+                                           {{"a.txt", "--help"}, 1, false},
+                                           {{"a.txt", "b.txt", "-h", "--version"}, 1, false},
+                                           {{"--version"}, 0, true},
+                                           {{"a.txt", "b.txt", "--version"}, 0, true},
+                                           {{"--version", "--help"}, 0, true}}) {
+        TempDir dir;
+        WriteFile(dir.path() + "/a.txt", "a");
+        PipedResult r = RunDolv(dir.path(), c.args);
+        std::string label;
+        for (const std::string& arg : c.args) label += arg + " ";
+        EXPECT_EQ(r.exit_code, c.exit_code) << label;
+        EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"a.txt"}) << label;
+        if (!c.version) {
+            EXPECT_EQ(r.output, help) << label;
+            continue;
+        }
+        // "dolv 1.30.0": the release that the help screen's "Versione 1.30" names.
+        size_t at = kFirst[2].find("Versione ") + 9;
+        std::string short_version = kFirst[2].substr(at, kFirst[2].find(' ', at) - at);
+        EXPECT_EQ(r.output.rfind("dolv " + short_version + ".", 0), 0u) << r.output;
+        EXPECT_TRUE(EndsWith(r.output, "\n") && Count(r.output, "\n") == 1) << r.output;
+        EXPECT_EQ(r.output.find_first_not_of("dolv 0123456789.\n"), std::string::npos) << r.output;
+    }
+}
+
+// Only the exact words: any other argument that starts with "-" is a name.
+TEST(HelpE2E, OtherDashArgumentsStayNames) {
+    for (const char* name : {"-H", "--HELP", "-help", "--helpme", "--versions", "-v"}) {
+        TempDir dir;
+        WriteFile(dir.path() + "/a.txt", "a");
+        PipedResult r = RunDolv(dir.path(), {"a.txt", name});
+        EXPECT_EQ(r.exit_code, 0) << name << ": " << r.output;
+        EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{name}) << r.output;
+    }
 }
 
 TEST(HelpE2E, PipedInputAndOutput) {

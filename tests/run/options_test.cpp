@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "report/counters.h"
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 namespace {

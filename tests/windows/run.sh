@@ -51,3 +51,6 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT INT TERM
 DOLV_WINDOWS_EXE="$root/build-windows/dolv.exe"
 export DOLV_WINDOWS_EXE
 "$tests"
+
+# The zip that `make package` makes for Windows users.
+sh tests/windows/zip_test.sh

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/console.h"
+#include "platform/key_codes.h"
 #include "platform/key_decoder.h"
 
 namespace dolv {
@@ -40,7 +41,7 @@ unsigned char READKEY() {
     unsigned char key;
     for (;;) {
         if (KEY_TAKE(g_decoder, key)) return key;
-        if (g_input_ended) return 27;
+        if (g_input_ended) return kKeyEsc;
         if (KEY_INCOMPLETE(g_decoder) && !byte_within_wait()) {
             KEY_TIMEOUT(g_decoder);
             continue;

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

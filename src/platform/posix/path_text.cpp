@@ -1,5 +1,5 @@
-// Path texts: split, full-path expansion (by text, no links followed),
-// extension change and the environment.
+// Path texts: full-path expansion (by text, no links followed) and the
+// environment. The split and the extension change are in platform/path_split.cpp.
 #include <unistd.h>
 
 #include <cerrno>
@@ -102,30 +102,6 @@ bool expand_relative(std::string_view s, ShortText& out) {
 
 }  // namespace
 
-void FSPLIT(const ShortText& path, ShortText& dir, ShortText& name, ShortText& ext) {
-    std::string s = backslashed(path.view());
-    std::string d;
-    size_t colon = s.find(':');
-    if (colon != std::string::npos) {
-        d = std::string(1, s[0]) + ":";
-        s.erase(0, colon + 1);
-    }
-    size_t slash = s.rfind('\\');
-    if (slash != std::string::npos) {
-        d += s.substr(0, slash + 1);
-        s.erase(0, slash + 1);
-    }
-    size_t dot = s.rfind('.');
-    dir = ShortText(d);
-    if (dot == std::string::npos) {
-        name = ShortText(s);
-        ext = ShortText();
-    } else {
-        name = ShortText(s.substr(0, dot));
-        ext = ShortText(s.substr(dot));
-    }
-}
-
 ShortText FEXPAND(const ShortText& path) {
     ShortText quick;
     if (expand_relative(path.view(), quick)) return quick;
@@ -153,15 +129,6 @@ ShortText GETENV(const ShortText& name) {
     if (name.empty()) return ShortText();
     const char* value = std::getenv(CP850_NAME_TO_UTF8(name.view()).c_str());
     return value ? ShortText(UTF8_TO_CP850_LOSSY(value)) : ShortText();
-}
-
-ShortText CHANGEFILEEXT(const ShortText& path, const ShortText& ext) {
-    std::string_view p = path.view();
-    size_t sep = p.find_last_of("\\/:");
-    size_t dot = p.rfind('.');
-    if (dot != std::string_view::npos && (sep == std::string_view::npos || dot > sep))
-        return ShortText(p.substr(0, dot)) + ext;
-    return path + ext;
 }
 
 }  // namespace dolv

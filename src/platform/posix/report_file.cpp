@@ -14,9 +14,7 @@
 namespace dolv {
 namespace {
 
-constexpr int kNotOpen = 103;
 constexpr size_t kBuffer = 1 << 16;
-constexpr int kInvalidName = 123;
 
 FILE* g_report = nullptr;
 std::string g_report_name;  // last component of the open report file's path
@@ -30,7 +28,7 @@ void open_report(const ShortText& path, const char* mode) {
     }
     std::string native = NATIVE_PATH(path);
     if (native.empty() || !WINDOWS_PATH_CHARS(path.view()) || LAST_COMPONENT(path.view()).empty()) {
-        SET_IO_STATUS(kInvalidName);
+        SET_IO_STATUS(kStatusInvalidName);
         return;
     }
     g_report = std::fopen(native.c_str(), mode);
@@ -63,7 +61,7 @@ void REPORT_APPEND(const ShortText& path) {
 
 void REPORT_WRITE(const ShortText& text, bool line_end) {
     if (!g_report) {
-        SET_IO_STATUS(kNotOpen);
+        SET_IO_STATUS(kStatusNotOpen);
         return;
     }
     std::string& bytes = g_line;
@@ -83,7 +81,7 @@ void REPORT_WRITE(const ShortText& text, bool line_end) {
 
 void REPORT_FLUSH() {
     if (!g_report) {
-        SET_IO_STATUS(kNotOpen);
+        SET_IO_STATUS(kStatusNotOpen);
         return;
     }
     bool ok = std::fflush(g_report) == 0 && !std::ferror(g_report);
@@ -92,7 +90,7 @@ void REPORT_FLUSH() {
 
 void REPORT_CLOSE() {
     if (!g_report) {
-        SET_IO_STATUS(kNotOpen);
+        SET_IO_STATUS(kStatusNotOpen);
         return;
     }
     bool ok = !std::ferror(g_report);

@@ -7,15 +7,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <bit>
 #include <cerrno>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/cp850.h"
 #include "platform/fs.h"
 #include "platform/posix/native.h"
+#include "platform/posix/sort_key.h"
 #include "platform/wildcard.h"
 
 namespace dolv {
@@ -56,11 +55,6 @@ struct SearchState {
 };
 
 namespace {
-
-// Status values of DOSERROR, as the DOS search numbers them.
-constexpr int kFileNotFound = 2;
-constexpr int kPathNotFound = 3;
-constexpr int kNoMoreFiles = 18;
 
 int g_dos_error = 0;
 
@@ -109,33 +103,7 @@ void deliver_next(SearchRec& rec) {
     }
     s.pending = false;
     clear(rec);
-    g_dos_error = kNoMoreFiles;
-}
-
-// The first 8 bytes of a name, ASCII letters in upper case, as one number
-// that orders as NAME_COMPARE orders those bytes (a shorter name pads with
-// 0). Computed where the sort compares, from 8 bytes read at the name's
-// start (the pool holds 8 bytes more past its last name), so that an entry
-// stays small.
-uint64_t sort_key(const char* name, size_t length) {
-    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-    constexpr uint64_t kHigh = 0x8080808080808080ULL;
-    uint64_t w;
-    std::memcpy(&w, name, sizeof w);
-    if constexpr (std::endian::native == std::endian::little) {
-        if (length < 8) w &= (uint64_t{1} << (8 * length)) - 1;
-    } else {
-        if (length < 8) w &= ~(~uint64_t{0} >> (8 * length));
-    }
-    // Per byte: the high bit of at_least_a is set for 'a' and up, that of
-    // past_z for the bytes after 'z'; bytes from 0x80 up have their own high bit.
-    const uint64_t low = w & kLow7;
-    const uint64_t at_least_a = low + 0x1F1F1F1F1F1F1F1FULL;
-    const uint64_t past_z = low + 0x0505050505050505ULL;
-    const uint64_t lower = at_least_a & ~past_z & ~w & kHigh;
-    w -= lower >> 2;  // 'a' - 'A' == 0x20 == 0x80 >> 2
-    if constexpr (std::endian::native == std::endian::little) w = __builtin_bswap64(w);
-    return w;
+    g_dos_error = kStatusNoMoreFiles;
 }
 
 // The CP850 name of a name on disk, into name; false for a name the program
@@ -156,28 +124,15 @@ bool ADDRESSABLE_NAME(std::string_view native, std::string& name) {
     return name.size() <= ShortText::kMax && WINDOWS_NAME_CHARS(name);
 }
 
-void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask, bool lazy,
-                  SearchRec& rec) {
-    const std::string expression = WILDCARD_EXPRESSION(pattern);
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        g_dos_error = kPathNotFound;
-        return;
-    }
-    auto state = std::make_shared<SearchState>();
-    state->dir_fd = fd;
-    state->mask = mask;
-    struct stat dir_st;
-    if (fstat(fd, &dir_st) == 0) state->device = dir_st.st_dev;
-    // Without a stat the kind and the hidden flag come from the directory
-    // read; that is enough when the mask takes both kinds and hidden items.
-    state->lazy = lazy && (mask & (FA_HIDDEN | FA_DIRECTORY)) == (FA_HIDDEN | FA_DIRECTORY);
+// Reads the directory open at fd once: the entries whose name matches the
+// expression and whose kind the mask allows go into state, in the order of
+// the read. False when the directory cannot be read.
+bool read_entries(int fd, const std::string& expression, uint8_t mask, SearchState& state) {
     int scan_fd = dup(fd);
     DIR* d = scan_fd >= 0 ? fdopendir(scan_fd) : nullptr;
     if (!d) {
         if (scan_fd >= 0) close(scan_fd);
-        g_dos_error = kPathNotFound;
-        return;
+        return false;
     }
     std::string name;
     while (struct dirent* ent = readdir(d)) {
@@ -195,28 +150,40 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
         uint8_t attr = dir_item ? FA_DIRECTORY : FA_ARCHIVE;
         if (name[0] == '.' && name != "." && name != "..") attr |= FA_HIDDEN;
         if (!mask_allows(attr, mask)) continue;
-        SearchEntry e{static_cast<uint32_t>(state->pool.size()), static_cast<uint8_t>(name.size()),
+        SearchEntry e{static_cast<uint32_t>(state.pool.size()), static_cast<uint8_t>(name.size()),
                       0, attr, ent->d_ino};
-        state->pool.append(name).push_back('\0');
+        state.pool.append(name).push_back('\0');
         if (native != name) {
             e.native_length = static_cast<uint8_t>(native.size() > 255 ? 255 : native.size());
-            state->pool.append(native).push_back('\0');
+            state.pool.append(native).push_back('\0');
         }
-        state->entries.push_back(e);
+        state.entries.push_back(e);
     }
     closedir(d);
-    // One item tells whether the inode numbers of the read are its own.
-    for (const SearchEntry& e : state->entries) {
-        const std::string_view n = state->name(e);
+    return true;
+}
+
+// The device of the directory open at fd, for the entries' identity; 0 when
+// the directory read's inode numbers are not the items' own (one item tells).
+uint64_t identity_device(int fd, const SearchState& state) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) return 0;
+    const uint64_t device = st.st_dev;
+    for (const SearchEntry& e : state.entries) {
+        const std::string_view n = state.name(e);
         if (n == "." || n == "..") continue;
-        struct stat st;
-        if (fstatat(fd, state->native(e), &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_ino != e.inode ||
-            st.st_dev != state->device)
-            state->device = 0;
+        if (fstatat(fd, state.native(e), &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_ino != e.inode ||
+            st.st_dev != device)
+            return 0;
         break;
     }
-    state->pool.append(8, '\0');  // sort_key reads 8 bytes at every name
-    const SearchState& s = *state;
+    return device;
+}
+
+// Puts the entries in NAME_COMPARE order.
+void sort_entries(SearchState& state) {
+    state.pool.append(8, '\0');  // sort_key reads 8 bytes at every name
+    const SearchState& s = state;
     auto before = [&s](const SearchEntry& a, const SearchEntry& b) {
         const uint64_t ka = sort_key(s.pool.data() + a.offset, a.length);
         const uint64_t kb = sort_key(s.pool.data() + b.offset, b.length);
@@ -225,11 +192,33 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
     };
     // A directory often lists its names in the order they were made, or the
     // reverse: both are found in one pass (the names are all different).
-    std::vector<SearchEntry>& entries = state->entries;
+    std::vector<SearchEntry>& entries = state.entries;
     if (std::is_sorted(entries.rbegin(), entries.rend(), before))
         std::reverse(entries.begin(), entries.end());
     else if (!std::is_sorted(entries.begin(), entries.end(), before))
         std::sort(entries.begin(), entries.end(), before);
+}
+
+void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask, bool lazy,
+                  SearchRec& rec) {
+    const std::string expression = WILDCARD_EXPRESSION(pattern);
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        g_dos_error = kStatusPathNotFound;
+        return;
+    }
+    auto state = std::make_shared<SearchState>();
+    state->dir_fd = fd;
+    state->mask = mask;
+    // Without a stat the kind and the hidden flag come from the directory
+    // read; that is enough when the mask takes both kinds and hidden items.
+    state->lazy = lazy && (mask & (FA_HIDDEN | FA_DIRECTORY)) == (FA_HIDDEN | FA_DIRECTORY);
+    if (!read_entries(fd, expression, mask, *state)) {
+        g_dos_error = kStatusPathNotFound;
+        return;
+    }
+    state->device = identity_device(fd, *state);
+    sort_entries(*state);
     rec.state = std::move(state);
     deliver_next(rec);
 }
@@ -237,12 +226,12 @@ void find_pattern(const std::string& dir, std::string_view pattern, uint8_t mask
 void find_literal(const ShortText& path, std::string_view name, uint8_t mask, SearchRec& rec) {
     struct stat st;
     if (!WINDOWS_NAME_CHARS(name) || lstat(NATIVE_PATH(path).c_str(), &st) != 0) {
-        g_dos_error = kFileNotFound;
+        g_dos_error = kStatusFileNotFound;
         return;
     }
     uint8_t attr = ITEM_ATTRIBUTES(st, name);
     if (!mask_allows(attr, mask)) {
-        g_dos_error = kFileNotFound;
+        g_dos_error = kStatusFileNotFound;
         return;
     }
     rec.name = ShortText(name);
@@ -268,7 +257,7 @@ void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec
     const size_t start = last_component_start(p);
     std::string_view pattern = p.substr(start);
     if (pattern.empty()) {
-        g_dos_error = kFileNotFound;
+        g_dos_error = kStatusFileNotFound;
         return;
     }
     if (!HAS_WILDCARDS(pattern)) {
@@ -336,7 +325,7 @@ void FINDDETAILS(SearchRec& rec) {
 void FINDNEXT(SearchRec& rec) {
     if (!rec.state) {
         clear(rec);
-        g_dos_error = kNoMoreFiles;
+        g_dos_error = kStatusNoMoreFiles;
         return;
     }
     deliver_next(rec);
@@ -365,7 +354,7 @@ uint16_t GETFATTR(const ShortText& path) {
     struct stat st;
     std::string native = NATIVE_PATH(path);
     if (native.empty() || lstat(native.c_str(), &st) != 0) {
-        g_dos_error = kFileNotFound;
+        g_dos_error = kStatusFileNotFound;
         return 0;
     }
     g_dos_error = 0;

@@ -179,9 +179,6 @@ void TERMINAL_RESTORE() {
     g_cursor_shape = 0;
 }
 
-bool INPUT_IS_TERMINAL() {
-    return g_in_tty;
-}
 bool OUTPUT_IS_TERMINAL() {
     return g_out_tty;
 }

@@ -11,7 +11,6 @@ void TERMINAL_SETUP();
 // Back to the modes and cursor found at the start. Safe inside a signal handler.
 void TERMINAL_RESTORE();
 
-bool INPUT_IS_TERMINAL();
 bool OUTPUT_IS_TERMINAL();
 
 // What the console has changed, so that it can be undone at the end and

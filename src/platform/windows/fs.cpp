@@ -16,8 +16,6 @@ namespace {
 int g_doserror = 0;
 int g_ioresult = 0;
 
-constexpr int kBadName = 123;  // ERROR_INVALID_NAME
-
 int LastError() {
     DWORD e = GetLastError();
     return e == 0 ? 1 : static_cast<int>(e);
@@ -59,7 +57,7 @@ int IORESULT() {
 void RENAME(const ShortText& old_path, const ShortText& new_path) {
     std::wstring from, to;
     if (!Wide(old_path, from) || !Wide(new_path, to)) {
-        g_ioresult = kBadName;
+        g_ioresult = kStatusInvalidName;
         return;
     }
     // No MOVEFILE_REPLACE_EXISTING: an existing destination makes it fail.
@@ -82,7 +80,7 @@ uint16_t GETFATTR(const ShortText& path) {
     DWORD attributes =
         Wide(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        g_doserror = 2;
+        g_doserror = kStatusFileNotFound;
         return 0;
     }
     g_doserror = 0;
@@ -106,6 +104,13 @@ bool ITEMID(const ShortText& path, ItemId& id) {
     id.device = info.dwVolumeSerialNumber;
     id.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
+}
+
+// The system opens every spelling of a name (another letter case, on a
+// volume that folds it) as the one item; the file ID tells it.
+bool SAMEITEM(const ShortText& a, const ShortText& b) {
+    ItemId ia, ib;
+    return ITEMID(a, ia) && ITEMID(b, ib) && ia.device == ib.device && ia.inode == ib.inode;
 }
 
 ShortText FEXPAND(const ShortText& path) {

@@ -6,16 +6,13 @@
 
 #include "platform/console.h"
 #include "platform/cp850.h"
+#include "platform/key_codes.h"
 #include "platform/key_decoder.h"
 #include "platform/windows/win_console.h"
 
 namespace dolv {
 
 namespace {
-
-constexpr unsigned char kEsc = 27;
-constexpr unsigned char kScanF11 = 133;
-constexpr unsigned char kScanF12 = 134;
 
 // Console side.
 int g_pending_scan = -1;
@@ -59,7 +56,7 @@ bool Translate(const KEY_EVENT_RECORD& k, unsigned char& key) {
     if (ch != 0) return CP850_FROM_UNICODE(static_cast<char32_t>(ch), key);
     // Esc is a character (27) even where the console gives it none.
     if (k.wVirtualKeyCode == VK_ESCAPE) {
-        key = kEsc;
+        key = kKeyEsc;
         return true;
     }
     if (IsModifier(k.wVirtualKeyCode)) return false;
@@ -91,7 +88,7 @@ bool ConsoleKey(unsigned char& key) {
     DWORD read = 0;
     if (woke != WAIT_OBJECT_0 || !ReadConsoleInputW(WIN_INPUT(), &record, 1, &read) || read == 0) {
         // The console is gone: nobody can answer any more.
-        key = kEsc;
+        key = kKeyEsc;
         return true;
     }
     if (record.EventType != KEY_EVENT) return false;
@@ -146,7 +143,7 @@ Byte ReadByte(unsigned char& byte) {
 bool PipeKey(unsigned char& key) {
     if (KEY_TAKE(g_decoder, key)) return true;
     if (g_ended) {
-        key = kEsc;
+        key = kKeyEsc;
         return true;
     }
     if (KEY_INCOMPLETE(g_decoder) && g_buffer_next >= g_buffer_size &&

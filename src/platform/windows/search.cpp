@@ -28,10 +28,6 @@ struct SearchState {
 
 namespace {
 
-constexpr int kNoMoreFiles = 18;
-constexpr int kPathNotFound = 3;
-constexpr int kFileNotFound = 2;
-
 uint8_t DosAttributes(DWORD attributes) {
     return static_cast<uint8_t>(attributes &
                                 (FA_READONLY | FA_HIDDEN | FA_SYSFILE | FA_DIRECTORY | FA_ARCHIVE));
@@ -56,7 +52,7 @@ bool HasControlByte(const std::string& name) {
 void Deliver(SearchRec& rec) {
     SearchState& state = *rec.state;
     if (state.next >= state.entries.size()) {
-        SET_DOSERROR(kNoMoreFiles);
+        SET_DOSERROR(kStatusNoMoreFiles);
         return;
     }
     const SearchState::Entry& entry = state.entries[state.next++];
@@ -135,13 +131,13 @@ void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
     std::string dir = cut == std::string::npos ? std::string() : text.substr(0, cut + 1);
     std::string pattern = cut == std::string::npos ? text : text.substr(cut + 1);
     if (pattern.empty()) {
-        SET_DOSERROR(kFileNotFound);
+        SET_DOSERROR(kStatusFileNotFound);
         return;
     }
     bool listed = HAS_WILDCARDS(pattern) ? Scan(dir, pattern, mask, *rec.state)
                                          : Literal(text, pattern, mask, *rec.state);
     if (!listed) {
-        SET_DOSERROR(HAS_WILDCARDS(pattern) ? kPathNotFound : kFileNotFound);
+        SET_DOSERROR(HAS_WILDCARDS(pattern) ? kStatusPathNotFound : kStatusFileNotFound);
         return;
     }
     Deliver(rec);
@@ -156,7 +152,7 @@ void FINDDETAILS(SearchRec&) {}
 
 void FINDNEXT(SearchRec& rec) {
     if (!rec.state) {
-        SET_DOSERROR(kNoMoreFiles);
+        SET_DOSERROR(kStatusNoMoreFiles);
         return;
     }
     Deliver(rec);

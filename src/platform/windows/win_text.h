@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 namespace dolv {
 

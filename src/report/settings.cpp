@@ -1,4 +1,4 @@
-#include "run/settings.h"
+#include "report/settings.h"
 
 namespace dolv {
 

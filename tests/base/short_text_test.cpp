@@ -1,4 +1,4 @@
-#include "names/short_text.h"
+#include "base/short_text.h"
 
 #include <gtest/gtest.h>
 

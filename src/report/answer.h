@@ -3,16 +3,18 @@
 
 #include <string_view>
 
-namespace dolv {
+#include "base/short_text.h"
 
-constexpr unsigned char KEY_ESC = 27;
+namespace dolv {
 
 // Reads keys until one is among `accepted` (letters a-z count as A-Z; the
 // second code of an extended key is read and dropped; other keys are ignored
 // without a sign). Returns the accepted key; echoes nothing.
 unsigned char READANSWER(std::string_view accepted);
-
-// Ends the current console line unless the cursor stands in column 1.
-void FRESHLINE();
+// The echo of an answer: the key, a line end and an empty line.
+void ECHO_ANSWER(unsigned char key);
+// "<old> <joiner> <new>": the old name in its colour, the joiner in the
+// normal one, the new name in its colour; no line end.
+void WRITE_NAME_PAIR(const ShortText& old_name, const ShortText& joiner, const ShortText& new_name);
 
 }  // namespace dolv

@@ -1,4 +1,4 @@
-#include "rename/answer.h"
+#include "report/answer.h"
 
 #include "platform/console.h"
 
@@ -16,8 +16,21 @@ unsigned char READANSWER(std::string_view accepted) {
     }
 }
 
-void FRESHLINE() {
-    if (WHEREX() != 1) WRITELN();
+void ECHO_ANSWER(unsigned char key) {
+    WRITE(static_cast<char>(key));
+    WRITELN();
+    WRITELN();
+}
+
+void WRITE_NAME_PAIR(const ShortText& old_name, const ShortText& joiner,
+                     const ShortText& new_name) {
+    TEXTCOLOR(kColourOldName);
+    WRITE(old_name);
+    TEXTCOLOR(kColourNormal);
+    WRITE(joiner);
+    TEXTCOLOR(kColourNewName);
+    WRITE(new_name);
+    TEXTCOLOR(kColourNormal);
 }
 
 }  // namespace dolv

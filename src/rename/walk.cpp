@@ -1,0 +1,24 @@
+#include "rename/walk.h"
+
+#include "platform/console.h"
+#include "report/counters.h"
+#include "report/err.h"
+
+namespace dolv {
+
+void WALK_ENTRIES(SearchRec& rec, int32_t expected, const std::function<void(SearchRec&)>& each) {
+    int status = DOSERROR();
+    while (status == 0 && expected > counters.TOT) {
+        if (!(rec.name == ".") && !(rec.name == "..")) {
+            counters.TOT++;
+            each(rec);
+            CHECK_CANCEL();
+        }
+        FINDNEXT(rec);
+        status = DOSERROR();
+    }
+    FINDCLOSE(rec);
+    if (counters.TOT == 0) ERR(ErrorCode::kNotFound);
+}
+
+}  // namespace dolv
