@@ -301,6 +301,16 @@ TEST_F(InProcess, NoJournalVariable) {
     }
 }
 
+TEST_F(InProcess, PreviewRunKeepsNoJournal) {
+    Items("a.txt");
+    Fs::Dir("d");
+    Fs::File("d\\b", "b");
+    RunProgram(Command({"*.txt", "*.bak", "/S"}));
+    RunProgram(Command({"a.txt", "d\\b", "/R", "/S"}));
+    EXPECT_EQ(Journal::Runs(), 0);
+    EXPECT_EQ(RunProgram(Command(kU)), 1);
+}
+
 TEST_F(InProcess, UndoKeepsNoJournalOfItsOwn) {
     Items("a.txt");
     RunProgram(Command(kBatch));
