@@ -36,6 +36,9 @@ cmake --build "$linux_build" --target windows_e2e >/dev/null
 
 # One wine prefix inside the build folder, made once (its first start takes
 # some seconds), and one wine server kept up for all the tests.
+# No run here keeps a journal (the /U test asks for its own).
+DOLV_NO_JOURNAL=1
+export DOLV_NO_JOURNAL
 WINEPREFIX="$root/build-windows/wineprefix"
 WINEDEBUG=-all
 WINEDLLOVERRIDES="mscoree,mshtml="
