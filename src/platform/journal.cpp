@@ -26,30 +26,36 @@ constexpr Escaped escaped_bytes() {
 }
 constexpr Escaped kEscaped = escaped_bytes();
 
-void append_escaped(std::string& out, std::string_view text) {
+char* put_escaped(char* out, std::string_view text) {
     static const char kHex[] = "0123456789ABCDEF";
-    size_t plain = 0;
-    while (plain < text.size() && !kEscaped.map[static_cast<unsigned char>(text[plain])]) ++plain;
-    out.append(text.substr(0, plain));
-    for (char c : text.substr(plain)) {
-        if (kEscaped.map[static_cast<unsigned char>(c)]) {
-            out += '%';
-            out += kHex[static_cast<unsigned char>(c) >> 4];
-            out += kHex[static_cast<unsigned char>(c) & 15];
-        } else {
-            out += c;
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (!kEscaped.map[u]) {
+            *out++ = c;
+            continue;
         }
+        *out++ = '%';
+        *out++ = kHex[u >> 4];
+        *out++ = kHex[u & 15];
     }
+    return out;
 }
 
-void append_number(std::string& out, uint64_t n) {
+char* put_number(char* out, uint64_t n) {
     char text[16];
     size_t i = sizeof text;
     do {
         text[--i] = "0123456789abcdef"[n & 15];
         n >>= 4;
     } while (n != 0);
-    out.append(text + i, sizeof text - i);
+    for (; i < sizeof text; ++i) *out++ = text[i];
+    return out;
+}
+
+void append_escaped(std::string& out, std::string_view text) {
+    const size_t at = out.size();
+    out.resize(at + 3 * text.size());
+    out.resize(static_cast<size_t>(put_escaped(out.data() + at, text) - out.data()));
 }
 
 int hex_digit(char c) {
@@ -121,23 +127,35 @@ bool parse_record(std::string_view line, const std::string& dir, JournalRecord& 
 
 }  // namespace
 
+char* JOURNAL_PUT_HEAD(char* out, Step step, const ItemId& id) {
+    *out++ = static_cast<char>(step);
+    *out++ = '\t';
+    if (id.device == 0 && id.inode == 0) {
+        *out++ = '-';
+        *out++ = '\t';
+        *out++ = '-';
+    } else {
+        out = put_number(out, id.device);
+        *out++ = '\t';
+        out = put_number(out, id.inode);
+    }
+    *out++ = '\t';
+    return out;
+}
+
+char* JOURNAL_PUT_FIELD(char* out, std::string_view native, char end) {
+    out = put_escaped(out, native);
+    *out++ = end;
+    return out;
+}
+
 void JOURNAL_LINE(std::string& out, Step step, const ItemId& id, std::string_view old_native,
                   std::string_view new_native) {
-    out.clear();
-    out += static_cast<char>(step);
-    out += '\t';
-    if (id.device == 0 && id.inode == 0) {
-        out += "-\t-";
-    } else {
-        append_number(out, id.device);
-        out += '\t';
-        append_number(out, id.inode);
-    }
-    out += '\t';
-    append_escaped(out, old_native);
-    out += '\t';
-    append_escaped(out, new_native);
-    out += '\n';
+    out.resize(kJournalHeadMax + 3 * (old_native.size() + new_native.size()) + 2);
+    char* p = JOURNAL_PUT_HEAD(out.data(), step, id);
+    p = JOURNAL_PUT_FIELD(p, old_native, '\t');
+    p = JOURNAL_PUT_FIELD(p, new_native, '\n');
+    out.resize(static_cast<size_t>(p - out.data()));
 }
 
 void JOURNAL_DIR_LINE(std::string& out, std::string_view dir_native) {

@@ -18,6 +18,14 @@ namespace dolv {
 
 extern const char kJournalHeader[];
 
+// The room the kind and the identity of a step take at most.
+constexpr size_t kJournalHeadMax = 1 + 1 + 16 + 1 + 16 + 1;
+// The pieces of a step's line, written at out (room enough: the head, then
+// three bytes for each byte of a field and its end); each gives back the
+// place after what it wrote. The line is the head, the old path's field
+// ending in a tab, the new path's ending in a line end.
+char* JOURNAL_PUT_HEAD(char* out, Step step, const ItemId& id);
+char* JOURNAL_PUT_FIELD(char* out, std::string_view native, char end);
 // The line of one step, with its line end, into out (reused).
 void JOURNAL_LINE(std::string& out, Step step, const ItemId& id, std::string_view old_native,
                   std::string_view new_native);

@@ -198,16 +198,44 @@ bool put_dir(Writer& w, std::string_view old_path) {
     return put(w, w.record);
 }
 
+// True when the path lies in the directory of the last directory line.
+bool in_dir(const Writer& w, std::string_view path) {
+    const std::string_view dir = w.dir.view();
+    return path.size() > dir.size() && path.substr(0, dir.size()) == dir &&
+           path.find_first_of("\\/", dir.size()) == std::string_view::npos;
+}
+
+// Room for n bytes in the block, a new block when they do not fit.
+char* reserve(Writer& w, size_t n) {
+    if (kBlock - w.used < n && !next_block(w)) return nullptr;
+    return w.block + w.used;
+}
+
+// The line of a step whose two paths lie in the directory line's
+// directory (a batch's): the names only, written straight into the block.
+bool put_names(Writer& w, Step step, const ItemId& id, std::string_view from, std::string_view to) {
+    constexpr size_t kMost = kJournalHeadMax + 2 * 3 * kNativePathSize;
+    char* start = reserve(w, kMost);
+    if (!start) return false;
+    char native[kNativePathSize];
+    char* p = JOURNAL_PUT_HEAD(start, step, id);
+    NATIVE_PATH_INTO(from.substr(w.dir.size()), native);
+    p = JOURNAL_PUT_FIELD(p, native, '\t');
+    NATIVE_PATH_INTO(to.substr(w.dir.size()), native);
+    p = JOURNAL_PUT_FIELD(p, native, '\n');
+    w.used += static_cast<size_t>(p - start);
+    return true;
+}
+
 // A path as the record holds it: its name when it lies in the directory of
 // the last directory line, else whole.
 void record_path(Writer& w, std::string_view path, std::string& out) {
-    const size_t n = dir_length(path);
-    if (!path.empty() && path.substr(0, n) != w.dir.view()) {
-        out = whole_path(w, path);
+    if (path.empty() || !in_dir(w, path)) {
+        out = path.empty() ? std::string() : std::string(whole_path(w, path));
         return;
     }
     char native[kNativePathSize];
-    NATIVE_PATH_INTO(path.substr(n), native);
+    NATIVE_PATH_INTO(path.substr(w.dir.size()), native);
     out = native;
 }
 
@@ -236,6 +264,10 @@ void JOURNAL(Step step, const ShortText& old_path, const ShortText& new_path, co
         if (!start(w)) return give_up(w);
     }
     if (!put_dir(w, old_path.view())) return give_up(w);
+    if (in_dir(w, new_path.view())) {
+        if (!put_names(w, step, id, old_path.view(), new_path.view())) give_up(w);
+        return;
+    }
     record_path(w, old_path.view(), w.from);
     record_path(w, new_path.view(), w.to);
     JOURNAL_LINE(w.record, step, id, w.from, w.to);
