@@ -24,6 +24,12 @@ constexpr uint8_t FA_ANYFILE = 0x3F;
 constexpr uint8_t FA_ALL_BUT_LABELS = 0x76;
 // Files, hidden and system ones included: no directories, no labels.
 constexpr uint8_t FA_FILES_ONLY = 0x66;
+// A search passes over an entry that has a hidden, system, volume or
+// directory bit the mask leaves out; read-only and archive never exclude.
+constexpr bool MASK_ALLOWS(uint8_t attr, uint8_t mask) {
+    constexpr uint8_t kSelective = FA_HIDDEN | FA_SYSFILE | FA_VOLUMEID | FA_DIRECTORY;
+    return (attr & kSelective & ~mask) == 0;
+}
 
 // Identity of an item, to tell whether two paths name the same item.
 struct ItemId {

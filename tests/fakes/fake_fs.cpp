@@ -216,11 +216,6 @@ int do_rename(const ShortText& old_path, const ShortText& new_path, bool fault) 
     return 0;
 }
 
-bool mask_allows(uint8_t attr, uint8_t mask) {
-    constexpr uint8_t kSelective = FA_HIDDEN | FA_SYSFILE | FA_VOLUMEID | FA_DIRECTORY;
-    return (attr & kSelective & ~mask) == 0;
-}
-
 void clear(SearchRec& rec) {
     rec.name = ShortText();
     rec.size = 0;
@@ -235,7 +230,7 @@ bool read_details(const SearchState& st, const SearchEntry& e, SearchRec& rec) {
     if (e.name == "." || e.name == ".." || it == S().items.end()) return true;
     rec.attr = attributes(it->second);
     rec.size = it->second.dir ? 0 : static_cast<int64_t>(it->second.content.size());
-    return mask_allows(rec.attr, st.mask);
+    return MASK_ALLOWS(rec.attr, st.mask);
 }
 
 void deliver_next(SearchRec& rec) {
@@ -271,7 +266,7 @@ size_t last_component_start(std::string_view p) {
 
 void find_literal(const ShortText& path, uint8_t mask, SearchRec& rec) {
     const std::string key = locate(key_of(path.view()));
-    if (key.empty() || !mask_allows(attributes(S().items[key]), mask)) {
+    if (key.empty() || !MASK_ALLOWS(attributes(S().items[key]), mask)) {
         S().dos = kFileNotFound;
         return;
     }
@@ -300,7 +295,7 @@ void find_pattern(std::string_view dir, std::string_view pattern, uint8_t mask, 
     for (const std::string& n : names) {
         const bool dots = n == "." || n == "..";
         const uint8_t attr = dots ? FA_DIRECTORY : attributes(S().items[join(key, n)]);
-        if (!WILDCARD_MATCH_EXPRESSION(expression, n) || !mask_allows(attr, mask)) continue;
+        if (!WILDCARD_MATCH_EXPRESSION(expression, n) || !MASK_ALLOWS(attr, mask)) continue;
         st->entries.push_back({n, attr});
     }
     std::stable_sort(

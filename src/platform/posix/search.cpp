@@ -58,11 +58,6 @@ namespace {
 
 int g_dos_error = 0;
 
-bool mask_allows(uint8_t attr, uint8_t mask) {
-    constexpr uint8_t kSelective = FA_HIDDEN | FA_SYSFILE | FA_VOLUMEID | FA_DIRECTORY;
-    return (attr & kSelective & ~mask) == 0;
-}
-
 void clear(SearchRec& rec) {
     rec.name = ShortText();
     rec.size = 0;
@@ -78,7 +73,7 @@ bool read_details(const SearchState& s, const SearchEntry& e, SearchRec& rec) {
     if (fstatat(s.dir_fd, s.native(e), &st, AT_SYMLINK_NOFOLLOW) != 0) return true;
     rec.attr = ITEM_ATTRIBUTES(st, s.name(e));
     if (!(rec.attr & FA_DIRECTORY)) rec.size = st.st_size;
-    return mask_allows(rec.attr, s.mask);
+    return MASK_ALLOWS(rec.attr, s.mask);
 }
 
 // Hands out the next entry the mask still allows. Its size and final
@@ -149,7 +144,7 @@ bool read_entries(int fd, const std::string& expression, uint8_t mask, SearchSta
         }
         uint8_t attr = dir_item ? FA_DIRECTORY : FA_ARCHIVE;
         if (name[0] == '.' && name != "." && name != "..") attr |= FA_HIDDEN;
-        if (!mask_allows(attr, mask)) continue;
+        if (!MASK_ALLOWS(attr, mask)) continue;
         SearchEntry e{static_cast<uint32_t>(state.pool.size()), static_cast<uint8_t>(name.size()),
                       0, attr, ent->d_ino};
         state.pool.append(name).push_back('\0');
@@ -230,7 +225,7 @@ void find_literal(const ShortText& path, std::string_view name, uint8_t mask, Se
         return;
     }
     uint8_t attr = ITEM_ATTRIBUTES(st, name);
-    if (!mask_allows(attr, mask)) {
+    if (!MASK_ALLOWS(attr, mask)) {
         g_dos_error = kStatusFileNotFound;
         return;
     }

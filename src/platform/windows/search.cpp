@@ -33,13 +33,6 @@ uint8_t DosAttributes(DWORD attributes) {
                                 (FA_READONLY | FA_HIDDEN | FA_SYSFILE | FA_DIRECTORY | FA_ARCHIVE));
 }
 
-// An entry is passed over when it has a hidden, system, volume or directory
-// bit that the mask leaves out; read-only and archive never exclude.
-bool Allowed(uint8_t attr, uint8_t mask) {
-    constexpr uint8_t kExcluding = FA_HIDDEN | FA_SYSFILE | FA_VOLUMEID | FA_DIRECTORY;
-    return (attr & kExcluding & ~mask) == 0;
-}
-
 int64_t Size(DWORD high, DWORD low) {
     return static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low);
 }
@@ -79,7 +72,7 @@ bool Scan(const std::string& dir, const std::string& pattern, uint8_t mask, Sear
         // shown nor addressed again without changing it.
         if (!WIDE_TO_CP850(data.cFileName, name) || name.empty() || HasControlByte(name)) continue;
         uint8_t attr = DosAttributes(data.dwFileAttributes);
-        if (!Allowed(attr, mask) || !WILDCARD_MATCH_EXPRESSION(expression, name)) continue;
+        if (!MASK_ALLOWS(attr, mask) || !WILDCARD_MATCH_EXPRESSION(expression, name)) continue;
         state.entries.push_back({name, Size(data.nFileSizeHigh, data.nFileSizeLow), attr});
     } while (FindNextFileW(find, &data));
     FindClose(find);
@@ -112,7 +105,7 @@ bool Literal(const std::string& path, const std::string& name, uint8_t mask, Sea
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return false;
     uint8_t attr = DosAttributes(data.dwFileAttributes);
-    if (!Allowed(attr, mask)) return true;
+    if (!MASK_ALLOWS(attr, mask)) return true;
     state.entries.push_back(
         {StoredName(wide, name), Size(data.nFileSizeHigh, data.nFileSizeLow), attr});
     return true;
