@@ -25,6 +25,11 @@ trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM HUP
 cd "$work"
 sh "$samples" .
+# The runs' journals (for /U) in the scratch folder, whatever the caller's
+# environment: the demo's runs never enter the user's own history.
+XDG_STATE_HOME=$work/.state
+export XDG_STATE_HOME
+unset DOLV_NO_JOURNAL
 
 # The folder's names in byte order, whatever the locale.
 listing() {
@@ -81,3 +86,10 @@ show "N" 'files\draft.doc' 'final.doc'
 
 heading "Asking item by item with /P: S renames, N leaves, and the end of the answers cancels"
 show "SN" 'files\*.*' '*.*' /+ /P
+
+heading "A preview with /S: the run as it would go, and nothing is renamed"
+show "" 'files\*.log' '*.txt' /S
+
+heading "The same run for real, then taken back with /U"
+show "" 'files\*.log' '*.txt'
+show "" /U
