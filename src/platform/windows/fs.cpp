@@ -16,11 +16,6 @@ namespace {
 int g_doserror = 0;
 int g_ioresult = 0;
 
-int LastError() {
-    DWORD e = GetLastError();
-    return e == 0 ? 1 : static_cast<int>(e);
-}
-
 bool Wide(const ShortText& path, std::wstring& out) {
     return !path.empty() && CP850_TO_WIDE_PATH(path.view(), out);
 }
@@ -61,7 +56,7 @@ void RENAME(const ShortText& old_path, const ShortText& new_path) {
         return;
     }
     // No MOVEFILE_REPLACE_EXISTING: an existing destination makes it fail.
-    g_ioresult = MoveFileExW(from.c_str(), to.c_str(), 0) ? 0 : LastError();
+    g_ioresult = MoveFileExW(from.c_str(), to.c_str(), 0) ? 0 : LAST_ERROR_STATUS();
 }
 
 // The system's rename takes a destination that differs from the item's own
@@ -144,6 +139,11 @@ ShortText GETENV(const ShortText& name) {
     n = GetEnvironmentVariableW(wide.c_str(), value.data(), n);
     value.resize(n);
     return ShortText(WIDE_TO_CP850_LOSSY(value));
+}
+
+int LAST_ERROR_STATUS() {
+    DWORD e = GetLastError();
+    return e == 0 ? 1 : static_cast<int>(e);
 }
 
 }  // namespace dolv

@@ -17,11 +17,6 @@ HANDLE g_report = INVALID_HANDLE_VALUE;
 std::string g_pending;  // written by the program, not yet by the system
 constexpr size_t kBuffer = 1 << 16;
 
-int LastError() {
-    DWORD e = GetLastError();
-    return e == 0 ? 1 : static_cast<int>(e);
-}
-
 void Open(const ShortText& path, DWORD disposition) {
     REPORT_CLOSE();
     std::wstring wide;
@@ -32,12 +27,12 @@ void Open(const ShortText& path, DWORD disposition) {
     g_report = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (g_report == INVALID_HANDLE_VALUE) {
-        SET_IORESULT(LastError());
+        SET_IORESULT(LAST_ERROR_STATUS());
         return;
     }
     LARGE_INTEGER zero{};
     if (disposition == OPEN_ALWAYS && !SetFilePointerEx(g_report, zero, nullptr, FILE_END)) {
-        SET_IORESULT(LastError());
+        SET_IORESULT(LAST_ERROR_STATUS());
         CloseHandle(g_report);
         g_report = INVALID_HANDLE_VALUE;
         return;
@@ -80,7 +75,7 @@ void REPORT_FLUSH() {
         DWORD chunk = static_cast<DWORD>(g_pending.size() - done);
         if (!WriteFile(g_report, g_pending.data() + done, chunk, &written, nullptr)) {
             g_pending.clear();
-            SET_IORESULT(LastError());
+            SET_IORESULT(LAST_ERROR_STATUS());
             return;
         }
         if (written == 0) {
@@ -103,7 +98,7 @@ void REPORT_CLOSE() {
     int flushed = IORESULT();
     bool ok = CloseHandle(g_report);
     g_report = INVALID_HANDLE_VALUE;
-    SET_IORESULT(flushed != 0 ? flushed : ok ? 0 : LastError());
+    SET_IORESULT(flushed != 0 ? flushed : ok ? 0 : LAST_ERROR_STATUS());
 }
 
 }  // namespace dolv

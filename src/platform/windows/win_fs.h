@@ -7,5 +7,7 @@ namespace dolv {
 void SET_DOSERROR(int code);
 // The IORESULT status of the last rename or report-file operation.
 void SET_IORESULT(int code);
+// The system's last error as a status: never 0, so that it always fails.
+int LAST_ERROR_STATUS();
 
 }  // namespace dolv
