@@ -45,7 +45,8 @@ void split_at_last_dot(std::string_view text, std::string_view& name, std::strin
 }  // namespace
 
 ShortText FUSIONJOLLY(const ShortText& source, const ShortText& pattern) {
-    if (source.contains('*') || source.contains('?')) HALT(201);
+    for (char c : source.view())
+        if (c == '*' || c == '?') HALT(201);
 
     std::string_view source_name, source_ext, pattern_name, pattern_ext;
     split_at_last_dot(source.view(), source_name, source_ext);

@@ -40,43 +40,63 @@ uint8_t as_position(int pos) {
     return static_cast<uint8_t>(pos);
 }
 
+// The bytes as the quick look below sorts them.
+enum : uint8_t { kPlainByte, kStopByte, kSeparatorByte, kDotByte };
+struct ByteClasses {
+    uint8_t of[256] = {};
+};
+constexpr ByteClasses byte_classes() {
+    ByteClasses k;
+    for (int c = 0; c < 32; ++c) k.of[c] = kStopByte;
+    for (unsigned char c : std::string_view("/:|<>\"?*")) k.of[c] = kStopByte;
+    k.of[static_cast<unsigned char>('\\')] = kSeparatorByte;
+    k.of[static_cast<unsigned char>('.')] = kDotByte;
+    return k;
+}
+constexpr ByteClasses kByteClasses = byte_classes();
+
+// A component from start to end (its last dot at dot, or npos) whose name
+// has the 3 or 4 bytes of a device name needs the full checks.
+bool may_be_device(size_t start, size_t dot, size_t end) {
+    const size_t name = (dot == std::string_view::npos ? end : dot) - start;
+    return name == 3 || name == 4;
+}
+
 // True for a path that passes every check below at a glance: no drive, no
 // leading `\\`, no doubled `\`, no reserved byte or wildcard, no final `.`,
 // and no component whose name (before its last dot) has the 3 or 4 bytes a
 // device name has. Anything else takes the full checks.
 bool plainly_valid(const ShortText& s) {
-    static constexpr auto kStop = [] {
-        struct Set {
-            bool map[256] = {};
-        } set;
-        for (int c = 0; c < 32; ++c) set.map[c] = true;
-        for (unsigned char c : std::string_view("/:|<>\"?*")) set.map[c] = true;
-        return set;
-    }();
     const std::string_view v = s.view();
     if (v.empty() || v.back() == '.') return false;
     size_t start = 0;  // of the current component
     size_t dot = std::string_view::npos;
-    for (size_t i = 0; i <= v.size(); ++i) {
-        if (i == v.size() || v[i] == '\\') {
-            const size_t name = (dot == std::string_view::npos ? i : dot) - start;
-            if (name == 3 || name == 4) return false;
-            if (i < v.size() && i + 1 < v.size() && v[i + 1] == '\\') return false;
-            start = i + 1;
-            dot = std::string_view::npos;
-            continue;
+    for (size_t i = 0; i < v.size(); ++i) {
+        switch (kByteClasses.of[static_cast<unsigned char>(v[i])]) {
+            case kPlainByte:
+                continue;
+            case kStopByte:
+                return false;
+            case kDotByte:
+                dot = i;
+                continue;
+            default:  // a separator ends a component
+                if (may_be_device(start, dot, i)) return false;
+                if (i + 1 < v.size() && v[i + 1] == '\\') return false;
+                start = i + 1;
+                dot = std::string_view::npos;
         }
-        const unsigned char c = static_cast<unsigned char>(v[i]);
-        if (kStop.map[c]) return false;
-        if (c == '.') dot = i;
     }
-    return true;
+    return !may_be_device(start, dot, v.size());
 }
 
 }  // namespace
 
 uint8_t VALIDNAMEWIN(const ShortText& path) {
-    if (plainly_valid(path)) return 0;
+    return plainly_valid(path) ? 0 : VALIDNAMEWIN_FULL(path);
+}
+
+uint8_t VALIDNAMEWIN_FULL(const ShortText& path) {
     ShortText s = path;
     if (s.empty()) return 1;
     if (s.last() == '.') return as_position(s.size());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/cp850.h"
 #include "platform/journal_format.h"
@@ -25,6 +26,16 @@ constexpr Escaped escaped_bytes() {
     return e;
 }
 constexpr Escaped kEscaped = escaped_bytes();
+
+// The bytes of a plain name: printable ASCII but the escaped %, the
+// separators and the drive's colon.
+constexpr Escaped plain_bytes() {
+    Escaped e;
+    for (int c = 0x20; c <= 0x7E; ++c) e.map[c] = true;
+    for (unsigned char c : std::string_view("%\\/:")) e.map[c] = false;
+    return e;
+}
+constexpr Escaped kPlainNameBytes = plain_bytes();
 
 char* put_escaped(char* out, std::string_view text) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -141,6 +152,20 @@ char* JOURNAL_PUT_HEAD(char* out, Step step, const ItemId& id) {
     }
     *out++ = '\t';
     return out;
+}
+
+char* JOURNAL_PUT_NUMBER(char* out, uint64_t n, char end) {
+    out = put_number(out, n);
+    *out++ = end;
+    return out;
+}
+
+char* JOURNAL_PUT_PLAIN_FIELD(char* out, std::string_view name, char end) {
+    for (char c : name)
+        if (!kPlainNameBytes.map[static_cast<unsigned char>(c)]) return nullptr;
+    std::memcpy(out, name.data(), name.size());
+    out[name.size()] = end;
+    return out + name.size() + 1;
 }
 
 char* JOURNAL_PUT_FIELD(char* out, std::string_view native, char end) {

@@ -8,6 +8,7 @@
 // names only.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,13 @@ constexpr size_t kJournalHeadMax = 1 + 1 + 16 + 1 + 16 + 1;
 // ending in a tab, the new path's ending in a line end.
 char* JOURNAL_PUT_HEAD(char* out, Step step, const ItemId& id);
 char* JOURNAL_PUT_FIELD(char* out, std::string_view native, char end);
+// A number in hex, then end.
+char* JOURNAL_PUT_NUMBER(char* out, uint64_t n, char end);
+// The quick field of a name in the program's form whose bytes are all
+// printable ASCII but %, \, / and : (the same bytes on disk and in the
+// record: no separator, no drive, nothing to escape);
+// nullptr, with nothing written, for any other name.
+char* JOURNAL_PUT_PLAIN_FIELD(char* out, std::string_view name, char end);
 // The line of one step, with its line end, into out (reused).
 void JOURNAL_LINE(std::string& out, Step step, const ItemId& id, std::string_view old_native,
                   std::string_view new_native);

@@ -9,8 +9,8 @@
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "rename/single.h"
-#include "report/answer.h"
 #include "rename/walk.h"
+#include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
@@ -121,9 +121,9 @@ void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern
 bool ACCEPTABLE_NEW_NAME(const ShortText& dir, const ShortText& new_name) {
     // An empty name would make the directory itself the destination; a
     // separator or a drive colon would move the item out of its directory.
-    if (new_name.empty() || new_name.contains('\\') || new_name.contains('/') ||
-        new_name.contains(':'))
-        return false;
+    if (new_name.empty()) return false;
+    for (char c : new_name.view())
+        if (c == '\\' || c == '/' || c == ':') return false;
     if (dir.size() + new_name.size() > ShortText::kMax) return false;
     return VALIDNAMEWIN(dir + new_name) == 0;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "harness/short_text_print.h"
@@ -65,6 +66,28 @@ TEST(Validnamewin, TestsTheSecondCharacterUnlessItIsADriveColon) {
 TEST(Validnamewin, RefusesControlBytes) {
     EXPECT_EQ(VALIDNAMEWIN(ShortText(std::string("C:\\dir\\a\x1f", 9))), 9);
     EXPECT_EQ(VALIDNAMEWIN(ShortText(std::string("C:\\dir\\a\0b", 10))), 9);
+}
+
+// The quick look must never accept a path the full checks refuse, nor
+// give another answer: random paths built from the bytes that matter.
+TEST(Validnamewin, QuickLookAgreesWithTheFullChecks) {
+    const std::string pieces[] = {"a",    "b",   ".",   "\\",   ":",   "<",    "?", "*",
+                                  "\x01", "CON", "nul", "LPT1", "x.y", "abcd", " ", "C:"};
+    std::mt19937 rng(20261207);
+    int accepted = 0;
+    for (int i = 0; i < 50000; ++i) {
+        std::string path;
+        const int n = 1 + static_cast<int>(rng() % 12);
+        for (int k = 0; k < n; ++k) {
+            const std::string& piece = pieces[rng() % std::size(pieces)];
+            path += rng() % 3 == 0 ? piece : std::string(1 + rng() % 5, 'n');
+        }
+        const ShortText text(path);
+        const uint8_t full = VALIDNAMEWIN_FULL(text);
+        ASSERT_EQ(VALIDNAMEWIN(text), full) << path;
+        accepted += full == 0;
+    }
+    EXPECT_GT(accepted, 5000);  // both answers were met often
 }
 
 TEST(Charreserved, UsesTheStricterSetAndWildcardsOnRequest) {

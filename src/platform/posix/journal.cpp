@@ -57,6 +57,9 @@ struct Writer {
     std::string to;
     ShortText dir;  // the directory of the last directory line
     bool has_dir = false;
+    uint64_t device = 0;  // the device of the last record, and its text with a tab
+    char device_text[20];
+    size_t device_length = 0;
 };
 Writer g_writer;
 
@@ -180,16 +183,34 @@ std::string_view whole_path(Writer& w, std::string_view path) {
     return w.native;
 }
 
+bool separator(char c) {
+    return c == '\\' || c == '/';
+}
+
 // The length of a path's directory, its closing separator (or drive) included.
 size_t dir_length(std::string_view path) {
-    const size_t cut = path.find_last_of("\\/");
-    if (cut != std::string_view::npos) return cut + 1;
+    for (size_t i = path.size(); i > 0; --i)
+        if (separator(path[i - 1])) return i;
     return path.size() >= 2 && path[1] == ':' ? 2 : 0;
+}
+
+// True when the path is a name in the directory of the last directory line:
+// that directory's text, then a name without a separator (or drive).
+bool in_dir(const Writer& w, std::string_view path) {
+    const std::string_view dir = w.dir.view();
+    if (!w.has_dir || path.size() <= dir.size() ||
+        std::memcmp(path.data(), dir.data(), dir.size()) != 0)
+        return false;
+    if (dir.empty() && path.size() >= 2 && path[1] == ':') return false;
+    for (size_t i = dir.size(); i < path.size(); ++i)
+        if (separator(path[i])) return false;
+    return true;
 }
 
 // A directory line when the old path lies in another directory than the
 // last one written.
 bool put_dir(Writer& w, std::string_view old_path) {
+    if (in_dir(w, old_path)) return true;
     const std::string_view dir = old_path.substr(0, dir_length(old_path));
     if (w.has_dir && w.dir.view() == dir) return true;
     w.dir = ShortText(dir);
@@ -198,31 +219,71 @@ bool put_dir(Writer& w, std::string_view old_path) {
     return put(w, w.record);
 }
 
-// True when the path lies in the directory of the last directory line.
-bool in_dir(const Writer& w, std::string_view path) {
-    const std::string_view dir = w.dir.view();
-    return path.size() > dir.size() && path.substr(0, dir.size()) == dir &&
-           path.find_first_of("\\/", dir.size()) == std::string_view::npos;
-}
-
 // Room for n bytes in the block, a new block when they do not fit.
 char* reserve(Writer& w, size_t n) {
     if (kBlock - w.used < n && !next_block(w)) return nullptr;
     return w.block + w.used;
 }
 
+// The head of a record: the device's text is made once and kept, as a
+// batch's items all lie on one device.
+char* put_head(Writer& w, char* out, Step step, const ItemId& id) {
+    if (id.device == 0 || id.inode == 0) return JOURNAL_PUT_HEAD(out, step, id);
+    if (id.device != w.device || w.device_length == 0) {
+        w.device = id.device;
+        w.device_length =
+            static_cast<size_t>(JOURNAL_PUT_NUMBER(w.device_text, id.device, '\t') - w.device_text);
+    }
+    *out++ = static_cast<char>(step);
+    *out++ = '\t';
+    std::memcpy(out, w.device_text, w.device_length);
+    return JOURNAL_PUT_NUMBER(out + w.device_length, id.inode, '\t');
+}
+
+// A name's field: printable ASCII as it is, anything else converted.
+char* put_name(char* out, std::string_view name, char end) {
+    if (char* p = JOURNAL_PUT_PLAIN_FIELD(out, name, end)) return p;
+    char native[kNativePathSize];
+    NATIVE_PATH_INTO(name, native);
+    return JOURNAL_PUT_FIELD(out, native, end);
+}
+
+constexpr size_t kMostNames = kJournalHeadMax + 2 * 3 * kNativePathSize;
+
+enum class Quick { kWritten, kNotQuick, kFailed };
+
+// The usual step of a batch, in few instructions: both paths are plain
+// names (JOURNAL_PUT_PLAIN_FIELD) in the directory of the last directory
+// line. The line goes straight into the block.
+Quick put_quick(Writer& w, Step step, const ItemId& id, std::string_view from,
+                std::string_view to) {
+    const std::string_view dir = w.dir.view();
+    if (!w.has_dir || from.size() <= dir.size() || to.size() <= dir.size()) return Quick::kNotQuick;
+    if (!dir.empty() && (std::memcmp(from.data(), dir.data(), dir.size()) != 0 ||
+                         std::memcmp(to.data(), dir.data(), dir.size()) != 0))
+        return Quick::kNotQuick;
+    char* start = reserve(w, kMostNames);
+    if (!start) return Quick::kFailed;
+    char* head_end = put_head(w, start, step, id);
+    char* from_end = JOURNAL_PUT_PLAIN_FIELD(head_end, from.substr(dir.size()), '\t');
+    char* end = from_end ? JOURNAL_PUT_PLAIN_FIELD(from_end, to.substr(dir.size()), '\n') : nullptr;
+    if (!end) {
+        // The rest of the block stays zero bytes, as the reader expects.
+        std::memset(start, 0, static_cast<size_t>((from_end ? from_end : head_end) - start));
+        return Quick::kNotQuick;
+    }
+    w.used += static_cast<size_t>(end - start);
+    return Quick::kWritten;
+}
+
 // The line of a step whose two paths lie in the directory line's
 // directory (a batch's): the names only, written straight into the block.
 bool put_names(Writer& w, Step step, const ItemId& id, std::string_view from, std::string_view to) {
-    constexpr size_t kMost = kJournalHeadMax + 2 * 3 * kNativePathSize;
-    char* start = reserve(w, kMost);
+    char* start = reserve(w, kMostNames);
     if (!start) return false;
-    char native[kNativePathSize];
-    char* p = JOURNAL_PUT_HEAD(start, step, id);
-    NATIVE_PATH_INTO(from.substr(w.dir.size()), native);
-    p = JOURNAL_PUT_FIELD(p, native, '\t');
-    NATIVE_PATH_INTO(to.substr(w.dir.size()), native);
-    p = JOURNAL_PUT_FIELD(p, native, '\n');
+    char* p = put_head(w, start, step, id);
+    p = put_name(p, from.substr(w.dir.size()), '\t');
+    p = put_name(p, to.substr(w.dir.size()), '\n');
     w.used += static_cast<size_t>(p - start);
     return true;
 }
@@ -262,6 +323,14 @@ void JOURNAL(Step step, const ShortText& old_path, const ShortText& new_path, co
         }
         w.state = State::kOpen;
         if (!start(w)) return give_up(w);
+    }
+    switch (put_quick(w, step, id, old_path.view(), new_path.view())) {
+        case Quick::kWritten:
+            return;
+        case Quick::kFailed:
+            return give_up(w);
+        case Quick::kNotQuick:
+            break;
     }
     if (!put_dir(w, old_path.view())) return give_up(w);
     if (in_dir(w, new_path.view())) {

@@ -120,6 +120,16 @@ constexpr ReservedBytes kReserved = reserved_bytes();
 
 }  // namespace
 
+NameBytes NATIVE_NAME_BYTES(std::string_view native) {
+    bool upper = false;
+    for (char ch : native) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (kReserved.map[b] || b == 0x7F) return NameBytes::kRefused;
+        upper |= b > 0x7F;
+    }
+    return upper ? NameBytes::kUpper : NameBytes::kAscii;
+}
+
 bool WINDOWS_NAME_CHARS(std::string_view name) {
     for (char ch : name)
         if (kReserved.map[static_cast<unsigned char>(ch)]) return false;

@@ -26,6 +26,12 @@ void NATIVE_PATH_INTO(std::string_view path, char (&out)[kNativePathSize]);
 bool WINDOWS_NAME_CHARS(std::string_view name);
 // The same for every component of a path after its drive.
 bool WINDOWS_PATH_CHARS(std::string_view path);
+// What one pass over the bytes of a name on disk tells: plain ASCII that a
+// name may hold (the program's bytes too), refused at once (a byte
+// WINDOWS_NAME_CHARS refuses, or a raw DEL: the CP850 byte 0x7F is U+2302
+// on disk), or bytes of the upper half, to be converted and checked.
+enum class NameBytes { kAscii, kRefused, kUpper };
+NameBytes NATIVE_NAME_BYTES(std::string_view native);
 
 // The attribute word of an item from its lstat and its bare name.
 uint8_t ITEM_ATTRIBUTES(const struct stat& st, std::string_view name);

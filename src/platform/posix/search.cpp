@@ -101,21 +101,23 @@ void deliver_next(SearchRec& rec) {
     g_dos_error = kStatusNoMoreFiles;
 }
 
-// The CP850 name of a name on disk, into name; false for a name the program
-// could not address, which every search passes over: not UTF-8, a character
-// CP850 lacks, a raw DEL (the CP850 byte 0x7F is U+2302 on disk), over 255
-// bytes, or a character a Windows name may not hold.
-bool ADDRESSABLE_NAME(std::string_view native, std::string& name) {
-    bool ascii = true;
-    for (char c : native) {
-        const unsigned char b = static_cast<unsigned char>(c);
-        if (b == 0x7F) return false;
-        ascii = ascii && b < 0x80;
+// The CP850 name of a name on disk: the name itself when it is plain ASCII
+// (the same bytes in both), else converted into buffer. False for a name
+// the program could not address, which every search passes over: not
+// UTF-8, a character CP850 lacks, a raw DEL, over 255 bytes, or a character
+// a Windows name may not hold.
+bool ADDRESSABLE_NAME(std::string_view native, std::string& buffer, std::string_view& name) {
+    switch (NATIVE_NAME_BYTES(native)) {
+        case NameBytes::kRefused:
+            return false;
+        case NameBytes::kAscii:
+            name = native;
+            return name.size() <= ShortText::kMax;
+        case NameBytes::kUpper:
+            break;
     }
-    if (ascii)
-        name.assign(native);  // the same bytes in both
-    else if (!UTF8_TO_CP850(native, name))
-        return false;
+    if (!UTF8_TO_CP850(native, buffer)) return false;
+    name = buffer;
     return name.size() <= ShortText::kMax && WINDOWS_NAME_CHARS(name);
 }
 
@@ -129,10 +131,11 @@ bool read_entries(int fd, const std::string& expression, uint8_t mask, SearchSta
         if (scan_fd >= 0) close(scan_fd);
         return false;
     }
-    std::string name;
+    std::string buffer;
+    std::string_view name;
     while (struct dirent* ent = readdir(d)) {
         std::string_view native(ent->d_name);
-        if (!ADDRESSABLE_NAME(native, name)) continue;
+        if (!ADDRESSABLE_NAME(native, buffer, name)) continue;
         if (!WILDCARD_MATCH_EXPRESSION(expression, name)) continue;
         bool dir_item;
         if (ent->d_type == DT_UNKNOWN) {
@@ -148,7 +151,7 @@ bool read_entries(int fd, const std::string& expression, uint8_t mask, SearchSta
         SearchEntry e{static_cast<uint32_t>(state.pool.size()), static_cast<uint8_t>(name.size()),
                       0, attr, ent->d_ino};
         state.pool.append(name).push_back('\0');
-        if (native != name) {
+        if (name.data() != native.data() && native != name) {
             e.native_length = static_cast<uint8_t>(native.size() > 255 ? 255 : native.size());
             state.pool.append(native).push_back('\0');
         }
@@ -267,16 +270,18 @@ void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec
 // The name in the directory at dir_fd that equals name with letters folded
 // and comes first in the search's order; empty when there is none.
 std::string folded_twin(int dir_fd, std::string_view name) {
-    std::string best, candidate;
+    std::string best, buffer;
     DIR* d = fdopendir(dir_fd);
     if (!d) {
         close(dir_fd);
         return best;
     }
     while (struct dirent* ent = readdir(d)) {
-        if (!ADDRESSABLE_NAME(ent->d_name, candidate) || !NAME_EQUAL_FOLDED(candidate, name))
+        std::string_view candidate;
+        if (!ADDRESSABLE_NAME(ent->d_name, buffer, candidate) ||
+            !NAME_EQUAL_FOLDED(candidate, name))
             continue;
-        if (best.empty() || NAME_BEFORE(candidate, best)) best = candidate;
+        if (best.empty() || NAME_BEFORE(candidate, best)) best = std::string(candidate);
     }
     closedir(d);
     return best;
