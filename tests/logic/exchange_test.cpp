@@ -58,6 +58,9 @@ void CancelDuringTheRenames() {
     BInD();
     Fs::Before(Op::kRename, 2, [] { Console::RaiseCancel(); });
 }
+void DirD() {
+    Fs::File("d\\x", "x");
+}
 void Folded() {
     Fs::FoldCase(kCurrentDir);
 }
@@ -237,6 +240,45 @@ const Row kRows[] = {
      "a=a"},
     {{"AnItemInsideTheOther", "a b", BInD, {"d", "d\\b", "/R"}, "", 1, "", kDuplicate + kNone},
      kUntouched},
+    {{"AFileAndADirectory",
+      "a",
+      DirD,
+      {"a", "d", "/R"},
+      "",
+      0,
+      "",
+      "Scambio del file a con la directory \\DATI\\d\n"},
+     "a=<directory> d=a"},
+    {{"ADirectoryAndAFile",
+      "a",
+      DirD,
+      {"d", "a", "/R"},
+      "",
+      0,
+      "",
+      "Scambio della directory d con il file \\DATI\\a\n"},
+     "a=<directory> d=a"},
+    {{"TheFirstInsideTheSecond", "a b", BInD, {"d\\b", "d", "/R"}, "", 1, "", kDuplicate + kNone},
+     kUntouched},
+    {{"TheCurrentDirectoryHoldsTheOther",
+      "a b",
+      BInD,
+      {".", "d", "/R"},
+      "",
+      1,
+      "",
+      kDuplicate + kNone},
+     kUntouched},
+    // A name that merely begins like the other's is no nesting.
+    {{"ANameThatBeginsLikeTheOther",
+      "a dx",
+      BInD,
+      {"d", "dx", "/R"},
+      "",
+      0,
+      "",
+      "Scambio della directory d con il file \\DATI\\dx\n"},
+     "a=a d=dx dx=<directory>"},
     {{"TwoItemsOfOneNameNeedNothing",
       "a",
       [] { Fs::File("d\\a", "x"); },
