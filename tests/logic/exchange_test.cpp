@@ -61,13 +61,24 @@ void CancelDuringTheRenames() {
 void DirD() {
     Fs::File("d\\x", "x");
 }
+// Names that make a path of the exchange too long for a text.
+const std::string kLong(249, 'a');
+const std::string kDeep(200, 'e');
+const std::string kSixty(60, 's');
+void LongA() {
+    Fs::File(kLong, "l");
+}
+void DeepB() {
+    Fs::File(kSixty, "s");
+    Fs::File(kDeep + "\\b", "b");
+}
 void Folded() {
     Fs::FoldCase(kCurrentDir);
 }
 
 struct Row {
     RunRow run;
-    const char* contents;  // current directory | d, with the contents
+    std::string contents;  // current directory | d, with the contents
 };
 
 const Row kRows[] = {
@@ -279,6 +290,25 @@ const Row kRows[] = {
       "",
       "Scambio della directory d con il file \\DATI\\dx\n"},
      "a=a d=dx dx=<directory>"},
+    {{"APathTooLongIsRefused",
+      "b",
+      LongA,
+      {kLong, "b", "/R"},
+      "",
+      1,
+      "",
+      "Percorso troppo lungo per lo scambio: " + kLong + "\n"},
+     kLong + "=l b=b"},
+    // Both items fit; only the second one's new name would not.
+    {{"ANewNameTooLongIsRefused",
+      "",
+      DeepB,
+      {kSixty, kDeep + "\\b", "/R", "/I"},
+      "",
+      1,
+      "",
+      "Percorso troppo lungo per lo scambio: \\DATI\\" + kDeep + "\\b\n"},
+     kDeep + "=<directory> " + kSixty + "=s"},
     {{"TwoItemsOfOneNameNeedNothing",
       "a",
       [] { Fs::File("d\\a", "x"); },
