@@ -30,6 +30,9 @@ void SubItems() {
     Fs::File("sub\\one.txt", "1");
     Fs::File("sub\\two.txt", "2");
 }
+void HiddenInSub() {
+    Fs::File("sub\\.profile", "p", FA_HIDDEN);
+}
 void CancelAfterFirstItem() {
     Console::CancelAtCheck(1);
 }
@@ -140,6 +143,72 @@ const RunRow kRows[] = {
      "Nome di file di destinazione non valido, controllare le opzioni\n"
      "Rinominati 0 elementi su 2 ,negati 1 ,saltati 0\n" +
          kNone},
+    {"ReservedCharacterFromThePrefixUnderI",
+     "a.txt b.txt",
+     nullptr,
+     {"?.txt", "*.*", "/[<", "/I"},
+     "",
+     0,
+     "a.txt b.txt",
+     "*** Impossibile rinominare a.txt in <a.txt\n"
+     "Nome di file di destinazione non valido, controllare le opzioni\n"
+     "*** Impossibile rinominare b.txt in <b.txt\n"
+     "Nome di file di destinazione non valido, controllare le opzioni\n"
+     "Rinominati 0 elementi su 2 ,negati 0 ,saltati 0\n" +
+         kNone},
+    // `.profile` merged with `?` gives nothing; `sub\` alone passes the path check.
+    {"AnEmptyNewNameBehindADirectory",
+     "",
+     HiddenInSub,
+     {"sub\\.profile", "?"},
+     "i",
+     0,
+     "sub",
+     "*** Impossibile rinominare sub\\.profile in \n"
+     "Nome di file di destinazione non valido, controllare le opzioni\n"
+     "Annulla, Ignora, ignora Tutti ?  [A,I,T] I\n\n"
+     "Rinominati 0 elementi su 1 ,negati 1 ,saltati 0\n" +
+         kNone},
+    {"ANewNameMayNotLeaveItsDirectory",
+     "a.txt sub/",
+     nullptr,
+     {"a.txt", "*.*", "/[sub\\", "/I"},
+     "",
+     0,
+     "a.txt sub",
+     "*** Impossibile rinominare a.txt in sub\\a.txt\n"
+     "Nome di file di destinazione non valido, controllare le opzioni\n"
+     "Rinominati 0 elementi su 1 ,negati 0 ,saltati 0\n" +
+         kNone},
+    // One question for the first existing destination; T passes over the rest.
+    {"ExistingDestinationsIgnoredAll",
+     "w.txt/ x.bak x.txt y.bak y.txt z.bak z.txt",
+     nullptr,
+     {"?.txt", "*.bak"},
+     "t",
+     0,
+     "w.bak x.bak x.txt y.bak y.txt z.bak z.txt",
+     "Rinomina della directory \\DATI\\w.txt in w.bak\n[-1 bytes] ____D\n"
+     "Rinomina del file \\DATI\\x.txt in x.bak\n[5 bytes] A____\n"
+     "La destinazione esiste gia'\n*** Accesso negato\n"
+     "Annulla, Riprova, Ignora, ignora Tutti, Sostituisci, riNomina ?  [A,R,I,T,S,N] T\n"
+     "Rinomina del file \\DATI\\y.txt in y.bak\n[5 bytes] A____\n*** Accesso negato\n\n"
+     "Rinomina del file \\DATI\\z.txt in z.bak\n[5 bytes] A____\n*** Accesso negato\n\n"
+     "Rinominati 1 elementi su 4 ,negati 3 ,saltati 0\n"},
+    // A directory in the way makes the rename fail; T passes over the rest.
+    {"RefusedRenamesIgnoredAll",
+     "a.bak/ a.txt b.txt/ c.bak/ c.txt",
+     nullptr,
+     {"?.txt", "*.bak"},
+     "t",
+     0,
+     "a.bak a.txt b.bak c.bak c.txt",
+     "Rinomina del file \\DATI\\a.txt in a.bak\n[5 bytes] A____\n"
+     "*** Impossibile rinominare a.txt in a.bak\n"
+     "Annulla, Riprova, Ignora, ignora Tutti ?  [A,R,I,T] T\n\n*** Accesso negato\n\n"
+     "Rinomina della directory \\DATI\\b.txt in b.bak\n[-1 bytes] ____D\n"
+     "Rinomina del file \\DATI\\c.txt in c.bak\n[5 bytes] A____\n*** Accesso negato\n\n"
+     "Rinominati 1 elementi su 3 ,negati 2 ,saltati 0\n"},
     {"ConfirmYes",
      "a.txt b.txt",
      nullptr,

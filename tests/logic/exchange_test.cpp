@@ -58,13 +58,27 @@ void CancelDuringTheRenames() {
     BInD();
     Fs::Before(Op::kRename, 2, [] { Console::RaiseCancel(); });
 }
+void DirD() {
+    Fs::File("d\\x", "x");
+}
+// Names that make a path of the exchange too long for a text.
+const std::string kLong(249, 'a');
+const std::string kDeep(200, 'e');
+const std::string kSixty(60, 's');
+void LongA() {
+    Fs::File(kLong, "l");
+}
+void DeepB() {
+    Fs::File(kSixty, "s");
+    Fs::File(kDeep + "\\b", "b");
+}
 void Folded() {
     Fs::FoldCase(kCurrentDir);
 }
 
 struct Row {
     RunRow run;
-    const char* contents;  // current directory | d, with the contents
+    std::string contents;  // current directory | d, with the contents
 };
 
 const Row kRows[] = {
@@ -237,6 +251,64 @@ const Row kRows[] = {
      "a=a"},
     {{"AnItemInsideTheOther", "a b", BInD, {"d", "d\\b", "/R"}, "", 1, "", kDuplicate + kNone},
      kUntouched},
+    {{"AFileAndADirectory",
+      "a",
+      DirD,
+      {"a", "d", "/R"},
+      "",
+      0,
+      "",
+      "Scambio del file a con la directory \\DATI\\d\n"},
+     "a=<directory> d=a"},
+    {{"ADirectoryAndAFile",
+      "a",
+      DirD,
+      {"d", "a", "/R"},
+      "",
+      0,
+      "",
+      "Scambio della directory d con il file \\DATI\\a\n"},
+     "a=<directory> d=a"},
+    {{"TheFirstInsideTheSecond", "a b", BInD, {"d\\b", "d", "/R"}, "", 1, "", kDuplicate + kNone},
+     kUntouched},
+    {{"TheCurrentDirectoryHoldsTheOther",
+      "a b",
+      BInD,
+      {".", "d", "/R"},
+      "",
+      1,
+      "",
+      kDuplicate + kNone},
+     kUntouched},
+    // A name that merely begins like the other's is no nesting.
+    {{"ANameThatBeginsLikeTheOther",
+      "a dx",
+      BInD,
+      {"d", "dx", "/R"},
+      "",
+      0,
+      "",
+      "Scambio della directory d con il file \\DATI\\dx\n"},
+     "a=a d=dx dx=<directory>"},
+    {{"APathTooLongIsRefused",
+      "b",
+      LongA,
+      {kLong, "b", "/R"},
+      "",
+      1,
+      "",
+      "Percorso troppo lungo per lo scambio: " + kLong + "\n"},
+     kLong + "=l b=b"},
+    // Both items fit; only the second one's new name would not.
+    {{"ANewNameTooLongIsRefused",
+      "",
+      DeepB,
+      {kSixty, kDeep + "\\b", "/R", "/I"},
+      "",
+      1,
+      "",
+      "Percorso troppo lungo per lo scambio: \\DATI\\" + kDeep + "\\b\n"},
+     kDeep + "=<directory> " + kSixty + "=s"},
     {{"TwoItemsOfOneNameNeedNothing",
       "a",
       [] { Fs::File("d\\a", "x"); },

@@ -12,16 +12,20 @@ using namespace std::string_literals;
 const std::string kLines =
     "Rinomina del file \\DATI\\a.txt in b.txt\n[5 bytes] A____\n"
     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n";
+const std::string kMarker = "--------------------FINE--------------------\r\n\r\n";
 const std::string kFile =
     "Rinomina del file \\DATI\\a.txt in b.txt\r\n[5 bytes] A____\r\n"
-    "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\r\n"
-    "--------------------FINE--------------------\r\n\r\n";
+    "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\r\n" +
+    kMarker;
 const std::string kAsk = "\nIl file di output esiste gia'\nSovrascrivi, Accoda, Esci ?  [S,A,E] ";
 const std::string kCancelled =
     "Operazione interrotta dall' utente\nNessun file e' stato rinominato\n";
 
 void OldReport() {
     Fs::File("rep.txt", "old\r\n");
+}
+void BInTheWay() {
+    Fs::File("b.txt", "b");
 }
 void WritesFail() {
     Fs::Fail(Op::kReportWrite);
@@ -44,10 +48,13 @@ void PrintTo(const Row& row, std::ostream* os) {
     *os << row.run.name;
 }
 
-#define REP(name, setup, opts, keys, code, console, report)           \
-    Row {                                                             \
-        {name, "a.txt", setup, opts, keys, code, "", console}, report \
+// REPA states the current directory afterwards too.
+#define REPA(name, setup, opts, keys, code, after, console, report)      \
+    Row {                                                                \
+        {name, "a.txt", setup, opts, keys, code, after, console}, report \
     }
+#define REP(name, setup, opts, keys, code, console, report) \
+    REPA(name, setup, opts, keys, code, "", console, report)
 
 const std::vector<std::string> kKept{"a.txt", "b.txt", "/I", "+rep.txt"};
 std::vector<std::string> With(std::string option) {
@@ -69,24 +76,55 @@ const Row kRows[] = {
     REP("Overwrite", OldReport, With("/AS"), "", 0, "", kFile),
     REP("Append", OldReport, With("/AA"), "", 0, "", "old\r\n" + kFile),
     REP("AppendCreatesAMissingFile", nullptr, With("/AA"), "", 0, "", kFile),
-    REP("EndWhenItExists", OldReport, With("/AE"), "", 1, "Il file di output esiste gia'\n",
-        "old\r\n"),
+    REPA("EndWhenItExists", OldReport, With("/AE"), "", 1, "a.txt rep.txt",
+         "Il file di output esiste gia'\n", "old\r\n"),
     REP("EndCreatesAMissingFile", nullptr, With("/AE"), "", 0, "", kFile),
     REP("AskOverwrite", OldReport, kKept, "s", 0, kAsk + "S\n", kFile),
     REP("AskAppendAfterOtherKeys", OldReport, kKept, "xqa", 0, kAsk + "A\n", "old\r\n" + kFile),
-    REP("AskEnd", OldReport, kKept, "e", 1, kAsk + "E\n" + kCancelled, "old\r\n"),
+    REPA("AskEnd", OldReport, kKept, "e", 1, "a.txt rep.txt", kAsk + "E\n" + kCancelled, "old\r\n"),
     REP("AskEsc", OldReport, kKept, "", 1, kAsk + "\x1b\n" + kCancelled, "old\r\n"),
     // The second code of an extended key is the answer as it is: Del
     // (83, 'S') overwrites, F7 (65, 'A') appends.
     REP("AskDelOverwrites", OldReport, kKept, "\0\x53"s, 0, kAsk + "S\n", kFile),
     REP("AskF7Appends", OldReport, kKept, "\0\x41"s, 0, kAsk + "A\n", "old\r\n" + kFile),
     REP("AskNotWhenMissing", nullptr, kKept, "", 0, "", kFile),
-    REP("NulIsSilent", nullptr, (std::vector<std::string>{"a.txt", "b.txt", "/I", "+NUL", "/V"}),
-        "", 0, "", "<missing>"),
+    REPA("NulIsSilent", nullptr, (std::vector<std::string>{"a.txt", "b.txt", "/I", "+NUL", "/V"}),
+         "", 0, "b.txt", "", "<missing>"),
+    REP("NulKeepsErrors", nullptr, (std::vector<std::string>{"x.*", "y.*", "/I", "+NUL"}), "", 1,
+        "File non trovato\n", "<missing>"),
+    // The terminal mode still asks on the console.
+    REP("NulKeepsQuestions", nullptr, (std::vector<std::string>{"a.txt", "/T", "/I", "+NUL"}), "",
+        1,
+        "\n[5 bytes]   A____\nNome originale del file a.txt\n[a.txt" + std::string(72, ' ') + "][" +
+            std::string(77, ' ') + "]\n\n" + kCancelled,
+        "<missing>"),
+    REP("NulWithADriveIsSilent", nullptr,
+        (std::vector<std::string>{"a.txt", "b.txt", "/I", "+c:NUL", "/V"}), "", 0, "", "<missing>"),
     REP("NulWithADirectoryIsSilent", nullptr,
         (std::vector<std::string>{"a.txt", "b.txt", "/I", "+sub\\NUL"}), "", 0, "", "<missing>"),
     REP("ReservedName", nullptr, (std::vector<std::string>{"a.txt", "b.txt", "/I", "+con"}), "", 1,
         "Nome di file riservato con\n", "<missing>"),
+    // Only NUL so spelt is the silent device.
+    REP("ReservedNameNulInLowerCase", nullptr,
+        (std::vector<std::string>{"a.txt", "b.txt", "/I", "+nul"}), "", 1,
+        "Nome di file riservato nul\n", "<missing>"),
+    REP("NothingRenamedIsRecorded", nullptr,
+        (std::vector<std::string>{"a.txt", "*.*", "/I", "+rep.txt", "/E"}), "", 0, "",
+        "Rinominati 0 elementi su 1 ,negati 0 ,saltati 1\r\n"
+        "Nessun file e' stato rinominato\r\n" +
+            kMarker),
+    REPA("ARefusalGoesToTheFile", BInTheWay, kKept, "", 0, "a.txt b.txt rep.txt", "",
+         "Rinomina del file \\DATI\\a.txt in b.txt\r\n[5 bytes] A____\r\n*** Accesso negato\r\n\r\n"
+         "Rinominati 0 elementi su 1 ,negati 1 ,saltati 0\r\nNessun file e' stato rinominato\r\n" +
+             kMarker),
+    // The file is opened (here emptied) before the operands are checked; an
+    // error exit writes no marker.
+    REP("OpenedBeforeTheOperandsAreChecked", OldReport,
+        (std::vector<std::string>{"a.txt", "/I", "+rep.txt", "/AS"}), "", 1,
+        "Manca un parametro indispensabile\n", ""),
+    REP("AnErrorExitAddsNoMarker", OldReport,
+        (std::vector<std::string>{"x.*", "y.*", "/I", "+rep.txt", "/AA"}), "", 1,
+        "File non trovato\n", "old\r\n"),
     REP("AFailedWriteEndsTheRun", WritesFail, kKept, "", 1,
         "Errore in scrittura del file di output: rep.txt\n", ""),
     REP("AFailedFlushEndsTheRunBeforeTheRename", FlushFails, kKept, "", 1,
@@ -108,6 +146,9 @@ TEST_P(Report, Row) {
     EXPECT_EQ(RunProgram(row.run), row.run.code);
     EXPECT_EQ(Console::Text(), row.run.console);
     EXPECT_EQ(Fs::Content("rep.txt"), row.report);
+    if (*row.run.after) {
+        EXPECT_EQ(Fs::Listing(), row.run.after);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Report, ::testing::ValuesIn(kRows),

@@ -121,6 +121,8 @@ const Row kDoren[] = {
      "a.txt b.bak b.txt", "0/1/0/0", false, kExists + "N\n" + kNoBackup + "I\n\n"},
     {"BackupTakenRetryThenReplace", "a.txt b.bak b.txt", "b.txt", false, nullptr, "NRS", kReturned,
      "b.bak b.txt", "1/0/0/0", false, kExists + "N\n" + kNoBackup + "R\n\n" + kExists + "S\n"},
+    {"BackupTakenIgnoreAll", "a.txt b.bak b.txt", "b.txt", false, nullptr, "NT", kReturned,
+     "a.txt b.bak b.txt", "0/1/0/0", true, kExists + "N\n" + kNoBackup + "T\n\n"},
     {"BackupTakenCancel", "a.txt b.bak b.txt", "b.txt", false, nullptr, "NA", 1,
      "a.txt b.bak b.txt", "0/0/0/0", false, kExists + "N\n" + kNoBackup + "A\n\n" + kCancelled},
     {"RefusedIgnore", "a.txt", "b.txt", false, RefuseRenames, "I", kReturned, "a.txt", "0/1/0/0",

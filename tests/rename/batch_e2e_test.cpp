@@ -41,25 +41,6 @@ TEST(Batch, RenamesFilesDirectoriesAndHiddenFilesWithTheirReportLines) {
     EXPECT_EQ(r.out.find("Nessun file"), std::string::npos) << r.out;
 }
 
-TEST(Batch, UnchangedNamesAreSkippedAndNothingRenamedIsSaid) {
-    Folder f;
-    f.Put("ab.txt", "1");
-    f.Put("ac.txt", "2");
-
-    auto r = Dolv(f, {"a*.txt", "*.txt"});
-    EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_EQ(Count(r.out, "File saltato: "), 2) << r.out;
-    EXPECT_NE(r.out.find("Rinominati 0 elementi su 2 ,negati 0 ,saltati 2\n"
-                         "Nessun file e' stato rinominato\n"),
-              std::string::npos)
-        << r.out;
-
-    r = Dolv(f, {"a*.txt", "*.txt", "/E"});
-    EXPECT_EQ(Count(r.out, "File saltato"), 0) << r.out;
-    EXPECT_NE(r.out.find("saltati 2"), std::string::npos) << r.out;
-    EXPECT_EQ(f.Names(), (Lines{"ab.txt", "ac.txt"}));
-}
-
 TEST(Batch, AWalkThatFindsNothingEndsWithFileNotFound) {
     Folder f;
     f.Put("a.txt", "1");
@@ -116,119 +97,6 @@ TEST(Batch, RenamedItemsThatStillMatchAreRenamedOnce) {
     EXPECT_EQ(f.Get("pxef.txt"), "2");
 }
 
-TEST(Batch, ConfirmationTakesLowerCaseAnswersAndIgnoresOtherKeys) {
-    Folder f;
-    for (const char* n : {"a", "b", "c", "d"}) f.Put(std::string(n) + ".txt", n);
-
-    // a: 's'. b: Up arrow (ESC [ A: its 'A' must not cancel) and Del
-    // (scan code 83, an 'S') are dropped, then 'n'. c: 'x' ignored, then
-    // 't': c and d are renamed, d without a question.
-    auto r = Dolv(f, {"*.txt", "*.bak", "/P"}, "s\x1b[A\x1b[3~nxt");
-    EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_EQ(f.Names(), (Lines{"a.bak", "b.txt", "c.bak", "d.bak"}));
-    EXPECT_EQ(f.Get("d.bak"), "d");
-    EXPECT_EQ(Count(r.out, "  [Si,No,Tutti,Annulla] "), 3) << r.out;
-    EXPECT_NE(r.out.find("Rinominare il file "), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find(" in a.bak ?\n[1 bytes] A____  [Si,No,Tutti,Annulla] S\n\n"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("[Si,No,Tutti,Annulla] N\n\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("[Si,No,Tutti,Annulla] T\n\n"), std::string::npos) << r.out;
-    // Only the item renamed after Tutti has report lines.
-    EXPECT_EQ(Count(r.out, "Rinomina del file "), 1) << r.out;
-    EXPECT_NE(r.out.find("d.txt in d.bak\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Rinominati 3 elementi su 4 ,negati 0 ,saltati 0"), std::string::npos)
-        << r.out;
-}
-
-TEST(Batch, ConfirmationCancelledWithAOrEscKeepsWhatWasDone) {
-    Folder f;
-    f.Put("a.txt", "a");
-    f.Put("b.txt", "b");
-    auto r = Dolv(f, {"*.txt", "*.bak", "/P"}, "Sa");
-    EXPECT_EQ(r.code, 1) << r.out;
-    EXPECT_EQ(f.Names(), (Lines{"a.bak", "b.txt"}));
-    EXPECT_NE(r.out.find("Operazione interrotta dall' utente\n"
-                         "Rinominati 1 elementi ,negati 0 ,saltati 0\n"),
-              std::string::npos)
-        << r.out;
-
-    r = Dolv(f, {"*.txt", "*.bak", "/P"}, "\x1b");
-    EXPECT_EQ(r.code, 1) << r.out;
-    EXPECT_EQ(f.Names(), (Lines{"a.bak", "b.txt"}));
-    EXPECT_NE(r.out.find("Operazione interrotta dall' utente\nNessun file e' stato rinominato"),
-              std::string::npos)
-        << r.out;
-}
-
-TEST(Batch, AnswerNoLeavesTheItemAndCountsItOnlyAsExamined) {
-    Folder f;
-    f.Put("a.txt", "a");
-    auto r = Dolv(f, {"a.txt", "b.txt", "/P"}, "n");
-    EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_EQ(f.Names(), (Lines{"a.txt"}));
-    EXPECT_NE(r.out.find("Rinominati 0 elementi su 1 ,negati 0 ,saltati 0"), std::string::npos)
-        << r.out;
-}
-
-TEST(Batch, ANewNameTheChecksRefuseIsAskedAboutAndLeftAlone) {
-    Folder f;
-    f.Put("a.txt", "a");
-    f.Put("b.txt", "b");
-
-    // A device name as the new name: I for each, then T for the rest.
-    auto r = Dolv(f, {"?.txt", "CON"}, "ii");
-    EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_EQ(Count(r.out, "Nome di file di destinazione non valido, controllare le opzioni"), 2)
-        << r.out;
-    EXPECT_EQ(Count(r.out, "Annulla, Ignora, ignora Tutti ?  [A,I,T] I\n\n"), 2) << r.out;
-    EXPECT_NE(r.out.find("*** Impossibile rinominare "), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find(" in CON\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Rinominati 0 elementi su 2 ,negati 2 ,saltati 0"), std::string::npos)
-        << r.out;
-
-    r = Dolv(f, {"?.txt", "CON"}, "t");
-    EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_EQ(Count(r.out, "[A,I,T] "), 1) << r.out;
-    EXPECT_EQ(Count(r.out, "Nome di file di destinazione non valido"), 2) << r.out;
-    EXPECT_NE(r.out.find("Rinominati 0 elementi su 2 ,negati 1 ,saltati 0"), std::string::npos)
-        << r.out;
-
-    // A reserved character brought in by the prefix; under /I no question
-    // and no count.
-    r = Dolv(f, {"?.txt", "*.*", "/[<", "/I"});
-    EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_EQ(Count(r.out, "[A,I,T]"), 0) << r.out;
-    EXPECT_EQ(Count(r.out, "Nome di file di destinazione non valido"), 2) << r.out;
-    EXPECT_NE(r.out.find("Rinominati 0 elementi su 2 ,negati 0 ,saltati 0"), std::string::npos)
-        << r.out;
-
-    r = Dolv(f, {"?.txt", "*.*", "/[<"}, "a");
-    EXPECT_EQ(r.code, 1) << r.out;
-    EXPECT_NE(r.out.find("Operazione interrotta dall' utente"), std::string::npos) << r.out;
-    EXPECT_EQ(f.Names(), (Lines{"a.txt", "b.txt"}));
-    EXPECT_EQ(f.Get("a.txt"), "a");
-}
-
-TEST(Batch, AnEmptyNewNameIsRefusedAlsoBehindADirectory) {
-    Folder f;
-    f.Put("sub/.profile", "p");
-    // `.profile` merged with `?` gives nothing; `sub\` alone passes the path check.
-    auto r = Dolv(f, {"sub\\.profile", "?"}, "i");
-    EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_NE(r.out.find("Nome di file di destinazione non valido"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Rinominati 0 elementi su 1 ,negati 1 ,saltati 0"), std::string::npos)
-        << r.out;
-    EXPECT_EQ(f.Names("sub"), (Lines{".profile"}));
-    EXPECT_EQ(f.Get("sub/.profile"), "p");
-
-    f.Put(".rc", "r");
-    r = Dolv(f, {".rc", "?", "/I"});
-    EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_NE(r.out.find("Nome di file di destinazione non valido"), std::string::npos) << r.out;
-    EXPECT_EQ(f.Get(".rc"), "r");
-}
-
 TEST(Batch, AnItemWhosePathIsTooLongIsRefusedAndNoOtherItemIsTouched) {
     Folder f;
     const std::string long_name = std::string(254, 'a') + "b";  // 255 bytes
@@ -241,17 +109,6 @@ TEST(Batch, AnItemWhosePathIsTooLongIsRefusedAndNoOtherItemIsTouched) {
     EXPECT_EQ(f.Get("d/" + long_name), "long");
     EXPECT_EQ(f.Get("d/" + decoy), "decoy");
     EXPECT_EQ(f.Names("d").size(), 2u);
-}
-
-TEST(Batch, ANewNameMayNotLeaveItsDirectory) {
-    Folder f;
-    f.Put("a.txt", "a");
-    f.Dir("sub");
-    auto r = Dolv(f, {"a.txt", "*.*", "/[sub\\", "/I"});
-    EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_NE(r.out.find("Nome di file di destinazione non valido"), std::string::npos) << r.out;
-    EXPECT_EQ(f.Names(), (Lines{"a.txt", "sub"}));
-    EXPECT_TRUE(f.Names("sub").empty());
 }
 
 TEST(Batch, ACaseOnlyChangeUnderUpperCaseIsRenamedWithoutAQuestion) {
