@@ -1,5 +1,7 @@
 #include "names/merge.h"
 
+#include <cstring>
+
 #include "names/strings.h"
 #include "platform/console.h"
 
@@ -23,16 +25,21 @@ size_t merge_part(std::string_view pattern, std::string_view source, char* out) 
     const size_t plen = star == std::string_view::npos ? pattern.size() : star;
     size_t slen = source.size();
     if (star == std::string_view::npos && slen > plen) slen = plen;
-    const size_t n = star != std::string_view::npos ? kFull : plen;
-    for (size_t i = 0; i < n; ++i) {
-        char c = i < plen ? pattern[i] : '?';
+    for (size_t i = 0; i < plen; ++i) {
+        char c = pattern[i];
         if (c == '?') {
             if (i >= slen) return i;
             c = source[i];
         }
         out[i] = c;
     }
-    return n == kFull ? kFull - 1 : n;
+    if (star == std::string_view::npos) return plen == kFull ? kFull - 1 : plen;
+    // Past the '*' every position is a wildcard: the rest of the source,
+    // up to full length.
+    if (slen <= plen) return plen;
+    const size_t end = slen < kFull ? slen : kFull;
+    std::memcpy(out + plen, source.data() + plen, end - plen);
+    return end == kFull ? kFull - 1 : end;
 }
 
 // The text before the last dot and the text after it (empty without a dot).

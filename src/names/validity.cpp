@@ -72,20 +72,18 @@ bool plainly_valid(const ShortText& s) {
     size_t start = 0;  // of the current component
     size_t dot = std::string_view::npos;
     for (size_t i = 0; i < v.size(); ++i) {
-        switch (kByteClasses.of[static_cast<unsigned char>(v[i])]) {
-            case kPlainByte:
-                continue;
-            case kStopByte:
-                return false;
-            case kDotByte:
-                dot = i;
-                continue;
-            default:  // a separator ends a component
-                if (may_be_device(start, dot, i)) return false;
-                if (i + 1 < v.size() && v[i + 1] == '\\') return false;
-                start = i + 1;
-                dot = std::string_view::npos;
+        const uint8_t kind = kByteClasses.of[static_cast<unsigned char>(v[i])];
+        if (kind == kPlainByte) continue;
+        if (kind == kStopByte) return false;
+        if (kind == kDotByte) {
+            dot = i;
+            continue;
         }
+        // A separator ends a component.
+        if (may_be_device(start, dot, i)) return false;
+        if (i + 1 < v.size() && v[i + 1] == '\\') return false;
+        start = i + 1;
+        dot = std::string_view::npos;
     }
     return !may_be_device(start, dot, v.size());
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "harness/short_text_print.h"
@@ -64,6 +65,58 @@ TEST(Fusionjolly, LongNamesStopAt254OrGiveTheEmptyText) {
     const ShortText fits = FUSIONJOLLY(source, ShortText("*." + std::string(54, 'e')));
     EXPECT_EQ(fits.size(), 255);
     EXPECT_EQ(fits.at(201), '.');
+}
+
+// One part merged position by position over all 255 positions, the plain
+// rule that the copy after a '*' shortens.
+std::string plain_part(std::string_view pattern, std::string_view source) {
+    const size_t star = pattern.find('*');
+    const size_t plen = star == std::string_view::npos ? pattern.size() : star;
+    std::string out;
+    for (size_t i = 0; i < 255; ++i) {
+        if (i >= plen && star == std::string_view::npos) break;
+        char c = i < plen ? pattern[i] : '?';
+        if (c == '?') {
+            if (i >= source.size()) break;
+            c = source[i];
+        }
+        out += c;
+    }
+    if (out.size() == 255) out.pop_back();
+    return out;
+}
+
+std::string plain_fusionjolly(std::string_view source, std::string_view pattern) {
+    auto split = [](std::string_view t, std::string_view& name, std::string_view& ext) {
+        const size_t dot = t.rfind('.');
+        name = dot == std::string_view::npos ? t : t.substr(0, dot);
+        ext = dot == std::string_view::npos ? std::string_view() : t.substr(dot + 1);
+    };
+    std::string_view sn, se, pn, pe;
+    split(source, sn, se);
+    split(pattern, pn, pe);
+    std::string out = plain_part(pn, sn) + "." + plain_part(pe, se);
+    if (out.size() > 255) return std::string();
+    while (!out.empty() && out.back() == '.') out.pop_back();
+    return out;
+}
+
+TEST(Fusionjolly, AgreesWithThePlainPositionByPositionMerge) {
+    std::mt19937 rng(20261207);
+    auto text = [&rng](const char* alphabet, size_t most) {
+        const std::string_view a(alphabet);
+        std::string t(rng() % (most + 1), ' ');
+        for (char& c : t) c = a[rng() % a.size()];
+        return t;
+    };
+    for (int i = 0; i < 30000; ++i) {
+        const bool longer = i % 10 == 0;  // near the 255 bytes of a text
+        // Long sources without a dot fill a whole part.
+        const std::string source = text(i % 20 == 0 ? "abx" : "ab.x", longer ? 255 : 12);
+        const std::string pattern = text("ab?*.x", longer ? 255 : 9);
+        ASSERT_EQ(FUSIONJOLLY(source, pattern).view(), plain_fusionjolly(source, pattern))
+            << source << " " << pattern;
+    }
 }
 
 TEST(FusionjollyDeathTest, AWildcardInTheSourceEndsTheRunWith201) {

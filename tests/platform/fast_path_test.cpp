@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -98,6 +99,15 @@ TEST(FastPath, JournalPlainFieldAgreesWithTheGeneralField) {
     EXPECT_GT(taken, 3000);  // the quick field was tried, not only refused
     EXPECT_EQ(JOURNAL_PUT_PLAIN_FIELD(quick, "a\\b", '\n'), nullptr);
     EXPECT_EQ(JOURNAL_PUT_PLAIN_FIELD(quick, "50%", '\n'), nullptr);
+    // Numbers (device, inode) in hex as printf writes them.
+    for (int i = 0; i < 2000; ++i) {
+        const uint64_t n =
+            i < 64 ? (uint64_t{1} << i) - (i % 2) : (uint64_t{rng()} << 32 | rng()) >> (i % 64);
+        char printed[24];
+        std::snprintf(printed, sizeof printed, "%llx;", static_cast<unsigned long long>(n));
+        const char* end = JOURNAL_PUT_NUMBER(quick, n, ';');
+        ASSERT_EQ(std::string_view(quick, static_cast<size_t>(end - quick)), printed) << n;
+    }
 }
 
 // sort_key one byte at a time: the first 8 bytes, ASCII letters raised,

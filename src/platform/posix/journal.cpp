@@ -264,12 +264,12 @@ Quick put_quick(Writer& w, Step step, const ItemId& id, std::string_view from,
         return Quick::kNotQuick;
     char* start = reserve(w, kMostNames);
     if (!start) return Quick::kFailed;
-    char* head_end = put_head(w, start, step, id);
-    char* from_end = JOURNAL_PUT_PLAIN_FIELD(head_end, from.substr(dir.size()), '\t');
+    char* from_end =
+        JOURNAL_PUT_PLAIN_FIELD(put_head(w, start, step, id), from.substr(dir.size()), '\t');
     char* end = from_end ? JOURNAL_PUT_PLAIN_FIELD(from_end, to.substr(dir.size()), '\n') : nullptr;
     if (!end) {
         // The rest of the block stays zero bytes, as the reader expects.
-        std::memset(start, 0, static_cast<size_t>((from_end ? from_end : head_end) - start));
+        std::memset(start, 0, kJournalHeadMax + from.size() + to.size() + 2);
         return Quick::kNotQuick;
     }
     w.used += static_cast<size_t>(end - start);

@@ -120,14 +120,31 @@ constexpr ReservedBytes kReserved = reserved_bytes();
 
 }  // namespace
 
+namespace {
+
+// NATIVE_NAME_BYTES's verdict on each byte: 0 plain, 1 upper half, 2 refused.
+struct NameByteKinds {
+    uint8_t of[256] = {};
+};
+constexpr NameByteKinds name_byte_kinds() {
+    NameByteKinds k;
+    for (int b = 0x80; b < 256; ++b) k.of[b] = 1;
+    for (int b = 0; b < 256; ++b)
+        if (kReserved.map[b] || b == 0x7F) k.of[b] = 2;
+    return k;
+}
+constexpr NameByteKinds kNameByteKinds = name_byte_kinds();
+
+}  // namespace
+
 NameBytes NATIVE_NAME_BYTES(std::string_view native) {
-    bool upper = false;
+    uint8_t seen = 0;
     for (char ch : native) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (kReserved.map[b] || b == 0x7F) return NameBytes::kRefused;
-        upper |= b > 0x7F;
+        const uint8_t k = kNameByteKinds.of[static_cast<unsigned char>(ch)];
+        if (k == 2) return NameBytes::kRefused;
+        seen |= k;
     }
-    return upper ? NameBytes::kUpper : NameBytes::kAscii;
+    return seen ? NameBytes::kUpper : NameBytes::kAscii;
 }
 
 bool WINDOWS_NAME_CHARS(std::string_view name) {

@@ -39,7 +39,7 @@ uint8_t ITEM_ATTRIBUTES(const struct stat& st, std::string_view name);
 std::string_view LAST_COMPONENT(std::string_view path);
 
 // True when the path names the report file that is open now.
-bool IS_OPEN_REPORT(const std::string& native_path);
+bool IS_OPEN_REPORT(const char* native_path);
 
 // The status IORESULT reads (0 = success).
 void SET_IO_STATUS(int status);

@@ -219,16 +219,16 @@ bool probe_one_item(const std::string& a, const std::string& b) {
 // a temporary name.
 int rename_item(const ShortText& old_path, const ShortText& new_path, bool detour) {
     if (!WINDOWS_PATH_CHARS(new_path.view())) return kStatusInvalidName;
-    // IS_OPEN_REPORT takes the old path as a string; the new one needs none.
-    const std::string from = NATIVE_PATH(old_path);
+    char from[kNativePathSize];
     char to[kNativePathSize];
+    NATIVE_PATH_INTO(old_path.view(), from);
     NATIVE_PATH_INTO(new_path.view(), to);
-    if (from.empty() || to[0] == '\0') return ENOENT;
+    if (from[0] == '\0' || to[0] == '\0') return ENOENT;
     // The open report file keeps its name, as an open file does on Windows:
     // the record of the run stays where the user asked for it.
     if (IS_OPEN_REPORT(from)) return EBUSY;
-    int err = rename_noreplace(from.c_str(), to);
-    if (detour && err == EEXIST && from != to && may_be_one_item(from, to))
+    int err = rename_noreplace(from, to);
+    if (detour && err == EEXIST && std::strcmp(from, to) != 0 && may_be_one_item(from, to))
         err = rename_via_temp(from, to);
     return err;
 }

@@ -42,12 +42,12 @@ void open_report(const ShortText& path, const char* mode) {
 
 }  // namespace
 
-bool IS_OPEN_REPORT(const std::string& native_path) {
+bool IS_OPEN_REPORT(const char* native_path) {
     // The name is compared first, so that other items cost no lstat.
     if (!g_report || g_report_name.empty() || LAST_COMPONENT(native_path) != g_report_name)
         return false;
     struct stat st;
-    return lstat(native_path.c_str(), &st) == 0 && st.st_dev == g_report_stat.st_dev &&
+    return lstat(native_path, &st) == 0 && st.st_dev == g_report_stat.st_dev &&
            st.st_ino == g_report_stat.st_ino;
 }
 
