@@ -23,47 +23,45 @@ namespace {
 constexpr uint64_t kOnes = 0x0101010101010101ULL;
 constexpr uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
 
-// True when every byte is below 0x7F: the same bytes on disk. (0x7F is
-// CP850's U+2302, above it the upper half.) A byte's high bit in
-// ((x & kLows) + kOnes) | x is set exactly when that byte is 0x7F or more.
-bool plain_ascii(std::string_view text) {
-    uint64_t high = 0;
-    size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        uint64_t x;
-        std::memcpy(&x, text.data() + i, 8);
-        high |= ((x & kLows) + kOnes) | x;
-    }
-    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]) >= 0x7F ? 0x80 : 0;
-    return (high & ~kLows) == 0;
+// Eight bytes at a time: the high bit of a byte in
+// ((x & kLows) + kOnes) | x is set exactly when that byte is 0x7F or more
+// (0x7F is CP850's U+2302, above it the upper half: not the same bytes on
+// disk); the high bit of a byte in `zero` is set exactly when that byte of
+// x ^ "\\..." is 0, a `\` to become `/`.
+uint64_t upper_bytes(uint64_t x) {
+    return (((x & kLows) + kOnes) | x) & ~kLows;
+}
+uint64_t with_slashes(uint64_t x) {
+    const uint64_t t = x ^ (kOnes * '\\');
+    const uint64_t zero = ~(((t & kLows) + kLows) | t | kLows);
+    return x ^ (((zero >> 7) * 0xFF) & (kOnes * ('\\' ^ '/')));
 }
 
-// Every `\` of the n bytes at p as `/`, eight bytes at a time: a byte's
-// high bit in `zero` is set exactly when that byte of x ^ "\\..." is 0.
-void slashes(char* p, size_t n) {
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t x;
-        std::memcpy(&x, p + i, 8);
-        const uint64_t t = x ^ (kOnes * '\\');
-        const uint64_t zero = ~(((t & kLows) + kLows) | t | kLows);
-        if (!zero) continue;
-        x ^= ((zero >> 7) * 0xFF) & (kOnes * ('\\' ^ '/'));
-        std::memcpy(p + i, &x, 8);
-    }
-    for (; i < n; ++i)
-        if (p[i] == '\\') p[i] = '/';
-}
-
-// The path after its drive, `\\` as `/`, CP850 as UTF-8, into out (room for
-// 3 bytes a byte and the NUL); the result is the length.
+// The path after its drive, `\` as `/`, CP850 as UTF-8, into out (room for
+// 3 bytes a byte and the NUL, and at least 8 more than the path); the
+// result is the length. Plain ASCII, the usual case, goes eight bytes at a
+// time, its last bytes padded with zeros (which are neither).
 size_t native_into(std::string_view path, bool drive, char* out) {
-    size_t n = 0;
-    if (plain_ascii(path)) {
-        std::memcpy(out, path.data(), path.size());
-        n = path.size();
-        slashes(out, n);
-    } else {
+    uint64_t upper = 0;
+    size_t i = 0;
+    for (; i + 8 <= path.size(); i += 8) {
+        uint64_t x;
+        std::memcpy(&x, path.data() + i, 8);
+        upper |= upper_bytes(x);
+        x = with_slashes(x);
+        std::memcpy(out + i, &x, 8);
+    }
+    if (i < path.size()) {
+        uint64_t x = 0;  // the last bytes, little-endian as the loads above
+        for (size_t k = i; k < path.size(); ++k)
+            x |= uint64_t{static_cast<unsigned char>(path[k])} << (8 * (k - i));
+        upper |= upper_bytes(x);
+        x = with_slashes(x);
+        std::memcpy(out + i, &x, 8);
+    }
+    size_t n = path.size();
+    if (upper != 0) {
+        n = 0;
         for (char c : path) {
             if (static_cast<unsigned char>(c) < 0x7F) {
                 out[n++] = c == '\\' ? '/' : c;
@@ -97,7 +95,9 @@ std::string NATIVE_PATH(std::string_view path) {
     std::string s(path);
     for (char& c : s)
         if (c == '\\') c = '/';
-    return plain_ascii(s) ? s : CP850_NAME_TO_UTF8(s);
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x7F) return CP850_NAME_TO_UTF8(s);
+    return s;
 }
 
 std::string NATIVE_PATH(const ShortText& path) {
