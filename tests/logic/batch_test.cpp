@@ -36,6 +36,24 @@ void HiddenInSub() {
 void CancelAfterFirstItem() {
     Console::CancelAtCheck(1);
 }
+void RefuseAll() {
+    Fs::Fail(Op::kRenameIfFree);
+    Fs::Fail(Op::kRename);
+}
+void FoldedFolder() {
+    Fs::FoldCase(kCurrentDir);
+}
+void ReadOnlyBackups() {
+    Fs::File("c.bak", "c", FA_READONLY);
+}
+void ReadOnlyData() {
+    Fs::File("c.dat", "c", FA_READONLY);
+}
+// "d\" and the long name make 257 bytes; cut to 255 they would name the decoy.
+void PathTooLong() {
+    Fs::File("d\\" + std::string(254, 'a') + "b");
+    Fs::File("d\\" + std::string(253, 'a'));
+}
 
 const RunRow kRows[] = {
     {"ReportLinesForFilesDirectoriesAndHidden",
@@ -114,6 +132,96 @@ const RunRow kRows[] = {
      "Rinomina del file \\DATI\\a.txt in pa.txt\n[5 bytes] A____\n"
      "Rinomina del file \\DATI\\b.txt in pb.txt\n[5 bytes] A____\n"
      "Rinominati 2 elementi su 2 ,negati 0 ,saltati 0\n"},
+    {"ACaseOnlyChangeUnderPlusIsRenamedWithoutAQuestion",
+     "Mixed.txt",
+     nullptr,
+     {"*.txt", "*.*", "/+"},
+     "",
+     0,
+     "MIXED.TXT",
+     "Rinomina del file \\DATI\\Mixed.txt in MIXED.TXT\n[9 bytes] A____\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
+    {"ACaseOnlyChangeUnderMinusOnAFoldingFolder",
+     "MIXED.TXT",
+     FoldedFolder,
+     {"*.txt", "*.*", "/-"},
+     "",
+     0,
+     "mixed.txt",
+     "Rinomina del file \\DATI\\MIXED.TXT in mixed.txt\n[9 bytes] A____\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
+    {"APathTooLongIsRefusedAndNoOtherItemTouched",
+     "",
+     PathTooLong,
+     {"d\\aaaaaaaaaa*b", "x.txt", "/I"},
+     "",
+     0,
+     "d",
+     // The message names the path as far as it goes.
+     "*** Impossibile rinominare d\\" + std::string(253, 'a') +
+         " in x.txt\nNome di file di destinazione non valido, controllare le opzioni\n"
+         "Rinominati 0 elementi su 1 ,negati 0 ,saltati 0\n" +
+         kNone},
+    {"EveryRenameRefusedUnderI",
+     "a.txt b.txt c.txt",
+     RefuseAll,
+     {"*.txt", "*.bak", "/I"},
+     "",
+     0,
+     "a.txt b.txt c.txt",
+     "Rinomina del file \\DATI\\a.txt in a.bak\n[5 bytes] A____\n*** Accesso negato\n\n"
+     "Rinomina del file \\DATI\\b.txt in b.bak\n[5 bytes] A____\n*** Accesso negato\n\n"
+     "Rinomina del file \\DATI\\c.txt in c.bak\n[5 bytes] A____\n*** Accesso negato\n\n"
+     "Rinominati 0 elementi su 3 ,negati 3 ,saltati 0\n" +
+         kNone},
+    // Under /I no destination is replaced: a directory, a read-only file.
+    {"DestinationsThatAreNoPlainFileUnderI",
+     "a.bak/ a.txt c.txt",
+     ReadOnlyBackups,
+     {"*.txt", "*.bak", "/I"},
+     "",
+     0,
+     "a.bak a.txt c.bak c.txt",
+     "Rinomina del file \\DATI\\a.txt in a.bak\n[5 bytes] A____\n*** Accesso negato\n\n"
+     "Rinomina del file \\DATI\\c.txt in c.bak\n[5 bytes] A____\n*** Accesso negato\n\n"
+     "Rinominati 0 elementi su 2 ,negati 2 ,saltati 0\n" +
+         kNone},
+    // A read-only destination is put aside as a backup like any other.
+    {"AReadOnlyDestinationBackedUp",
+     "c.txt",
+     ReadOnlyData,
+     {"*.txt", "*.dat"},
+     "N",
+     0,
+     "c.bak c.dat",
+     "Rinomina del file \\DATI\\c.txt in c.dat\n[5 bytes] A____\n"
+     "La destinazione esiste gia'\n*** Accesso negato\n"
+     "Annulla, Riprova, Ignora, ignora Tutti, Sostituisci, riNomina ?  [A,R,I,T,S,N] N\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
+    // One answer for the first question; the second reads the end of the keys.
+    {"AnswersThatRunOutCancelAtTheNextQuestion",
+     "a.dat a.txt b.dat b.txt c.txt",
+     nullptr,
+     {"*.txt", "*.dat"},
+     "I",
+     1,
+     "a.dat a.txt b.dat b.txt c.txt",
+     "Rinomina del file \\DATI\\a.txt in a.dat\n[5 bytes] A____\n"
+     "La destinazione esiste gia'\n*** Accesso negato\n"
+     "Annulla, Riprova, Ignora, ignora Tutti, Sostituisci, riNomina ?  [A,R,I,T,S,N] I\n"
+     "Rinomina del file \\DATI\\b.txt in b.dat\n[5 bytes] A____\n"
+     "La destinazione esiste gia'\n*** Accesso negato\n"
+     "Annulla, Riprova, Ignora, ignora Tutti, Sostituisci, riNomina ?  [A,R,I,T,S,N] \x1b\n" +
+         kCancelled + "Rinominati 0 elementi ,negati 1 ,saltati 0\n" + kNone},
+    {"ConfirmAnswersRunOut",
+     "a.txt b.txt c.txt d.txt",
+     nullptr,
+     {"*.txt", "*.bak", "/P"},
+     "ss",
+     1,
+     "a.bak b.bak c.txt d.txt",
+     kA + "S\n\n" + kB + "S\n\n" + "Rinominare il file \\DATI\\c.txt in c.bak ?\n[5 bytes] A____" +
+         kAsk + "\x1b\n\n" + kCancelled + "Rinominati 2 elementi ,negati 0 ,saltati 0\n"},
     {"RefusedNameIgnoredOneByOne",
      "a.txt b.txt",
      nullptr,

@@ -65,6 +65,17 @@ const Row kRows[] = {
      "0/1/0/1"},
     {{"EachItemInTurn", "a.txt b.txt", nullptr, {"*.txt", "/T"}, "\x1bx\r\x1by\r", 0, "x y", ""},
      "2/0/0/2"},
+    // A literal name is found with letters folded; the typed name is the new one.
+    {{"ALiteralNameIsFoundWithLettersFolded",
+      "Notes.md",
+      nullptr,
+      {"notes.MD", "/T"},
+      "\x1b"
+      "n.md\r",
+      0,
+      "n.md",
+      ""},
+     "1/0/0/1"},
     {{"NothingMatching", "a.txt", nullptr, {"*.zip", "/T"}, "", 1, "a.txt", ""}, "0/0/0/0"},
 };
 
