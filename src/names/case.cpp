@@ -1,5 +1,6 @@
 #include "names/case.h"
 
+#include "base/hot.h"
 #include "names/paths.h"
 #include "names/strings.h"
 #include "platform/console.h"
@@ -26,7 +27,7 @@ void write_green(const ShortText& text) {
 
 }  // namespace
 
-ShortText CONVERSION(const ShortText& name, char mode) {
+DOLV_HOT ShortText CONVERSION(const ShortText& name, char mode) {
     switch (mode) {
         case '+':
             return UPSTR(name);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/hot.h"
 #include "names/strings.h"
 #include "platform/console.h"
 
@@ -20,7 +21,7 @@ constexpr size_t kFull = ShortText::kMax;
 // Positions past both texts are empty on both sides, so the loop stops at
 // the longer of the two instead of walking all 255. The part goes to out
 // (room for kFull bytes); the result is its length.
-size_t merge_part(std::string_view pattern, std::string_view source, char* out) {
+DOLV_HOT size_t merge_part(std::string_view pattern, std::string_view source, char* out) {
     const size_t star = pattern.find('*');
     const size_t plen = star == std::string_view::npos ? pattern.size() : star;
     size_t slen = source.size();
@@ -43,7 +44,8 @@ size_t merge_part(std::string_view pattern, std::string_view source, char* out) 
 }
 
 // The text before the last dot and the text after it (empty without a dot).
-void split_at_last_dot(std::string_view text, std::string_view& name, std::string_view& ext) {
+DOLV_HOT void split_at_last_dot(std::string_view text, std::string_view& name,
+                                std::string_view& ext) {
     const size_t dot = text.rfind('.');
     name = dot == std::string_view::npos ? text : text.substr(0, dot);
     ext = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
@@ -51,7 +53,7 @@ void split_at_last_dot(std::string_view text, std::string_view& name, std::strin
 
 }  // namespace
 
-ShortText FUSIONJOLLY(const ShortText& source, const ShortText& pattern) {
+DOLV_HOT ShortText FUSIONJOLLY(const ShortText& source, const ShortText& pattern) {
     for (char c : source.view())
         if (c == '*' || c == '?') HALT(201);
 

@@ -1,10 +1,12 @@
 #include "names/presu.h"
 
+#include "base/hot.h"
 #include "names/strings.h"
 
 namespace dolv {
 
-ShortText REM_PRESU(const ShortText& name, const ShortText& prefix, const ShortText& suffix) {
+DOLV_HOT ShortText REM_PRESU(const ShortText& name, const ShortText& prefix,
+                             const ShortText& suffix) {
     // Nothing to remove: only a final '.' goes (the extension after it is empty).
     if (prefix.empty() && suffix.empty())
         return name.last() == '.' ? name.left(name.size() - 1) : name;
@@ -20,14 +22,14 @@ ShortText REM_PRESU(const ShortText& name, const ShortText& prefix, const ShortT
     return part + "." + ext;
 }
 
-ShortText PRESU(const ShortText& name, const ShortText& prefix, const ShortText& suffix) {
+DOLV_HOT ShortText PRESU(const ShortText& name, const ShortText& prefix, const ShortText& suffix) {
     if (prefix.empty() && suffix.empty()) return name;
     const int dot = POSRL(".", name, name.size());
     if (!dot) return prefix + name + suffix;
     return prefix + name.left(dot - 1) + suffix + name.sub(dot);
 }
 
-ShortText ALLINEA(const ShortText& name, char mode, int32_t length) {
+DOLV_HOT ShortText ALLINEA(const ShortText& name, char mode, int32_t length) {
     if (mode != 'L' && mode != 'R') return name;
     const int slash = POSRL("\\", name, name.size());
     const ShortText dir = name.left(slash);

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/hot.h"
+
 namespace dolv {
 
 int POSRL(const ShortText& find, const ShortText& text, int limit) {
@@ -88,7 +90,7 @@ ShortText UPSTR(const ShortText& text) {
     return result;
 }
 
-bool SAMETEXT(const ShortText& a, const ShortText& b) {
+DOLV_HOT bool SAMETEXT(const ShortText& a, const ShortText& b) {
     const std::string_view x = a.view(), y = b.view();
     if (x.size() != y.size()) return false;
     size_t i = 0;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/hot.h"
 #include "names/strings.h"
 #include "platform/fs.h"
 
@@ -57,7 +58,7 @@ constexpr ByteClasses kByteClasses = byte_classes();
 
 // A component from start to end (its last dot at dot, or npos) whose name
 // has the 3 or 4 bytes of a device name needs the full checks.
-bool may_be_device(size_t start, size_t dot, size_t end) {
+DOLV_HOT bool may_be_device(size_t start, size_t dot, size_t end) {
     const size_t name = (dot == std::string_view::npos ? end : dot) - start;
     return name == 3 || name == 4;
 }
@@ -66,7 +67,7 @@ bool may_be_device(size_t start, size_t dot, size_t end) {
 // leading `\\`, no doubled `\`, no reserved byte or wildcard, no final `.`,
 // and no component whose name (before its last dot) has the 3 or 4 bytes a
 // device name has. Anything else takes the full checks.
-bool plainly_valid(const ShortText& s) {
+DOLV_HOT bool plainly_valid(const ShortText& s) {
     const std::string_view v = s.view();
     if (v.empty() || v.back() == '.') return false;
     size_t start = 0;  // of the current component
@@ -90,7 +91,7 @@ bool plainly_valid(const ShortText& s) {
 
 }  // namespace
 
-uint8_t VALIDNAMEWIN(const ShortText& path) {
+DOLV_HOT uint8_t VALIDNAMEWIN(const ShortText& path) {
     return plainly_valid(path) ? 0 : VALIDNAMEWIN_FULL(path);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/journal_format.h"
 
@@ -52,7 +53,7 @@ char* put_escaped(char* out, std::string_view text) {
     return out;
 }
 
-char* put_number(char* out, uint64_t n) {
+DOLV_HOT char* put_number(char* out, uint64_t n) {
     char text[16];
     size_t i = sizeof text;
     do {
@@ -154,13 +155,13 @@ char* JOURNAL_PUT_HEAD(char* out, Step step, const ItemId& id) {
     return out;
 }
 
-char* JOURNAL_PUT_NUMBER(char* out, uint64_t n, char end) {
+DOLV_HOT char* JOURNAL_PUT_NUMBER(char* out, uint64_t n, char end) {
     out = put_number(out, n);
     *out++ = end;
     return out;
 }
 
-char* JOURNAL_PUT_PLAIN_FIELD(char* out, std::string_view name, char end) {
+DOLV_HOT char* JOURNAL_PUT_PLAIN_FIELD(char* out, std::string_view name, char end) {
     for (char c : name)
         if (!kPlainNameBytes.map[static_cast<unsigned char>(c)]) return nullptr;
     std::memcpy(out, name.data(), name.size());

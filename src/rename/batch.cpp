@@ -1,5 +1,6 @@
 #include "rename/batch.h"
 
+#include "base/hot.h"
 #include "names/case.h"
 #include "names/merge.h"
 #include "names/paths.h"
@@ -57,7 +58,7 @@ void CONFIRM_AND_RENAME(const ShortText& dir, const SearchRec& rec, const ShortT
 // The two report lines of an item renamed without a question, then the
 // rename. Kind, size and attributes are read by the search now; a silent
 // run reads none of them.
-void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& new_name) {
+DOLV_HOT void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& new_name) {
     const ShortText& name = rec.name;
     if (!REPORT_SILENT()) {
         // The fixed pieces are made once, not for every item.
@@ -84,7 +85,7 @@ void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& ne
 }
 
 // The new name of an entry: merge, case, removal, addition, fill, in that order.
-ShortText NEW_NAME(const ShortText& name, const ShortText& pattern) {
+DOLV_HOT ShortText NEW_NAME(const ShortText& name, const ShortText& pattern) {
     const Settings& s = settings;
     const ShortText merged = CONVERSION(FUSIONJOLLY(name, pattern), s.MAIUSCOLO);
     const ShortText trimmed = REM_PRESU(merged, s.REM_PREFISSO, s.REM_SUFFISSO);
@@ -92,7 +93,7 @@ ShortText NEW_NAME(const ShortText& name, const ShortText& pattern) {
 }
 
 // One examined entry: its new name, the checks, then the rename.
-void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern) {
+DOLV_HOT void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern) {
     const ShortText& name = rec.name;
     FRESHLINE();
     const ShortText new_name = NEW_NAME(name, pattern);
@@ -118,7 +119,7 @@ void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern
 
 }  // namespace
 
-bool ACCEPTABLE_NEW_NAME(const ShortText& dir, const ShortText& new_name) {
+DOLV_HOT bool ACCEPTABLE_NEW_NAME(const ShortText& dir, const ShortText& new_name) {
     // An empty name would make the directory itself the destination; a
     // separator or a drive colon would move the item out of its directory.
     if (new_name.empty()) return false;

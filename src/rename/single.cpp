@@ -1,5 +1,6 @@
 #include "rename/single.h"
 
+#include "base/hot.h"
 #include "names/paths.h"
 #include "names/strings.h"
 #include "platform/console.h"
@@ -36,7 +37,7 @@ void IGNORE_ALL() {
 }
 
 // The journal's record of a step on an item found by its path.
-void JOURNAL_ITEM(Step step, const ShortText& path, const ShortText& new_path) {
+DOLV_HOT void JOURNAL_ITEM(Step step, const ShortText& path, const ShortText& new_path) {
     ItemId id;
     ITEMID(path, id);
     JOURNAL(step, path, new_path, id);
@@ -94,7 +95,7 @@ Conflict SETTLE_EXISTING(const ShortText& destination) {
 
 }  // namespace
 
-void DOREN(const ShortText& P, const ShortText& O, const ShortText& N, const ItemId& id) {
+DOLV_HOT void DOREN(const ShortText& P, const ShortText& O, const ShortText& N, const ItemId& id) {
     const ShortText source = P + O;
     const ShortText destination = P + N;
     if (settings.SIMULA) {

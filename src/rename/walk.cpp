@@ -1,12 +1,14 @@
 #include "rename/walk.h"
 
+#include "base/hot.h"
 #include "platform/console.h"
 #include "report/counters.h"
 #include "report/err.h"
 
 namespace dolv {
 
-void WALK_ENTRIES(SearchRec& rec, int32_t expected, const std::function<void(SearchRec&)>& each) {
+DOLV_HOT void WALK_ENTRIES(SearchRec& rec, int32_t expected,
+                           const std::function<void(SearchRec&)>& each) {
     int status = DOSERROR();
     while (status == 0 && expected > counters.TOT) {
         if (!(rec.name == ".") && !(rec.name == "..")) {

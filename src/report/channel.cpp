@@ -1,5 +1,6 @@
 #include "report/channel.h"
 
+#include "base/hot.h"
 #include "names/paths.h"
 #include "names/validity.h"
 #include "platform/console.h"
@@ -122,7 +123,7 @@ void OPEN_REPORT() {
     report_open = IORESULT() == 0;
 }
 
-void COMMIT_REPORT() {
+DOLV_HOT void COMMIT_REPORT() {
     // The console's report lines go out before the rename they record, as
     // the report file's do: lines lost there (a full disk, a pipe without a
     // reader) are a failed report as well, and no rename follows them.
@@ -141,7 +142,7 @@ void CLOSE_REPORT() {
     IORESULT();
 }
 
-bool REPORT_SILENT() {
+DOLV_HOT bool REPORT_SILENT() {
     return !settings.OUTFILE.empty() && SILENT();
 }
 

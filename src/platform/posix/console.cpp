@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/posix/terminal.h"
 
@@ -119,7 +120,7 @@ void CONSOLE_EXIT_HOOK() {
     CONSOLE_CLOSE();
 }
 
-void FLUSH() {
+DOLV_HOT void FLUSH() {
     size_t done = 0;
     while (!g_out_lost && done < g_out.size()) {
         ssize_t w = write(g_fd, g_out.data() + done, g_out.size() - done);
@@ -140,7 +141,7 @@ void FLUSH() {
     g_out.clear();
 }
 
-bool OUTPUT_FAILED() {
+DOLV_HOT bool OUTPUT_FAILED() {
     return g_out_failed;
 }
 

@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/journal_format.h"
 #include "platform/posix/native.h"
@@ -220,14 +221,14 @@ bool put_dir(Writer& w, std::string_view old_path) {
 }
 
 // Room for n bytes in the block, a new block when they do not fit.
-char* reserve(Writer& w, size_t n) {
+DOLV_HOT char* reserve(Writer& w, size_t n) {
     if (kBlock - w.used < n && !next_block(w)) return nullptr;
     return w.block + w.used;
 }
 
 // The head of a record: the device's text is made once and kept, as a
 // batch's items all lie on one device.
-char* put_head(Writer& w, char* out, Step step, const ItemId& id) {
+DOLV_HOT char* put_head(Writer& w, char* out, Step step, const ItemId& id) {
     if (id.device == 0 || id.inode == 0) return JOURNAL_PUT_HEAD(out, step, id);
     if (id.device != w.device || w.device_length == 0) {
         w.device = id.device;
@@ -255,8 +256,8 @@ enum class Quick { kWritten, kNotQuick, kFailed };
 // The usual step of a batch, in few instructions: both paths are plain
 // names (JOURNAL_PUT_PLAIN_FIELD) in the directory of the last directory
 // line. The line goes straight into the block.
-Quick put_quick(Writer& w, Step step, const ItemId& id, std::string_view from,
-                std::string_view to) {
+DOLV_HOT Quick put_quick(Writer& w, Step step, const ItemId& id, std::string_view from,
+                         std::string_view to) {
     const std::string_view dir = w.dir.view();
     if (!w.has_dir || from.size() <= dir.size() || to.size() <= dir.size()) return Quick::kNotQuick;
     if (!dir.empty() && (std::memcmp(from.data(), dir.data(), dir.size()) != 0 ||
@@ -312,7 +313,8 @@ bool read_all(const std::string& path, std::string& text) {
 
 }  // namespace
 
-void JOURNAL(Step step, const ShortText& old_path, const ShortText& new_path, const ItemId& id) {
+DOLV_HOT void JOURNAL(Step step, const ShortText& old_path, const ShortText& new_path,
+                      const ItemId& id) {
     Writer& w = g_writer;
     if (w.state == State::kOff) return;
     if (w.state == State::kUnstarted) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/fs.h"
 
@@ -28,10 +29,10 @@ constexpr uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
 // (0x7F is CP850's U+2302, above it the upper half: not the same bytes on
 // disk); the high bit of a byte in `zero` is set exactly when that byte of
 // x ^ "\\..." is 0, a `\` to become `/`.
-uint64_t upper_bytes(uint64_t x) {
+DOLV_HOT uint64_t upper_bytes(uint64_t x) {
     return (((x & kLows) + kOnes) | x) & ~kLows;
 }
-uint64_t with_slashes(uint64_t x) {
+DOLV_HOT uint64_t with_slashes(uint64_t x) {
     const uint64_t t = x ^ (kOnes * '\\');
     const uint64_t zero = ~(((t & kLows) + kLows) | t | kLows);
     return x ^ (((zero >> 7) * 0xFF) & (kOnes * ('\\' ^ '/')));
@@ -41,7 +42,7 @@ uint64_t with_slashes(uint64_t x) {
 // 3 bytes a byte and the NUL, and at least 8 more than the path); the
 // result is the length. Plain ASCII, the usual case, goes eight bytes at a
 // time, its last bytes padded with zeros (which are neither).
-size_t native_into(std::string_view path, bool drive, char* out) {
+DOLV_HOT size_t native_into(std::string_view path, bool drive, char* out) {
     uint64_t upper = 0;
     size_t i = 0;
     for (; i + 8 <= path.size(); i += 8) {
@@ -78,7 +79,7 @@ size_t native_into(std::string_view path, bool drive, char* out) {
 
 }  // namespace
 
-void NATIVE_PATH_INTO(std::string_view path, char (&out)[kNativePathSize]) {
+DOLV_HOT void NATIVE_PATH_INTO(std::string_view path, char (&out)[kNativePathSize]) {
     const bool drive = path.size() >= 2 && path[1] == ':';
     if (drive) path.remove_prefix(2);
     if (path.size() > ShortText::kMax) path = path.substr(0, ShortText::kMax);
@@ -153,7 +154,7 @@ bool WINDOWS_NAME_CHARS(std::string_view name) {
     return true;
 }
 
-bool WINDOWS_PATH_CHARS(std::string_view path) {
+DOLV_HOT bool WINDOWS_PATH_CHARS(std::string_view path) {
     if (path.size() >= 2 && path[1] == ':') path.remove_prefix(2);
     // Every component passes WINDOWS_NAME_CHARS: no reserved byte but the separators.
     for (char ch : path)
@@ -180,11 +181,11 @@ std::string_view LAST_COMPONENT(std::string_view path) {
     return path.substr(i);
 }
 
-void SET_IO_STATUS(int status) {
+DOLV_HOT void SET_IO_STATUS(int status) {
     g_io_status = status;
 }
 
-int IORESULT() {
+DOLV_HOT int IORESULT() {
     int status = g_io_status;
     g_io_status = 0;
     return status;

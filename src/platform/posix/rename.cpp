@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/hot.h"
 #include "platform/fs.h"
 #include "platform/fs_testing.h"
 #include "platform/posix/native.h"
@@ -90,7 +91,7 @@ int rename_fallback(const char* from, const char* to) {
     return rename_onto_placeholder(from, to, dir);
 }
 
-int rename_noreplace(const char* from, const char* to) {
+DOLV_HOT int rename_noreplace(const char* from, const char* to) {
     if (!g_force_fallback && !g_force_placeholder) {
 #ifdef SYS_renameat2
         if (syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
@@ -217,7 +218,7 @@ bool probe_one_item(const std::string& a, const std::string& b) {
 
 // detour: a destination that may name the item itself is reached through
 // a temporary name.
-int rename_item(const ShortText& old_path, const ShortText& new_path, bool detour) {
+DOLV_HOT int rename_item(const ShortText& old_path, const ShortText& new_path, bool detour) {
     if (!WINDOWS_PATH_CHARS(new_path.view())) return kStatusInvalidName;
     char from[kNativePathSize];
     char to[kNativePathSize];
@@ -243,7 +244,7 @@ void FORCE_RENAME_PLACEHOLDER(bool on) {
     g_force_placeholder = on;
 }
 
-void RENAME(const ShortText& old_path, const ShortText& new_path) {
+DOLV_HOT void RENAME(const ShortText& old_path, const ShortText& new_path) {
     SET_IO_STATUS(rename_item(old_path, new_path, true));
 }
 

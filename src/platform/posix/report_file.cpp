@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/fs.h"
 #include "platform/posix/native.h"
@@ -42,7 +43,7 @@ void open_report(const ShortText& path, const char* mode) {
 
 }  // namespace
 
-bool IS_OPEN_REPORT(const char* native_path) {
+DOLV_HOT bool IS_OPEN_REPORT(const char* native_path) {
     // The name is compared first, so that other items cost no lstat.
     if (!g_report || g_report_name.empty() || LAST_COMPONENT(native_path) != g_report_name)
         return false;

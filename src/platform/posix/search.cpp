@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/fs.h"
 #include "platform/posix/native.h"
@@ -80,7 +81,7 @@ bool read_details(const SearchState& s, const SearchEntry& e, SearchRec& rec) {
 // attributes come from one fstatat when its turn comes (at once, or at
 // FINDDETAILS in a lazy search), so a walk that renames items as it goes
 // sees each item as it is then.
-void deliver_next(SearchRec& rec) {
+DOLV_HOT void deliver_next(SearchRec& rec) {
     SearchState& s = *rec.state;
     while (s.next < s.entries.size()) {
         const SearchEntry& e = s.entries[s.next++];
@@ -322,7 +323,7 @@ void FINDDETAILS(SearchRec& rec) {
     read_details(s, s.entries[s.next - 1], rec);
 }
 
-void FINDNEXT(SearchRec& rec) {
+DOLV_HOT void FINDNEXT(SearchRec& rec) {
     if (!rec.state) {
         clear(rec);
         g_dos_error = kStatusNoMoreFiles;
@@ -346,7 +347,7 @@ void FINDCLOSE(SearchRec& rec) {
     rec.state.reset();
 }
 
-int DOSERROR() {
+DOLV_HOT int DOSERROR() {
     return g_dos_error;
 }
 

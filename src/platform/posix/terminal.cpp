@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/hot.h"
 #include "platform/console.h"
 
 namespace dolv {
@@ -208,7 +209,7 @@ bool CANCEL_PENDING() {
     return g_cancel != 0;
 }
 
-void CHECK_CANCEL() {
+DOLV_HOT void CHECK_CANCEL() {
     if (!g_cancel || g_in_cancel_action) return;
     g_cancel = 0;
     g_in_cancel_action = true;
