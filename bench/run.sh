@@ -13,8 +13,9 @@
 # DOLV_BENCH_BUILD (build folder; default build-bench), DOLV_BENCH_SHM and
 # DOLV_BENCH_DISK (scratch folders; defaults under /dev/shm and the build folder),
 # DOLV_BENCH_BEFORE (another dolv program, e.g. one built from an earlier
-# commit with -DDOLV_SOURCE_ROOT: its silent run and its journal run join
-# the table as before-nul and before-journal, measured in turn with the rest).
+# commit with -DDOLV_SOURCE_ROOT: its four runs join the table as before-nul,
+# before-journal, before-stdout and before-report, measured in turn with
+# the rest).
 set -u
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -51,7 +52,7 @@ tools="floor"
 before=${DOLV_BENCH_BEFORE:-}
 if [ -n "$before" ]; then
     [ -x "$before" ] || { echo "DOLV_BENCH_BEFORE: $before is no program"; exit 1; }
-    tools="$tools before-nul before-journal"
+    tools="$tools before-nul before-journal before-stdout before-report"
 fi
 command -v mmv >/dev/null 2>&1 && tools="$tools mmv"
 command -v rename >/dev/null 2>&1 && rename -V 2>&1 | grep -qi 'File::Rename\|perl' && tools="$tools rename"
@@ -76,6 +77,8 @@ run_one() {
     before-nul) "$tool" run "$r" "$before" '*.txt' '*.bak' /I +NUL >/dev/null ;;
     before-journal) env -u DOLV_NO_JOURNAL XDG_STATE_HOME="$base/state" \
         "$tool" run "$r" "$before" '*.txt' '*.bak' /I +NUL >/dev/null ;;
+    before-stdout) "$tool" run "$r" sh -c 'exec "$0" "*.txt" "*.bak" >../out.txt' "$before" ;;
+    before-report) "$tool" run "$r" "$before" '*.txt' '*.bak' /I '+..\report.txt' >/dev/null ;;
     dolv-stdout) "$tool" run "$r" sh -c 'exec "$0" "*.txt" "*.bak" >../out.txt' "$dolv" ;;
     # The report file lies beside the folder, so that *.txt does not match it.
     dolv-report) "$tool" run "$r" "$dolv" '*.txt' '*.bak' /I '+..\report.txt' >/dev/null ;;
