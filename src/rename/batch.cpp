@@ -1,5 +1,6 @@
 #include "rename/batch.h"
 
+#include "base/byte_kinds.h"
 #include "base/hot.h"
 #include "names/case.h"
 #include "names/merge.h"
@@ -84,16 +85,26 @@ DOLV_HOT void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const Shor
     DOREN(dir, name, new_name, rec.id);
 }
 
-// The new name of an entry: merge, case, removal, addition, fill, in that order.
-DOLV_HOT ShortText NEW_NAME(const ShortText& name, const ShortText& pattern) {
+}  // namespace
+
+// The steps after the merge give their input back when their option is not
+// given (REM_PRESU then only drops a final dot, which the merge never
+// leaves), so a batch without them makes no copies for them.
+DOLV_HOT ShortText NEW_NAME(const ShortText& name, const MergePattern& pattern) {
     const Settings& s = settings;
-    const ShortText merged = CONVERSION(FUSIONJOLLY(name, pattern), s.MAIUSCOLO);
-    const ShortText trimmed = REM_PRESU(merged, s.REM_PREFISSO, s.REM_SUFFISSO);
-    return ALLINEA(PRESU(trimmed, s.PREFISSO, s.SUFFISSO), s.GIUSTIFICA, s.NN);
+    ShortText n = FUSIONJOLLY(name, pattern);
+    if (s.MAIUSCOLO != '0') n = CONVERSION(n, s.MAIUSCOLO);
+    if (!s.REM_PREFISSO.empty() || !s.REM_SUFFISSO.empty() || n.last() == '.')
+        n = REM_PRESU(n, s.REM_PREFISSO, s.REM_SUFFISSO);
+    if (!s.PREFISSO.empty() || !s.SUFFISSO.empty()) n = PRESU(n, s.PREFISSO, s.SUFFISSO);
+    if (s.GIUSTIFICA == 'L' || s.GIUSTIFICA == 'R') n = ALLINEA(n, s.GIUSTIFICA, s.NN);
+    return n;
 }
 
+namespace {
+
 // One examined entry: its new name, the checks, then the rename.
-DOLV_HOT void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText& pattern) {
+DOLV_HOT void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const MergePattern& pattern) {
     const ShortText& name = rec.name;
     FRESHLINE();
     const ShortText new_name = NEW_NAME(name, pattern);
@@ -119,12 +130,22 @@ DOLV_HOT void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const ShortText
 
 }  // namespace
 
+namespace {
+
+// The bytes that would take a new name out of its directory.
+constexpr ByteKinds leaving_bytes() {
+    ByteKinds k;
+    for (unsigned char c : std::string_view("\\/:")) k.of[c] = 1;
+    return k;
+}
+constexpr ByteKinds kLeavingBytes = leaving_bytes();
+
+}  // namespace
+
 DOLV_HOT bool ACCEPTABLE_NEW_NAME(const ShortText& dir, const ShortText& new_name) {
     // An empty name would make the directory itself the destination; a
     // separator or a drive colon would move the item out of its directory.
-    if (new_name.empty()) return false;
-    for (char c : new_name.view())
-        if (c == '\\' || c == '/' || c == ':') return false;
+    if (new_name.empty() || KINDS_IN(new_name.view(), kLeavingBytes) != 0) return false;
     if (dir.size() + new_name.size() > ShortText::kMax) return false;
     return VALIDNAMEWIN(dir + new_name) == 0;
 }
@@ -139,8 +160,9 @@ void RINOMINA(const ShortText& file1, const ShortText& file2) {
     // The walk needs the names; sizes and attributes only for a report line.
     SearchRec rec;
     FINDFIRST_LAZY(source, FA_ALL_BUT_LABELS, rec);
+    const MergePattern pattern = MERGE_PATTERN(file2);
     WALK_ENTRIES(rec, SEARCH_COUNT(rec),
-                 [&](SearchRec& entry) { RENAME_ENTRY(dir, entry, file2); });
+                 [&](SearchRec& entry) { RENAME_ENTRY(dir, entry, pattern); });
 }
 
 ShortText F_D(const ShortText& path) {

@@ -2,10 +2,14 @@
 #pragma once
 
 #include "base/short_text.h"
+#include "names/merge.h"
 
 namespace dolv {
 
 void RINOMINA(const ShortText& file1, const ShortText& file2);
+// The new name of an entry: merge, case, removal, addition, fill, in that
+// order, with the run's settings.
+ShortText NEW_NAME(const ShortText& name, const MergePattern& pattern);
 // Writes "la directory " or "il file " and the path (35 columns) in red; returns empty.
 ShortText F_D(const ShortText& path);
 // True when new_name may be the new name of an item in dir: a bare, non-empty

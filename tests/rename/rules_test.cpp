@@ -2,10 +2,15 @@
 // when one item lies inside another.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
+#include "names/case.h"
+#include "names/merge.h"
+#include "names/presu.h"
 #include "rename/batch.h"
 #include "rename/exchange.h"
+#include "report/settings.h"
 
 namespace dolv {
 namespace {
@@ -30,6 +35,53 @@ TEST(NewName, TheFullPathMayNotPass255Characters) {
     ShortText dir = ShortText(std::string(200, 'd')) + "\\";
     EXPECT_TRUE(ACCEPTABLE_NEW_NAME(dir, ShortText(std::string(54, 'n'))));
     EXPECT_FALSE(ACCEPTABLE_NEW_NAME(dir, ShortText(std::string(55, 'n'))));
+}
+
+// NEW_NAME skips the steps whose option is off; the plain chain runs them all.
+TEST(NewName, AgreesWithEveryStepRunInTurn) {
+    struct Options {
+        char upper;
+        const char *rem_prefix, *rem_suffix, *prefix, *suffix;
+        char side;
+        int length;
+    };
+    const Options rows[] = {
+        {'0', "", "", "", "", 0, 0},         {'+', "", "", "", "", 0, 0},
+        {'-', "", "", "", "", 0, 0},         {'0', "A", "", "", "", 0, 0},
+        {'0', "", "B", "", "", 0, 0},        {'0', "", "", "x_", "", 0, 0},
+        {'0', "", "", "", "_y", 0, 0},       {'0', "", "", "", "", 'L', 9},
+        {'0', "", "", "", "", 'R', 9},       {'+', "AB", "A", "p", "s", 'L', 12},
+        {'-', "A", "", "", "", 'R', 3},
+    };
+    std::mt19937 rng(7);
+    auto text = [&rng](const char* alphabet, size_t most) {
+        const std::string_view a(alphabet);
+        std::string t(rng() % (most + 1), ' ');
+        for (char& c : t) c = a[rng() % a.size()];
+        return t;
+    };
+    const Settings saved = settings;
+    for (const Options& o : rows) {
+        settings = Settings();
+        settings.MAIUSCOLO = o.upper;
+        settings.REM_PREFISSO = o.rem_prefix;
+        settings.REM_SUFFISSO = o.rem_suffix;
+        settings.PREFISSO = o.prefix;
+        settings.SUFFISSO = o.suffix;
+        settings.GIUSTIFICA = o.side;
+        settings.NN = o.length;
+        const Settings& s = settings;
+        for (int i = 0; i < 3000; ++i) {
+            const ShortText name(text("aAbB.", 12));
+            const ShortText pattern(text("aB?*.", 8));
+            const ShortText merged = CONVERSION(FUSIONJOLLY(name, pattern), s.MAIUSCOLO);
+            const ShortText trimmed = REM_PRESU(merged, s.REM_PREFISSO, s.REM_SUFFISSO);
+            const ShortText plain = ALLINEA(PRESU(trimmed, s.PREFISSO, s.SUFFISSO), s.GIUSTIFICA, s.NN);
+            ASSERT_EQ(NEW_NAME(name, MERGE_PATTERN(pattern)).view(), plain.view())
+                << name.view() << " " << pattern.view() << " row " << (&o - rows);
+        }
+    }
+    settings = saved;
 }
 
 TEST(PathInside, OnlyBelowTheOtherAtASeparator) {
