@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/byte_kinds.h"
 #include "base/hot.h"
 #include "names/strings.h"
 #include "platform/fs.h"
@@ -56,6 +57,14 @@ constexpr ByteClasses byte_classes() {
 }
 constexpr ByteClasses kByteClasses = byte_classes();
 
+// The bytes that make the quick look below walk the path: all but plain bytes and dots.
+constexpr ByteKinds walked_bytes() {
+    ByteKinds k;
+    for (int b = 0; b < 256; ++b) k.of[b] = kByteClasses.of[b] != kPlainByte && kByteClasses.of[b] != kDotByte;
+    return k;
+}
+constexpr ByteKinds kWalkedBytes = walked_bytes();
+
 // A component from start to end (its last dot at dot, or npos) whose name
 // has the 3 or 4 bytes of a device name needs the full checks.
 DOLV_HOT bool may_be_device(size_t start, size_t dot, size_t end) {
@@ -70,6 +79,9 @@ DOLV_HOT bool may_be_device(size_t start, size_t dot, size_t end) {
 DOLV_HOT bool plainly_valid(const ShortText& s) {
     const std::string_view v = s.view();
     if (v.empty() || v.back() == '.') return false;
+    // The usual new name, one component of plain bytes and dots: only the
+    // length of its name before the last dot needs a look.
+    if (KINDS_IN(v, kWalkedBytes) == 0) return !may_be_device(0, v.rfind('.'), v.size());
     size_t start = 0;  // of the current component
     size_t dot = std::string_view::npos;
     for (size_t i = 0; i < v.size(); ++i) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/byte_kinds.h"
 #include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/journal_format.h"
@@ -28,15 +29,15 @@ constexpr Escaped escaped_bytes() {
 }
 constexpr Escaped kEscaped = escaped_bytes();
 
-// The bytes of a plain name: printable ASCII but the escaped %, the
-// separators and the drive's colon.
-constexpr Escaped plain_bytes() {
-    Escaped e;
-    for (int c = 0x20; c <= 0x7E; ++c) e.map[c] = true;
-    for (unsigned char c : std::string_view("%\\/:")) e.map[c] = false;
-    return e;
+// The bytes that are no bytes of a plain name (kind 1): a plain name is
+// printable ASCII but the escaped %, the separators and the drive's colon.
+constexpr ByteKinds unplain_bytes() {
+    ByteKinds k;
+    for (int c = 0; c < 256; ++c) k.of[c] = c < 0x20 || c > 0x7E;
+    for (unsigned char c : std::string_view("%\\/:")) k.of[c] = 1;
+    return k;
 }
-constexpr Escaped kPlainNameBytes = plain_bytes();
+constexpr ByteKinds kUnplainBytes = unplain_bytes();
 
 char* put_escaped(char* out, std::string_view text) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -162,8 +163,7 @@ DOLV_HOT char* JOURNAL_PUT_NUMBER(char* out, uint64_t n, char end) {
 }
 
 DOLV_HOT char* JOURNAL_PUT_PLAIN_FIELD(char* out, std::string_view name, char end) {
-    for (char c : name)
-        if (!kPlainNameBytes.map[static_cast<unsigned char>(c)]) return nullptr;
+    if (KINDS_IN(name, kUnplainBytes) != 0) return nullptr;
     std::memcpy(out, name.data(), name.size());
     out[name.size()] = end;
     return out + name.size() + 1;

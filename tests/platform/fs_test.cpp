@@ -290,6 +290,15 @@ TEST_F(FsTest, RenameRefusesNamesNoWindowsNameCouldBe) {
     }
     EXPECT_TRUE(fs::exists(root_ / "a"));
     EXPECT_EQ(std::distance(fs::directory_iterator(root_), {}), 1);
+    // Either separator leads into a folder.
+    fs::create_directory(root_ / "sub");
+    for (const char* into : {"\\b", "/b"}) {
+        RENAME(path("a"), path("sub") + into);
+        EXPECT_EQ(IORESULT(), 0) << into;
+        RENAME(path("sub") + into, path("a"));
+        EXPECT_EQ(IORESULT(), 0) << into;
+    }
+    fs::remove(root_ / "sub");
     // A drive in front of an absolute path is dropped, not refused.
     RENAME(ShortText("C:") + path("a"), ShortText("C:") + path("\x82.txt"));
     EXPECT_EQ(IORESULT(), 0);

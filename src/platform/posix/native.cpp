@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/byte_kinds.h"
 #include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/fs.h"
@@ -41,7 +42,9 @@ DOLV_HOT uint64_t with_slashes(uint64_t x) {
 // The path after its drive, `\` as `/`, CP850 as UTF-8, into out (room for
 // 3 bytes a byte and the NUL, and at least 8 more than the path); the
 // result is the length. Plain ASCII, the usual case, goes eight bytes at a
-// time, its last bytes padded with zeros (which are neither).
+// time; a path of 8 bytes or more ends with the eight bytes that end it
+// (some of them done twice, with the same result), a shorter one is padded
+// with zeros (which are neither).
 DOLV_HOT size_t native_into(std::string_view path, bool drive, char* out) {
     uint64_t upper = 0;
     size_t i = 0;
@@ -52,13 +55,19 @@ DOLV_HOT size_t native_into(std::string_view path, bool drive, char* out) {
         x = with_slashes(x);
         std::memcpy(out + i, &x, 8);
     }
-    if (i < path.size()) {
-        uint64_t x = 0;  // the last bytes, little-endian as the loads above
-        for (size_t k = i; k < path.size(); ++k)
-            x |= uint64_t{static_cast<unsigned char>(path[k])} << (8 * (k - i));
+    if (i < path.size() && path.size() >= 8) {
+        uint64_t x;
+        std::memcpy(&x, path.data() + path.size() - 8, 8);
         upper |= upper_bytes(x);
         x = with_slashes(x);
-        std::memcpy(out + i, &x, 8);
+        std::memcpy(out + path.size() - 8, &x, 8);
+    } else if (i < path.size()) {
+        uint64_t x = 0;  // the bytes, little-endian as the loads above
+        for (size_t k = 0; k < path.size(); ++k)
+            x |= uint64_t{static_cast<unsigned char>(path[k])} << (8 * k);
+        upper |= upper_bytes(x);
+        x = with_slashes(x);
+        std::memcpy(out, &x, 8);
     }
     size_t n = path.size();
     if (upper != 0) {
@@ -108,58 +117,49 @@ std::string NATIVE_PATH(const ShortText& path) {
 namespace {
 
 // The bytes a Windows name may not hold: \\ / : * ? " < > | and those below 32.
-struct ReservedBytes {
-    bool map[256] = {};
-};
-constexpr ReservedBytes reserved_bytes() {
-    ReservedBytes r;
-    for (int c = 0; c < 32; ++c) r.map[c] = true;
-    for (unsigned char c : std::string_view("\\/:*?\"<>|")) r.map[c] = true;
+constexpr ByteKinds reserved_bytes() {
+    ByteKinds r;
+    for (int c = 0; c < 32; ++c) r.of[c] = 1;
+    for (unsigned char c : std::string_view("\\/:*?\"<>|")) r.of[c] = 1;
     return r;
 }
-constexpr ReservedBytes kReserved = reserved_bytes();
+constexpr ByteKinds kReserved = reserved_bytes();
 
-}  // namespace
+// The same within a path, where the separators are allowed.
+constexpr ByteKinds reserved_in_path() {
+    ByteKinds r = kReserved;
+    r.of[static_cast<unsigned char>('\\')] = 0;
+    r.of[static_cast<unsigned char>('/')] = 0;
+    return r;
+}
+constexpr ByteKinds kReservedInPath = reserved_in_path();
 
-namespace {
-
-// NATIVE_NAME_BYTES's verdict on each byte: 0 plain, 1 upper half, 2 refused.
-struct NameByteKinds {
-    uint8_t of[256] = {};
-};
-constexpr NameByteKinds name_byte_kinds() {
-    NameByteKinds k;
+// NATIVE_NAME_BYTES's kinds of byte: 1 upper half, 2 refused.
+constexpr ByteKinds name_byte_kinds() {
+    ByteKinds k;
     for (int b = 0x80; b < 256; ++b) k.of[b] = 1;
     for (int b = 0; b < 256; ++b)
-        if (kReserved.map[b] || b == 0x7F) k.of[b] = 2;
+        if (kReserved.of[b] || b == 0x7F) k.of[b] = 2;
     return k;
 }
-constexpr NameByteKinds kNameByteKinds = name_byte_kinds();
+constexpr ByteKinds kNameByteKinds = name_byte_kinds();
 
 }  // namespace
 
 NameBytes NATIVE_NAME_BYTES(std::string_view native) {
-    uint8_t seen = 0;
-    for (char ch : native) {
-        const uint8_t k = kNameByteKinds.of[static_cast<unsigned char>(ch)];
-        if (k == 2) return NameBytes::kRefused;
-        seen |= k;
-    }
+    const uint8_t seen = KINDS_IN(native, kNameByteKinds);
+    if (seen & 2) return NameBytes::kRefused;
     return seen ? NameBytes::kUpper : NameBytes::kAscii;
 }
 
 bool WINDOWS_NAME_CHARS(std::string_view name) {
-    for (char ch : name)
-        if (kReserved.map[static_cast<unsigned char>(ch)]) return false;
-    return true;
+    return KINDS_IN(name, kReserved) == 0;
 }
 
 DOLV_HOT bool WINDOWS_PATH_CHARS(std::string_view path) {
     if (path.size() >= 2 && path[1] == ':') path.remove_prefix(2);
     // Every component passes WINDOWS_NAME_CHARS: no reserved byte but the separators.
-    for (char ch : path)
-        if (kReserved.map[static_cast<unsigned char>(ch)] && !is_separator(ch)) return false;
-    return true;
+    return KINDS_IN(path, kReservedInPath) == 0;
 }
 
 uint8_t ITEM_ATTRIBUTES(const struct stat& st, std::string_view name) {
