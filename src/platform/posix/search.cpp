@@ -122,6 +122,20 @@ bool ADDRESSABLE_NAME(std::string_view native, std::string& buffer, std::string_
     return name.size() <= ShortText::kMax && WINDOWS_NAME_CHARS(name);
 }
 
+// Takes room at once for the entries a directory's size promises: tmpfs
+// counts 20 bytes an entry, a directory on disk takes at least that much
+// for a name. A large directory is then not copied again and again as it
+// is read (each copy to fresh pages). Room never written costs no memory;
+// past the cap, or where the size says nothing, the room grows as it fills.
+void reserve_room(int fd, SearchState& state) {
+    constexpr size_t kMostEntries = size_t{1} << 20;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || st.st_size <= 0) return;
+    const size_t entries = std::min(static_cast<size_t>(st.st_size) / 16, kMostEntries);
+    state.entries.reserve(entries);
+    state.pool.reserve(entries * 16);
+}
+
 // Reads the directory open at fd once: the entries whose name matches the
 // expression and whose kind the mask allows go into state, in the order of
 // the read. False when the directory cannot be read.
@@ -132,6 +146,7 @@ bool read_entries(int fd, const std::string& expression, uint8_t mask, SearchSta
         if (scan_fd >= 0) close(scan_fd);
         return false;
     }
+    reserve_room(fd, state);
     std::string buffer;
     std::string_view name;
     while (struct dirent* ent = readdir(d)) {
