@@ -1,6 +1,7 @@
 #include "platform/journal.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -55,14 +56,13 @@ char* put_escaped(char* out, std::string_view text) {
 }
 
 DOLV_HOT char* put_number(char* out, uint64_t n) {
-    char text[16];
-    size_t i = sizeof text;
-    do {
-        text[--i] = "0123456789abcdef"[n & 15];
+    // As many digits as the number has (one for 0), written last first.
+    const int digits = n == 0 ? 1 : (std::bit_width(n) + 3) / 4;
+    for (int i = digits - 1; i >= 0; --i) {
+        out[i] = "0123456789abcdef"[n & 15];
         n >>= 4;
-    } while (n != 0);
-    for (; i < sizeof text; ++i) *out++ = text[i];
-    return out;
+    }
+    return out + digits;
 }
 
 void append_escaped(std::string& out, std::string_view text) {

@@ -39,6 +39,21 @@ DOLV_HOT uint64_t with_slashes(uint64_t x) {
     return x ^ (((zero >> 7) * 0xFF) & (kOnes * ('\\' ^ '/')));
 }
 
+// native_into for a path with bytes of the upper half, one byte at a time;
+// kept out of the usual path, whose code it would only make longer.
+[[gnu::noinline, gnu::cold]] size_t with_upper_bytes(std::string_view path, char* out) {
+    size_t n = 0;
+    for (char c : path) {
+        if (static_cast<unsigned char>(c) < 0x7F) {
+            out[n++] = c == '\\' ? '/' : c;
+        } else {
+            const std::string utf8 = CP850_NAME_TO_UTF8(std::string_view(&c, 1));
+            for (char u : utf8) out[n++] = u;
+        }
+    }
+    return n;
+}
+
 // The path after its drive, `\` as `/`, CP850 as UTF-8, into out (room for
 // 3 bytes a byte and the NUL, and at least 8 more than the path); the
 // result is the length. Plain ASCII, the usual case, goes eight bytes at a
@@ -69,18 +84,7 @@ DOLV_HOT size_t native_into(std::string_view path, bool drive, char* out) {
         x = with_slashes(x);
         std::memcpy(out, &x, 8);
     }
-    size_t n = path.size();
-    if (upper != 0) {
-        n = 0;
-        for (char c : path) {
-            if (static_cast<unsigned char>(c) < 0x7F) {
-                out[n++] = c == '\\' ? '/' : c;
-            } else {
-                const std::string utf8 = CP850_NAME_TO_UTF8(std::string_view(&c, 1));
-                for (char u : utf8) out[n++] = u;
-            }
-        }
-    }
+    size_t n = upper != 0 ? with_upper_bytes(path, out) : path.size();
     if (n == 0 && drive) out[n++] = '.';
     out[n] = '\0';
     return n;
