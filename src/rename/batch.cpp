@@ -90,24 +90,34 @@ DOLV_HOT void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const Shor
 // The steps after the merge give their input back when their option is not
 // given (REM_PRESU then only drops a final dot, which the merge never
 // leaves), so a batch without them makes no copies for them.
-DOLV_HOT ShortText NEW_NAME(const ShortText& name, const MergePattern& pattern) {
+NewNamePlan NEW_NAME_PLAN(const ShortText& pattern) {
     const Settings& s = settings;
-    ShortText n = FUSIONJOLLY(name, pattern);
-    if (s.MAIUSCOLO != '0') n = CONVERSION(n, s.MAIUSCOLO);
-    if (!s.REM_PREFISSO.empty() || !s.REM_SUFFISSO.empty() || n.last() == '.')
-        n = REM_PRESU(n, s.REM_PREFISSO, s.REM_SUFFISSO);
-    if (!s.PREFISSO.empty() || !s.SUFFISSO.empty()) n = PRESU(n, s.PREFISSO, s.SUFFISSO);
-    if (s.GIUSTIFICA == 'L' || s.GIUSTIFICA == 'R') n = ALLINEA(n, s.GIUSTIFICA, s.NN);
+    NewNamePlan plan;
+    plan.pattern = MERGE_PATTERN(pattern);
+    plan.conversion = s.MAIUSCOLO != '0';
+    plan.removal = !s.REM_PREFISSO.empty() || !s.REM_SUFFISSO.empty();
+    plan.addition = !s.PREFISSO.empty() || !s.SUFFISSO.empty();
+    plan.fill = s.GIUSTIFICA == 'L' || s.GIUSTIFICA == 'R';
+    return plan;
+}
+
+DOLV_HOT ShortText NEW_NAME(const ShortText& name, const NewNamePlan& plan) {
+    const Settings& s = settings;
+    ShortText n = FUSIONJOLLY(name, plan.pattern);
+    if (plan.conversion) n = CONVERSION(n, s.MAIUSCOLO);
+    if (plan.removal || n.last() == '.') n = REM_PRESU(n, s.REM_PREFISSO, s.REM_SUFFISSO);
+    if (plan.addition) n = PRESU(n, s.PREFISSO, s.SUFFISSO);
+    if (plan.fill) n = ALLINEA(n, s.GIUSTIFICA, s.NN);
     return n;
 }
 
 namespace {
 
 // One examined entry: its new name, the checks, then the rename.
-DOLV_HOT void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const MergePattern& pattern) {
+DOLV_HOT void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const NewNamePlan& plan) {
     const ShortText& name = rec.name;
     FRESHLINE();
-    const ShortText new_name = NEW_NAME(name, pattern);
+    const ShortText new_name = NEW_NAME(name, plan);
     // An old path over 255 bytes cannot be addressed: cut short, it could
     // name another item, which the rename would then move.
     if (!ACCEPTABLE_NEW_NAME(dir, new_name) || dir.size() + name.size() > ShortText::kMax) {
@@ -160,9 +170,9 @@ void RINOMINA(const ShortText& file1, const ShortText& file2) {
     // The walk needs the names; sizes and attributes only for a report line.
     SearchRec rec;
     FINDFIRST_LAZY(source, FA_ALL_BUT_LABELS, rec);
-    const MergePattern pattern = MERGE_PATTERN(file2);
+    const NewNamePlan plan = NEW_NAME_PLAN(file2);
     WALK_ENTRIES(rec, SEARCH_COUNT(rec),
-                 [&](SearchRec& entry) { RENAME_ENTRY(dir, entry, pattern); });
+                 [&](SearchRec& entry) { RENAME_ENTRY(dir, entry, plan); });
 }
 
 ShortText F_D(const ShortText& path) {

@@ -7,9 +7,22 @@
 namespace dolv {
 
 void RINOMINA(const ShortText& file1, const ShortText& file2);
+// What NEW_NAME does to every entry of a batch, worked out once from the
+// destination pattern and the run's settings: the steps after the merge
+// that their options ask for. (The small fields first: a batch reads them
+// for every entry.)
+struct NewNamePlan {
+    bool conversion = false;  // MAIUSCOLO
+    bool removal = false;     // REM_PREFISSO or REM_SUFFISSO
+    bool addition = false;    // PREFISSO or SUFFISSO
+    bool fill = false;        // GIUSTIFICA
+    MergePattern pattern;
+};
+NewNamePlan NEW_NAME_PLAN(const ShortText& pattern);
+
 // The new name of an entry: merge, case, removal, addition, fill, in that
 // order, with the run's settings.
-ShortText NEW_NAME(const ShortText& name, const MergePattern& pattern);
+ShortText NEW_NAME(const ShortText& name, const NewNamePlan& plan);
 // Writes "la directory " or "il file " and the path (35 columns) in red; returns empty.
 ShortText F_D(const ShortText& path);
 // True when new_name may be the new name of an item in dir: a bare, non-empty

@@ -77,7 +77,7 @@ TEST(NewName, AgreesWithEveryStepRunInTurn) {
             const ShortText merged = CONVERSION(FUSIONJOLLY(name, pattern), s.MAIUSCOLO);
             const ShortText trimmed = REM_PRESU(merged, s.REM_PREFISSO, s.REM_SUFFISSO);
             const ShortText plain = ALLINEA(PRESU(trimmed, s.PREFISSO, s.SUFFISSO), s.GIUSTIFICA, s.NN);
-            ASSERT_EQ(NEW_NAME(name, MERGE_PATTERN(pattern)).view(), plain.view())
+            ASSERT_EQ(NEW_NAME(name, NEW_NAME_PLAN(pattern)).view(), plain.view())
                 << name.view() << " " << pattern.view() << " row " << (&o - rows);
         }
     }
