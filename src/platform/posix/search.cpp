@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -132,8 +133,12 @@ void reserve_room(int fd, SearchState& state) {
     struct stat st;
     if (fstat(fd, &st) != 0 || st.st_size <= 0) return;
     const size_t entries = std::min(static_cast<size_t>(st.st_size) / 16, kMostEntries);
-    state.entries.reserve(entries);
-    state.pool.reserve(entries * 16);
+    try {
+        state.entries.reserve(entries);
+        state.pool.reserve(entries * 16);
+    } catch (const std::bad_alloc&) {
+        // Only a hint: the room then grows as the entries come.
+    }
 }
 
 // Reads the directory open at fd once: the entries whose name matches the
