@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "harness/random_text.h"
 #include "harness/short_text_print.h"
 
 namespace dolv {
@@ -103,12 +104,7 @@ std::string plain_fusionjolly(std::string_view source, std::string_view pattern)
 
 TEST(Fusionjolly, AgreesWithThePlainPositionByPositionMerge) {
     std::mt19937 rng(20261207);
-    auto text = [&rng](const char* alphabet, size_t most) {
-        const std::string_view a(alphabet);
-        std::string t(rng() % (most + 1), ' ');
-        for (char& c : t) c = a[rng() % a.size()];
-        return t;
-    };
+    auto text = [&rng](const char* alphabet, size_t most) { return RandomText(rng, alphabet, most); };
     for (int i = 0; i < 30000; ++i) {
         const bool longer = i % 10 == 0;  // near the 255 bytes of a text
         // Long sources without a dot fill a whole part.

@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "harness/random_text.h"
 #include "names/case.h"
 #include "names/merge.h"
 #include "names/presu.h"
@@ -54,12 +55,7 @@ TEST(NewName, AgreesWithEveryStepRunInTurn) {
         {'-', "A", "", "", "", 'R', 3},
     };
     std::mt19937 rng(7);
-    auto text = [&rng](const char* alphabet, size_t most) {
-        const std::string_view a(alphabet);
-        std::string t(rng() % (most + 1), ' ');
-        for (char& c : t) c = a[rng() % a.size()];
-        return t;
-    };
+    auto text = [&rng](const char* alphabet, size_t most) { return RandomText(rng, alphabet, most); };
     const Settings saved = settings;
     for (const Options& o : rows) {
         settings = Settings();
