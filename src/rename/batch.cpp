@@ -138,10 +138,6 @@ DOLV_HOT void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const NewNamePl
     }
 }
 
-}  // namespace
-
-namespace {
-
 // The bytes that would take a new name out of its directory.
 constexpr ByteKinds leaving_bytes() {
     ByteKinds k;
