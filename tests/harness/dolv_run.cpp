@@ -8,6 +8,11 @@
 
 namespace dolv {
 
+const char* TestedProgram() {
+    const char* other = std::getenv("DOLV_TEST_EXE");
+    return other && *other ? other : DOLV_BUILT_EXE;
+}
+
 PipedResult RunPipedIn(const std::string& cwd, std::vector<std::string> argv,
                        const std::string& input, int timeout_ms) {
     PipedOptions options;

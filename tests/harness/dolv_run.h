@@ -9,6 +9,10 @@
 
 namespace dolv {
 
+// The program that end-to-end tests run (DOLV_EXE stands for it): the one
+// this build made, or the one DOLV_TEST_EXE names (the sanitizer build's).
+const char* TestedProgram();
+
 // Runs argv (argv[0] is the program) in the folder cwd with input on its
 // piped standard input; standard error goes with the output.
 PipedResult RunPipedIn(const std::string& cwd, std::vector<std::string> argv,
