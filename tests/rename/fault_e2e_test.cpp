@@ -115,7 +115,7 @@ TEST(Fault, NoInputCancelsAtTheFirstQuestion) {
     }
 }
 
-constexpr int kBigBatch = 20000;
+constexpr int kBigBatch = 1000;
 
 // The terminal modes of a fresh pseudo-terminal, as a program that never
 // touches them leaves them.
