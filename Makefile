@@ -1,25 +1,35 @@
-# Thin wrapper around CMake. `make test` runs every test (plain and
-# sanitizer builds); `make demo` shows DOLV at work on a scratch folder.
+# Thin wrapper around CMake.
+#   make demo    builds the program and shows it at work on a scratch folder
+#   make check   builds and runs the in-process tests: the loop while you work
+#   make test    every test: the gate that CI runs
+# All three use the one build folder build/, configured the same way, so
+# none of them rebuilds what another has built.
 PREFIX ?= /usr/local
 DESTDIR ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
 # No "Entering directory" lines from the makes that CMake starts.
 MAKEFLAGS += --no-print-directory
-# WERROR=ON builds with -Werror (the test targets set it; CI runs `make test`).
-# Left empty, a build folder keeps what it was configured with.
-WERROR ?=
-werror = $(if $(WERROR),-DDOLV_WERROR=$(WERROR))
+# Warnings are errors in every build (WERROR=OFF for a compiler that warns
+# where the project's does not).
+WERROR ?= ON
+werror = -DDOLV_WERROR=$(WERROR)
 
-.PHONY: all build configure program test test-plain test-asan demo install uninstall clean windows test-windows test-fuzz bench fuzz package
+# The end-to-end tests that also run against the sanitizer build's program:
+# those that reach the program's memory-heavy paths (large folders, the
+# journal, the exchange, the editor, the report file, a folding file system).
+ASAN_E2E = Batch.*:Conflict.*:DriverE2E.*:Exchange.*:ExfatTest.*:Journal.*:Preview.*:ReportFileE2E.*:Screen.*:TerminalRename.*:TerminalScreen.*
+
+.PHONY: all build configure program check test test-format test-plain test-asan test-windows \
+	test-fuzz demo install uninstall clean windows bench fuzz package format
 
 all: build
 
-build: configure
-	$(CMAKE) --build build -j $(JOBS)
-
 configure:
 	@$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(werror) >/dev/null
+
+build: configure
+	$(CMAKE) --build build -j $(JOBS)
 
 # The program alone, quietly: its compiler output is shown only when the
 # build fails.
@@ -27,18 +37,39 @@ program: configure
 	@echo "Building build/dolv"
 	@$(CMAKE) --build build -j $(JOBS) --target dolv >build/program.log 2>&1 || { cat build/program.log; exit 1; }
 
-test: test-plain test-asan test-windows test-fuzz
+# The in-process tests (unit tests and the logic tables), in seconds.
+check: configure
+	@$(CMAKE) --build build -j $(JOBS) --target unit_tests logic_tests
+	@build/tests/unit_tests --gtest_brief=1
+	@build/tests/logic_tests --gtest_brief=1
 
-# The tests labelled windows (registered where build-windows/dolv.exe and
-# wine exist) are left to test-windows, which prepares wine for them.
-test-plain test-asan test-windows test-fuzz: WERROR = ON
+test: test-format test-plain test-asan test-fuzz test-windows
+
+# The sources as .clang-format lays them out, where clang-format is installed.
+test-format:
+	@sh tests/format_check.sh
+
+# Every test of the main build but the Windows ones (test-windows runs those).
 test-plain: build
 	cd build && ctest --output-on-failure -j $(JOBS) -LE windows
 
-test-asan:
+# AddressSanitizer and UndefinedBehaviorSanitizer over the program, the
+# in-process tests and the fuzz targets; the end-to-end tests of ASAN_E2E
+# (from the main build) then run the sanitized program.
+test-asan: build
 	$(CMAKE) -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDOLV_SANITIZE=ON $(werror) >/dev/null
-	$(CMAKE) --build build-asan -j $(JOBS)
-	cd build-asan && ctest --output-on-failure -j $(JOBS) -LE windows
+	$(CMAKE) --build build-asan -j $(JOBS) --target dolv unit_tests logic_tests fuzz_replay
+	build-asan/tests/unit_tests --gtest_brief=1
+	build-asan/tests/logic_tests --gtest_brief=1
+	DOLV_TEST_EXE=$(CURDIR)/build-asan/dolv build/tests/e2e_tests --gtest_brief=1 --gtest_filter='$(ASAN_E2E)'
+
+# The fuzz targets replay their corpora (tests/fuzz/corpus) under the
+# sanitizers; `make fuzz` runs them for a while with libFuzzer.
+test-fuzz: test-asan
+	sh tests/fuzz/replay.sh build-asan/tests/fuzz
+
+fuzz:
+	sh tests/fuzz/run.sh 60
 
 # The Windows build (mingw-w64) and its end-to-end tests under wine; the
 # script skips with a notice when the cross compiler or wine is missing.
@@ -49,12 +80,9 @@ windows:
 test-windows: build
 	WERROR=$(WERROR) sh tests/windows/run.sh
 
-# Short runs of every fuzz target (clang with libFuzzer); `make fuzz` runs each for 60 s.
-test-fuzz:
-	DOLV_WERROR=$(WERROR) sh tests/fuzz/run.sh 10
-
-fuzz:
-	sh tests/fuzz/run.sh 60
+# Lays the sources out as .clang-format says.
+format:
+	@sh tests/format_check.sh --fix
 
 bench:
 	sh bench/run.sh
