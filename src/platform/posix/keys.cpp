@@ -13,12 +13,16 @@
 namespace dolv {
 namespace {
 
-KeyDecoder g_decoder;
-bool g_input_ended = false;
+// The key reader's state.
+struct Keys {
+    KeyDecoder decoder;        // the bytes read so far, as keys
+    bool input_ended = false;  // standard input has ended: every key is Esc
+};
+Keys g_keys;
 
 void end_of_input() {
-    KEY_TIMEOUT(g_decoder);
-    g_input_ended = true;
+    KEY_TIMEOUT(g_keys.decoder);
+    g_keys.input_ended = true;
 }
 
 // Waits up to the Esc wait for a byte; false when none came.
@@ -40,16 +44,16 @@ unsigned char READKEY() {
     CHECK_CANCEL();
     unsigned char key;
     for (;;) {
-        if (KEY_TAKE(g_decoder, key)) return key;
-        if (g_input_ended) return kKeyEsc;
-        if (KEY_INCOMPLETE(g_decoder) && !byte_within_wait()) {
-            KEY_TIMEOUT(g_decoder);
+        if (KEY_TAKE(g_keys.decoder, key)) return key;
+        if (g_keys.input_ended) return kKeyEsc;
+        if (KEY_INCOMPLETE(g_keys.decoder) && !byte_within_wait()) {
+            KEY_TIMEOUT(g_keys.decoder);
             continue;
         }
         unsigned char byte;
         ssize_t n = read(STDIN_FILENO, &byte, 1);
         if (n == 1) {
-            KEY_FEED(g_decoder, byte);
+            KEY_FEED(g_keys.decoder, byte);
         } else if (n < 0 && errno == EINTR) {
             CHECK_CANCEL();
         } else if (n < 0 && errno == EAGAIN) {
