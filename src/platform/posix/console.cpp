@@ -21,33 +21,38 @@ namespace {
 
 constexpr size_t kFlushAt = 1 << 16;
 
-std::string g_out;
-bool g_open = false;
-int g_fd = STDOUT_FILENO;   // where the output goes
-bool g_out_lost = false;    // the output went away: what follows is dropped
-bool g_out_failed = false;  // ... and it was a pipe or a file, not a terminal
-bool g_colours = false;
-int g_width = 80;
-int g_height = 25;
-int g_x = 1;
-int g_y = 1;
-int g_written_x = 1;                 // where the written text stands when output is no terminal
-int g_fg = 7, g_bg = 0;              // wanted
-int g_shown_fg = 7, g_shown_bg = 0;  // last written to the terminal
-int g_last_mode = 3;
+// The console's state.
+struct Console {
+    std::string out;          // written, not yet flushed
+    bool open = false;        // CONSOLE_OPEN has run
+    int fd = STDOUT_FILENO;   // where the output goes
+    bool out_lost = false;    // the output went away: what follows is dropped
+    bool out_failed = false;  // ... and it was a pipe or a file, not a terminal
+    bool colours = false;     // colours are written (a terminal, no NO_COLOR)
+    int width = 80;           // the terminal's size, at most 255 by 255
+    int height = 25;
+    // The tracked cursor.
+    int x = 1;
+    int y = 1;
+    int written_x = 1;               // where the written text stands when output is no terminal
+    int fg = 7, bg = 0;              // wanted
+    int shown_fg = 7, shown_bg = 0;  // last written to the terminal
+    int last_mode = 3;               // TEXTMODE's mode, for LASTMODE
+};
+Console g_console;
 
 void read_size() {
-    g_width = 80;
-    g_height = 25;
+    g_console.width = 80;
+    g_console.height = 25;
     struct winsize ws;
     if (OUTPUT_IS_TERMINAL() && ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0) {
-        if (ws.ws_col > 0) g_width = ws.ws_col;
-        if (ws.ws_row > 0) g_height = ws.ws_row;
+        if (ws.ws_col > 0) g_console.width = ws.ws_col;
+        if (ws.ws_row > 0) g_console.height = ws.ws_row;
     }
-    if (g_width > 255) g_width = 255;  // coordinates are bytes
-    if (g_height > 255) g_height = 255;
-    if (g_x > g_width) g_x = g_width;
-    if (g_y > g_height) g_y = g_height;
+    if (g_console.width > 255) g_console.width = 255;  // coordinates are bytes
+    if (g_console.height > 255) g_console.height = 255;
+    if (g_console.x > g_console.width) g_console.x = g_console.width;
+    if (g_console.y > g_console.height) g_console.y = g_console.height;
 }
 
 void check_size() {
@@ -61,53 +66,55 @@ int ansi(int pc) {
 }
 
 void apply_colours() {
-    if (!g_colours || (g_fg == g_shown_fg && g_bg == g_shown_bg)) return;
-    int fg = g_fg == 7 ? 39 : (g_fg >= 8 ? 90 : 30) + ansi(g_fg);
-    int bg = g_bg == 0 ? 49 : (g_bg >= 8 ? 100 : 40) + ansi(g_bg);
-    g_out += "\x1b[" + std::to_string(fg) + ";" + std::to_string(bg) + "m";
-    g_shown_fg = g_fg;
-    g_shown_bg = g_bg;
+    if (!g_console.colours ||
+        (g_console.fg == g_console.shown_fg && g_console.bg == g_console.shown_bg))
+        return;
+    int fg = g_console.fg == 7 ? 39 : (g_console.fg >= 8 ? 90 : 30) + ansi(g_console.fg);
+    int bg = g_console.bg == 0 ? 49 : (g_console.bg >= 8 ? 100 : 40) + ansi(g_console.bg);
+    g_console.out += "\x1b[" + std::to_string(fg) + ";" + std::to_string(bg) + "m";
+    g_console.shown_fg = g_console.fg;
+    g_console.shown_bg = g_console.bg;
     NOTE_COLOURS_USED();
 }
 
 void new_line() {
-    g_x = 1;
-    if (g_y < g_height) ++g_y;
+    g_console.x = 1;
+    if (g_console.y < g_console.height) ++g_console.y;
 }
 
 void put(unsigned char b) {
-    g_out += CP850_UTF8_GLYPH(b);
+    g_console.out += CP850_UTF8_GLYPH(b);
     if (!OUTPUT_IS_TERMINAL()) {
         // A pipe or a file has no width: the line goes on until a line end,
         // and the column keeps saying so (up to the largest byte).
-        if (g_x < 255) ++g_x;
-        ++g_written_x;
+        if (g_console.x < 255) ++g_console.x;
+        ++g_console.written_x;
         return;
     }
-    if (++g_x > g_width) {
+    if (++g_console.x > g_console.width) {
         // The console moves to the next line after the last column; say so
         // explicitly, so that the terminal's cursor is where we count it.
-        g_out += "\r\n";
+        g_console.out += "\r\n";
         new_line();
     }
 }
 
 void maybe_flush() {
-    if (g_out.size() >= kFlushAt) FLUSH();
+    if (g_console.out.size() >= kFlushAt) FLUSH();
 }
 
 void sequence(const char* s) {
-    if (OUTPUT_IS_TERMINAL()) g_out += s;
+    if (OUTPUT_IS_TERMINAL()) g_console.out += s;
 }
 
 }  // namespace
 
 void CONSOLE_OPEN() {
-    if (g_open) return;
-    g_open = true;
+    if (g_console.open) return;
+    g_console.open = true;
     TERMINAL_SETUP();
     const char* no_colour = std::getenv("NO_COLOR");
-    g_colours = OUTPUT_IS_TERMINAL() && !(no_colour && *no_colour);
+    g_console.colours = OUTPUT_IS_TERMINAL() && !(no_colour && *no_colour);
     read_size();
 }
 
@@ -122,8 +129,8 @@ void CONSOLE_EXIT_HOOK() {
 
 DOLV_HOT void FLUSH() {
     size_t done = 0;
-    while (!g_out_lost && done < g_out.size()) {
-        ssize_t w = write(g_fd, g_out.data() + done, g_out.size() - done);
+    while (!g_console.out_lost && done < g_console.out.size()) {
+        ssize_t w = write(g_console.fd, g_console.out.data() + done, g_console.out.size() - done);
         if (w > 0) {
             done += static_cast<size_t>(w);
         } else if (w < 0 && errno == EINTR) {
@@ -134,24 +141,24 @@ DOLV_HOT void FLUSH() {
             // Closed pipe, full disk: nobody reads any more. A terminal that
             // goes away sends its hang-up, the user's cancel; a pipe or a
             // file says so only here, and the run asks OUTPUT_FAILED.
-            g_out_lost = true;
-            if (!OUTPUT_IS_TERMINAL()) g_out_failed = true;
+            g_console.out_lost = true;
+            if (!OUTPUT_IS_TERMINAL()) g_console.out_failed = true;
         }
     }
-    g_out.clear();
+    g_console.out.clear();
 }
 
 DOLV_HOT bool OUTPUT_FAILED() {
-    return g_out_failed;
+    return g_console.out_failed;
 }
 
 void OUTPUT_TO_ERRORS() {
-    g_out.clear();
-    g_fd = STDERR_FILENO;
-    g_out_lost = false;
+    g_console.out.clear();
+    g_console.fd = STDERR_FILENO;
+    g_console.out_lost = false;
     // Nothing was written there yet: the text starts a line.
-    g_x = 1;
-    g_written_x = 1;
+    g_console.x = 1;
+    g_console.written_x = 1;
 }
 
 void WRITE(const ShortText& text) {
@@ -162,9 +169,9 @@ void WRITE(const ShortText& text) {
     } else {
         // No width to wrap at: printable ASCII is its own glyph and goes out
         // as it is; only the other bytes need their UTF-8 form.
-        CP850_APPEND_UTF8(g_out, text.view());
-        g_x = g_x + text.size() < 255 ? g_x + text.size() : 255;
-        g_written_x += text.size();
+        CP850_APPEND_UTF8(g_console.out, text.view());
+        g_console.x = g_console.x + text.size() < 255 ? g_console.x + text.size() : 255;
+        g_console.written_x += text.size();
     }
     maybe_flush();
 }
@@ -178,67 +185,67 @@ void WRITE(char c) {
 
 void WRITELN(const ShortText& text) {
     WRITE(text);
-    g_out += "\r\n";
-    g_written_x = 1;
+    g_console.out += "\r\n";
+    g_console.written_x = 1;
     new_line();
     maybe_flush();
 }
 
 void TEXTMODE(int mode) {
-    g_last_mode = mode;
+    g_console.last_mode = mode;
 }
 int LASTMODE() {
-    return g_last_mode;
+    return g_console.last_mode;
 }
 void TEXTCOLOR(int colour) {
-    g_fg = colour & 15;
+    g_console.fg = colour & 15;
 }
 void TEXTBACKGROUND(int colour) {
-    g_bg = colour & 15;
+    g_console.bg = colour & 15;
 }
 
 int WHEREX() {
-    return g_x;
+    return g_console.x;
 }
 int WHEREY() {
-    return g_y;
+    return g_console.y;
 }
 
 void GOTOXY(int x, int y) {
     check_size();
-    if (x < 1 || y < 1 || x > g_width || y > g_height) return;
+    if (x < 1 || y < 1 || x > g_console.width || y > g_console.height) return;
     if (!OUTPUT_IS_TERMINAL()) {
         // No moves reach a pipe. Going back to an earlier row means the text
         // that follows belongs on a line of its own: end the written line.
-        if (y < g_y && g_written_x != 1) {
-            g_out += "\r\n";
-            g_written_x = 1;
+        if (y < g_console.y && g_console.written_x != 1) {
+            g_console.out += "\r\n";
+            g_console.written_x = 1;
         }
-    } else if (x != g_x || y != g_y) {
-        if (y < g_y) g_out += "\x1b[" + std::to_string(g_y - y) + "A";
+    } else if (x != g_console.x || y != g_console.y) {
+        if (y < g_console.y) g_console.out += "\x1b[" + std::to_string(g_console.y - y) + "A";
         // Downwards by line feeds: at the bottom they scroll as writing does,
         // so the tracked row keeps its meaning.
-        for (int i = g_y; i < y; ++i) g_out += '\n';
-        g_out += "\x1b[" + std::to_string(x) + "G";
+        for (int i = g_console.y; i < y; ++i) g_console.out += '\n';
+        g_console.out += "\x1b[" + std::to_string(x) + "G";
     }
-    g_x = x;
-    g_y = y;
+    g_console.x = x;
+    g_console.y = y;
 }
 
 void CLREOL() {
     if (!OUTPUT_IS_TERMINAL()) return;
     apply_colours();
-    g_out += "\x1b[K";
+    g_console.out += "\x1b[K";
 }
 
 int SCREEN_WIDTH() {
     check_size();
-    return g_width;
+    return g_console.width;
 }
 
 int SCREEN_HEIGHT() {
     check_size();
-    return g_height;
+    return g_console.height;
 }
 
 void CURSORON() {
