@@ -22,23 +22,34 @@
 namespace dolv {
 namespace {
 
-volatile sig_atomic_t g_cancel = 0;
-volatile sig_atomic_t g_resized = 0;
-volatile sig_atomic_t g_raw_active = 0;
-volatile sig_atomic_t g_cursor_shape = 0;
-volatile sig_atomic_t g_cursor_touched = 0;
-volatile sig_atomic_t g_colours_used = 0;
-
-bool g_setup = false;
-bool g_in_tty = false;
-bool g_out_tty = false;
-struct termios g_saved_modes;
-struct termios g_raw_modes;
-CancelAction g_cancel_action = nullptr;
-bool g_in_cancel_action = false;
-
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQUIT, SIGTRAP};
-struct sigaction g_previous[NSIG];
+
+// The terminal's state, shared with the signal handlers. What a handler
+// writes is volatile sig_atomic_t, the type a handler and the program may
+// both access; a member of the one statically allocated instance is such an
+// object as much as a loose global was, so these flags need no struct of
+// their own. What the handlers only read (the terminal tests, the modes,
+// the previous handlers) is set before, or as, the handlers are installed.
+struct Terminal {
+    // Written by the handlers (and by the program).
+    volatile sig_atomic_t cancel = 0;          // SIGINT, SIGTERM or SIGHUP came: CHECK_CANCEL acts
+    volatile sig_atomic_t resized = 0;         // SIGWINCH came: TAKE_RESIZE says so once
+    volatile sig_atomic_t raw_active = 0;      // the raw modes are in force
+    volatile sig_atomic_t cursor_shape = 0;    // 0 normal, 1 hidden, 2 block
+    volatile sig_atomic_t cursor_touched = 0;  // the console changed the cursor
+    volatile sig_atomic_t colours_used = 0;    // the console wrote colours
+
+    // Written by the program alone.
+    bool setup = false;                    // TERMINAL_SETUP has run
+    bool in_tty = false;                   // standard input is a terminal, and its modes were read
+    bool out_tty = false;                  // standard output is a terminal
+    struct termios saved_modes {};         // the modes as found, for TERMINAL_RESTORE
+    struct termios raw_modes {};           // the modes of the run
+    CancelAction cancel_action = nullptr;  // SET_CANCEL_ACTION's action
+    bool in_cancel_action = false;         // the action runs: a cancel waits
+    struct sigaction previous[NSIG] = {};  // the handlers found for kFatalSignals
+};
+Terminal g_terminal;
 
 void write_all(const char* s) {
     size_t n = std::strlen(s);
@@ -56,12 +67,13 @@ bool in_foreground() {
 }
 
 void enter_raw() {
-    if (g_in_tty && tcsetattr(STDIN_FILENO, TCSANOW, &g_raw_modes) == 0) g_raw_active = 1;
+    if (g_terminal.in_tty && tcsetattr(STDIN_FILENO, TCSANOW, &g_terminal.raw_modes) == 0)
+        g_terminal.raw_active = 1;
 }
 
 void reapply_cursor() {
-    if (!g_out_tty || !g_cursor_touched) return;
-    switch (g_cursor_shape) {
+    if (!g_terminal.out_tty || !g_terminal.cursor_touched) return;
+    switch (g_terminal.cursor_shape) {
         case 1:
             write_all("\x1b[?25l");
             break;
@@ -75,16 +87,16 @@ void reapply_cursor() {
 }
 
 void on_cancel(int) {
-    g_cancel = 1;
+    g_terminal.cancel = 1;
 }
 
 void on_resize(int) {
-    g_resized = 1;
+    g_terminal.resized = 1;
 }
 
 void on_continue(int) {
     int saved = errno;
-    if (g_in_tty && !g_raw_active && in_foreground()) {
+    if (g_terminal.in_tty && !g_terminal.raw_active && in_foreground()) {
         enter_raw();
         reapply_cursor();
     }
@@ -94,10 +106,10 @@ void on_continue(int) {
 // Ctrl-Z: leave the terminal as found, stop, and take it back on return.
 void on_stop(int sig) {
     int saved = errno;
-    int shape = g_cursor_shape;
+    int shape = g_terminal.cursor_shape;
     TERMINAL_RESTORE();
-    g_cursor_shape = shape;
-    g_cursor_touched = 1;
+    g_terminal.cursor_shape = shape;
+    g_terminal.cursor_touched = 1;
     signal(sig, SIG_DFL);
     sigset_t set;
     sigemptyset(&set);
@@ -111,7 +123,7 @@ void on_stop(int sig) {
     sa.sa_handler = on_stop;
     sigemptyset(&sa.sa_mask);
     sigaction(sig, &sa, nullptr);
-    if (g_in_tty && in_foreground()) {
+    if (g_terminal.in_tty && in_foreground()) {
         enter_raw();
         reapply_cursor();
     }
@@ -122,7 +134,7 @@ void on_stop(int sig) {
 // default action) take the signal.
 void on_fatal(int sig) {
     TERMINAL_RESTORE();
-    sigaction(sig, &g_previous[sig], nullptr);
+    sigaction(sig, &g_terminal.previous[sig], nullptr);
     raise(sig);
 }
 
@@ -142,17 +154,19 @@ void at_exit() {
 }  // namespace
 
 void TERMINAL_SETUP() {
-    if (g_setup) return;
-    g_setup = true;
-    g_out_tty = isatty(STDOUT_FILENO) == 1;
-    g_in_tty = isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &g_saved_modes) == 0;
-    if (g_in_tty) {
-        g_raw_modes = g_saved_modes;
-        g_raw_modes.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ECHONL | IEXTEN));
-        g_raw_modes.c_lflag |= ISIG;
-        g_raw_modes.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL | INLCR | IGNCR | ISTRIP));
-        g_raw_modes.c_cc[VMIN] = 1;
-        g_raw_modes.c_cc[VTIME] = 0;
+    if (g_terminal.setup) return;
+    g_terminal.setup = true;
+    g_terminal.out_tty = isatty(STDOUT_FILENO) == 1;
+    g_terminal.in_tty =
+        isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &g_terminal.saved_modes) == 0;
+    if (g_terminal.in_tty) {
+        g_terminal.raw_modes = g_terminal.saved_modes;
+        g_terminal.raw_modes.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ECHONL | IEXTEN));
+        g_terminal.raw_modes.c_lflag |= ISIG;
+        g_terminal.raw_modes.c_iflag &=
+            static_cast<tcflag_t>(~(IXON | ICRNL | INLCR | IGNCR | ISTRIP));
+        g_terminal.raw_modes.c_cc[VMIN] = 1;
+        g_terminal.raw_modes.c_cc[VTIME] = 0;
     }
     install(SIGINT, on_cancel);
     install(SIGTERM, on_cancel);
@@ -161,61 +175,61 @@ void TERMINAL_SETUP() {
     install(SIGCONT, on_continue);
     install(SIGTSTP, on_stop);
     signal(SIGPIPE, SIG_IGN);  // output to a closed pipe is dropped, the renames go on
-    for (int sig : kFatalSignals) install(sig, on_fatal, &g_previous[sig]);
+    for (int sig : kFatalSignals) install(sig, on_fatal, &g_terminal.previous[sig]);
     std::atexit(at_exit);
     enter_raw();
 }
 
 void TERMINAL_RESTORE() {
-    if (g_raw_active) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &g_saved_modes);
-        g_raw_active = 0;
+    if (g_terminal.raw_active) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &g_terminal.saved_modes);
+        g_terminal.raw_active = 0;
     }
-    if (g_out_tty) {
-        if (g_colours_used) write_all("\x1b[39;49m");
-        if (g_cursor_touched) write_all("\x1b[0 q\x1b[?25h");
+    if (g_terminal.out_tty) {
+        if (g_terminal.colours_used) write_all("\x1b[39;49m");
+        if (g_terminal.cursor_touched) write_all("\x1b[0 q\x1b[?25h");
     }
-    g_colours_used = 0;
-    g_cursor_touched = 0;
-    g_cursor_shape = 0;
+    g_terminal.colours_used = 0;
+    g_terminal.cursor_touched = 0;
+    g_terminal.cursor_shape = 0;
 }
 
 bool OUTPUT_IS_TERMINAL() {
-    return g_out_tty;
+    return g_terminal.out_tty;
 }
 
 void NOTE_CURSOR_SHAPE(int shape) {
-    g_cursor_shape = shape;
-    g_cursor_touched = 1;
+    g_terminal.cursor_shape = shape;
+    g_terminal.cursor_touched = 1;
 }
 
 void NOTE_COLOURS_USED() {
-    g_colours_used = 1;
+    g_terminal.colours_used = 1;
 }
 
 bool TAKE_RESIZE() {
-    if (!g_resized) return false;
-    g_resized = 0;
+    if (!g_terminal.resized) return false;
+    g_terminal.resized = 0;
     return true;
 }
 
 CancelAction SET_CANCEL_ACTION(CancelAction action) {
-    const CancelAction previous = g_cancel_action;
-    g_cancel_action = action;
+    const CancelAction previous = g_terminal.cancel_action;
+    g_terminal.cancel_action = action;
     return previous;
 }
 
 bool CANCEL_PENDING() {
-    return g_cancel != 0;
+    return g_terminal.cancel != 0;
 }
 
 DOLV_HOT void CHECK_CANCEL() {
-    if (!g_cancel || g_in_cancel_action) return;
-    g_cancel = 0;
-    g_in_cancel_action = true;
-    if (!g_cancel_action) HALT(1);
-    g_cancel_action();
-    g_in_cancel_action = false;
+    if (!g_terminal.cancel || g_terminal.in_cancel_action) return;
+    g_terminal.cancel = 0;
+    g_terminal.in_cancel_action = true;
+    if (!g_terminal.cancel_action) HALT(1);
+    g_terminal.cancel_action();
+    g_terminal.in_cancel_action = false;
 }
 
 }  // namespace dolv
