@@ -14,17 +14,21 @@ namespace dolv {
 
 namespace {
 
-// Console side.
-int g_pending_scan = -1;
-KEY_EVENT_RECORD g_repeat{};
-int g_repeat_left = 0;
+// The key reader's state.
+struct Keys {
+    // Console side.
+    int pending_scan = -1;      // the scan code that follows a 0 key, -1 when none
+    KEY_EVENT_RECORD repeat{};  // a key event held down: its repeats are keys
+    int repeat_left = 0;        // ... this many still to hand out
 
-// Pipe side.
-KeyDecoder g_decoder;
-bool g_ended = false;
-char g_buffer[4096];
-DWORD g_buffer_size = 0;
-DWORD g_buffer_next = 0;
+    // Pipe side.
+    KeyDecoder decoder;     // the bytes read so far, as keys
+    bool ended = false;     // the input has ended: every key is Esc
+    char buffer[4096];      // the bytes of the last read
+    DWORD buffer_size = 0;  // ... how many it brought
+    DWORD buffer_next = 0;  // ... and the next one to decode
+};
+Keys g_keys;
 
 bool IsModifier(WORD vk) {
     switch (vk) {
@@ -64,21 +68,21 @@ bool Translate(const KEY_EVENT_RECORD& k, unsigned char& key) {
     if (k.wVirtualKeyCode == VK_F11) scan = kScanF11;
     if (k.wVirtualKeyCode == VK_F12) scan = kScanF12;
     if (scan <= 0 || scan > 255) return false;
-    g_pending_scan = scan;
+    g_keys.pending_scan = scan;
     key = 0;
     return true;
 }
 
 // One key from the console; false when nothing usable came (or a cancel).
 bool ConsoleKey(unsigned char& key) {
-    if (g_pending_scan >= 0) {
-        key = static_cast<unsigned char>(g_pending_scan);
-        g_pending_scan = -1;
+    if (g_keys.pending_scan >= 0) {
+        key = static_cast<unsigned char>(g_keys.pending_scan);
+        g_keys.pending_scan = -1;
         return true;
     }
-    if (g_repeat_left > 0) {
-        --g_repeat_left;
-        return Translate(g_repeat, key);
+    if (g_keys.repeat_left > 0) {
+        --g_keys.repeat_left;
+        return Translate(g_keys.repeat, key);
     }
     HANDLE handles[2] = {WIN_INPUT(), WIN_CANCEL_EVENT()};
     DWORD count = handles[1] ? 2 : 1;
@@ -94,8 +98,8 @@ bool ConsoleKey(unsigned char& key) {
     if (record.EventType != KEY_EVENT) return false;
     const KEY_EVENT_RECORD& k = record.Event.KeyEvent;
     if (k.bKeyDown && k.wRepeatCount > 1) {
-        g_repeat = k;
-        g_repeat_left = k.wRepeatCount - 1;
+        g_keys.repeat = k;
+        g_keys.repeat_left = k.wRepeatCount - 1;
     }
     return Translate(k, key);
 }
@@ -118,13 +122,14 @@ bool ReadableWithin(DWORD ms) {
 enum class Byte { kGot, kEnded, kInterrupted };
 
 Byte ReadByte(unsigned char& byte) {
-    if (g_buffer_next >= g_buffer_size) {
-        g_buffer_next = g_buffer_size = 0;
+    if (g_keys.buffer_next >= g_keys.buffer_size) {
+        g_keys.buffer_next = g_keys.buffer_size = 0;
         HANDLE in = WIN_INPUT();
         if (in == nullptr || in == INVALID_HANDLE_VALUE) return Byte::kEnded;
         DWORD got = 0;
         WIN_PIPE_READ(true);
-        bool ok = !CANCEL_PENDING() && ReadFile(in, g_buffer, sizeof g_buffer, &got, nullptr);
+        bool ok =
+            !CANCEL_PENDING() && ReadFile(in, g_keys.buffer, sizeof g_keys.buffer, &got, nullptr);
         DWORD error = ok ? 0 : GetLastError();
         WIN_PIPE_READ(false);
         if (!ok) {
@@ -132,33 +137,33 @@ Byte ReadByte(unsigned char& byte) {
                                                                         : Byte::kEnded;
         }
         if (got == 0) return Byte::kEnded;
-        g_buffer_size = got;
+        g_keys.buffer_size = got;
     }
-    byte = static_cast<unsigned char>(g_buffer[g_buffer_next++]);
+    byte = static_cast<unsigned char>(g_keys.buffer[g_keys.buffer_next++]);
     return Byte::kGot;
 }
 
 // One key from a pipe or file; false when a byte was taken but no key is
 // complete yet (or a cancel broke the read off).
 bool PipeKey(unsigned char& key) {
-    if (KEY_TAKE(g_decoder, key)) return true;
-    if (g_ended) {
+    if (KEY_TAKE(g_keys.decoder, key)) return true;
+    if (g_keys.ended) {
         key = kKeyEsc;
         return true;
     }
-    if (KEY_INCOMPLETE(g_decoder) && g_buffer_next >= g_buffer_size &&
+    if (KEY_INCOMPLETE(g_keys.decoder) && g_keys.buffer_next >= g_keys.buffer_size &&
         !ReadableWithin(kEscWaitMs)) {
-        KEY_TIMEOUT(g_decoder);
+        KEY_TIMEOUT(g_keys.decoder);
         return false;
     }
     unsigned char byte = 0;
     switch (ReadByte(byte)) {
         case Byte::kGot:
-            KEY_FEED(g_decoder, byte);
+            KEY_FEED(g_keys.decoder, byte);
             break;
         case Byte::kEnded:
-            KEY_TIMEOUT(g_decoder);
-            g_ended = true;
+            KEY_TIMEOUT(g_keys.decoder);
+            g_keys.ended = true;
             break;
         case Byte::kInterrupted:
             break;
