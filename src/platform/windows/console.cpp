@@ -22,149 +22,158 @@ constexpr size_t kFlushAt = 8192;
 constexpr int kDefaultWidth = 80;
 constexpr int kDefaultHeight = 25;
 
-bool g_open = false;
-HANDLE g_out = INVALID_HANDLE_VALUE;
-HANDLE g_in = INVALID_HANDLE_VALUE;
-bool g_out_console = false;
-bool g_in_console = false;
-CONSOLE_SCREEN_BUFFER_INFO g_orig_screen{};
-CONSOLE_CURSOR_INFO g_orig_cursor{};
-DWORD g_orig_in_mode = 0;
-DWORD g_normal_cursor_size = 25;
+// The console's state. The control handler runs on a thread of its own:
+// what it writes while the program runs is std::atomic, which a member of
+// the one instance is as well as a loose global was, so it needs no struct
+// of its own; the handles it reads are set before it is installed.
+struct Console {
+    bool open = false;                  // CONSOLE_OPEN has run
+    HANDLE out = INVALID_HANDLE_VALUE;  // standard output (standard error after OUTPUT_TO_ERRORS)
+    HANDLE in = INVALID_HANDLE_VALUE;   // standard input
+    bool out_console = false;           // standard output is a console
+    bool in_console = false;            // standard input is a console
+    CONSOLE_SCREEN_BUFFER_INFO orig_screen{};  // the screen as found, with its colours
+    CONSOLE_CURSOR_INFO orig_cursor{};         // the cursor as found
+    DWORD orig_in_mode = 0;                    // the input mode as found
+    DWORD normal_cursor_size = 25;             // the size of CURSORON's cursor
 
-std::wstring g_wide;            // pending console output
-std::string g_bytes;            // pending redirected output
-bool g_out_lost = false;        // the redirected output went away: what follows is dropped
-bool g_out_failed = false;      // ... which the run learns through OUTPUT_FAILED
-bool g_errors_console = false;  // the output was sent to standard error, and that is a console
+    std::wstring wide;            // pending console output
+    std::string bytes;            // pending redirected output
+    bool out_lost = false;        // the redirected output went away: what follows is dropped
+    bool out_failed = false;      // ... which the run learns through OUTPUT_FAILED
+    bool errors_console = false;  // the output was sent to standard error, and that is a console
 
-int g_fg = 7;
-int g_bg = 0;
-int g_last_mode = 3;
-// The tracked cursor when there is no console to ask.
-int g_x = 1;
-int g_written_x = 1;  // where the written text stands, without a console
-int g_y = 1;
+    // The colours wanted.
+    int fg = 7;
+    int bg = 0;
+    int last_mode = 3;  // TEXTMODE's mode, for LASTMODE
+    // The tracked cursor when there is no console to ask.
+    int x = 1;
+    int written_x = 1;  // where the written text stands, without a console
+    int y = 1;
 
-std::atomic<bool> g_cancel{false};
-HANDLE g_cancel_event = nullptr;
-HANDLE g_main_thread = nullptr;
-CancelAction g_cancel_action = nullptr;
-bool g_in_cancel_action = false;
-std::atomic<bool> g_pipe_read{false};
+    std::atomic<bool> cancel{false};       // a cancel is pending (set by the handler)
+    HANDLE cancel_event = nullptr;         // signalled while a cancel is pending
+    HANDLE main_thread = nullptr;          // the thread whose piped read a cancel breaks off
+    CancelAction cancel_action = nullptr;  // SET_CANCEL_ACTION's action
+    bool in_cancel_action = false;         // the action runs: a cancel waits
+    std::atomic<bool> pipe_read{false};    // the main thread is in a read of piped input
+};
+Console g_console;
 
 bool ScreenInfo(CONSOLE_SCREEN_BUFFER_INFO& info) {
-    return g_out_console && GetConsoleScreenBufferInfo(g_out, &info);
+    return g_console.out_console && GetConsoleScreenBufferInfo(g_console.out, &info);
 }
 
 void WriteWide() {
     size_t done = 0;
-    while (done < g_wide.size()) {
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(g_wide.size() - done, 4096));
+    while (done < g_console.wide.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(g_console.wide.size() - done, 4096));
         DWORD written = 0;
-        if (!WriteConsoleW(g_out, g_wide.data() + done, chunk, &written, nullptr) || written == 0)
+        if (!WriteConsoleW(g_console.out, g_console.wide.data() + done, chunk, &written, nullptr) ||
+            written == 0)
             break;
         done += written;
     }
-    g_wide.clear();
+    g_console.wide.clear();
 }
 
 // The pending bytes on the console of standard error, as the glyphs they
 // stand for; line ends stay line ends.
 void WriteBytesAsGlyphs() {
-    for (unsigned char b : g_bytes)
-        g_wide +=
+    for (unsigned char b : g_console.bytes)
+        g_console.wide +=
             b == '\r' || b == '\n' ? static_cast<wchar_t>(b) : static_cast<wchar_t>(CP850_GLYPH(b));
-    g_bytes.clear();
+    g_console.bytes.clear();
     WriteWide();
 }
 
 void WriteBytes() {
-    if (g_errors_console) {
+    if (g_console.errors_console) {
         WriteBytesAsGlyphs();
         return;
     }
     size_t done = 0;
-    while (!g_out_lost && done < g_bytes.size() && g_out != INVALID_HANDLE_VALUE &&
-           g_out != nullptr) {
+    while (!g_console.out_lost && done < g_console.bytes.size() &&
+           g_console.out != INVALID_HANDLE_VALUE && g_console.out != nullptr) {
         DWORD written = 0;
-        if (!WriteFile(g_out, g_bytes.data() + done, static_cast<DWORD>(g_bytes.size() - done),
-                       &written, nullptr) ||
+        if (!WriteFile(g_console.out, g_console.bytes.data() + done,
+                       static_cast<DWORD>(g_console.bytes.size() - done), &written, nullptr) ||
             written == 0) {
             // A pipe whose reader has gone, a full disk: nobody reads any more.
-            g_out_lost = true;
-            g_out_failed = true;
+            g_console.out_lost = true;
+            g_console.out_failed = true;
             break;
         }
         done += written;
     }
-    g_bytes.clear();
+    g_console.bytes.clear();
 }
 
 // Normal colours (7 on 0) are the console's own colours as found at the
 // start, so the program reads well whatever the user's colour scheme; any
 // other colour is drawn on that background unless one was asked for.
 WORD Attribute() {
-    WORD orig = g_orig_screen.wAttributes;
-    WORD fg = g_fg == 7 ? (orig & 0x0F) : static_cast<WORD>(g_fg & 0x0F);
-    WORD bg = g_bg == 0 ? (orig & 0xF0) : static_cast<WORD>((g_bg & 0x0F) << 4);
+    WORD orig = g_console.orig_screen.wAttributes;
+    WORD fg = g_console.fg == 7 ? (orig & 0x0F) : static_cast<WORD>(g_console.fg & 0x0F);
+    WORD bg = g_console.bg == 0 ? (orig & 0xF0) : static_cast<WORD>((g_console.bg & 0x0F) << 4);
     return static_cast<WORD>(fg | bg);
 }
 
 void ApplyColours() {
-    if (!g_out_console) return;
+    if (!g_console.out_console) return;
     FLUSH();
-    SetConsoleTextAttribute(g_out, Attribute());
+    SetConsoleTextAttribute(g_console.out, Attribute());
 }
 
 // Without a console the output is a pipe or a file: it has no width, the
 // line goes on until a line end (the column stops at the largest byte).
 void TrackByte() {
-    ++g_written_x;
-    if (g_x < 255) ++g_x;
+    ++g_console.written_x;
+    if (g_console.x < 255) ++g_console.x;
 }
 
 void TrackLineEnd() {
-    g_x = 1;
-    g_written_x = 1;
-    if (g_y < kDefaultHeight) ++g_y;
+    g_console.x = 1;
+    g_console.written_x = 1;
+    if (g_console.y < kDefaultHeight) ++g_console.y;
 }
 
 void Put(unsigned char byte) {
-    if (g_out_console) {
-        g_wide += static_cast<wchar_t>(CP850_GLYPH(byte));
-        if (g_wide.size() >= kFlushAt) WriteWide();
+    if (g_console.out_console) {
+        g_console.wide += static_cast<wchar_t>(CP850_GLYPH(byte));
+        if (g_console.wide.size() >= kFlushAt) WriteWide();
     } else {
-        g_bytes += static_cast<char>(byte);
+        g_console.bytes += static_cast<char>(byte);
         TrackByte();
-        if (g_bytes.size() >= kFlushAt) WriteBytes();
+        if (g_console.bytes.size() >= kFlushAt) WriteBytes();
     }
 }
 
 void PutLineEnd() {
-    if (g_out_console) {
-        g_wide += L"\r\n";
+    if (g_console.out_console) {
+        g_console.wide += L"\r\n";
     } else {
-        g_bytes += "\r\n";
+        g_console.bytes += "\r\n";
         TrackLineEnd();
     }
 }
 
 void Restore() {
-    if (!g_open) return;
+    if (!g_console.open) return;
     FLUSH();
-    if (g_out_console) {
-        SetConsoleTextAttribute(g_out, g_orig_screen.wAttributes);
-        SetConsoleCursorInfo(g_out, &g_orig_cursor);
+    if (g_console.out_console) {
+        SetConsoleTextAttribute(g_console.out, g_console.orig_screen.wAttributes);
+        SetConsoleCursorInfo(g_console.out, &g_console.orig_cursor);
     }
-    if (g_in_console) SetConsoleMode(g_in, g_orig_in_mode);
+    if (g_console.in_console) SetConsoleMode(g_console.in, g_console.orig_in_mode);
 }
 
 void RaiseCancel() {
-    g_cancel = true;
-    if (g_cancel_event) SetEvent(g_cancel_event);
+    g_console.cancel = true;
+    if (g_console.cancel_event) SetEvent(g_console.cancel_event);
     // A read from a pipe cannot wait on the event: break it off instead.
-    if (g_main_thread && g_pipe_read) CancelSynchronousIo(g_main_thread);
+    if (g_console.main_thread && g_console.pipe_read) CancelSynchronousIo(g_console.main_thread);
 }
 
 BOOL WINAPI CtrlHandler(DWORD type) {
@@ -191,45 +200,46 @@ void AtExit() {
 }  // namespace
 
 HANDLE WIN_INPUT() {
-    return g_in;
+    return g_console.in;
 }
 bool WIN_INPUT_IS_CONSOLE() {
-    return g_in_console;
+    return g_console.in_console;
 }
 HANDLE WIN_CANCEL_EVENT() {
-    return g_cancel_event;
+    return g_console.cancel_event;
 }
 void WIN_PIPE_READ(bool reading) {
-    g_pipe_read = reading;
+    g_console.pipe_read = reading;
 }
 
 void CONSOLE_OPEN() {
-    if (g_open) return;
-    g_out = GetStdHandle(STD_OUTPUT_HANDLE);
-    g_in = GetStdHandle(STD_INPUT_HANDLE);
+    if (g_console.open) return;
+    g_console.out = GetStdHandle(STD_OUTPUT_HANDLE);
+    g_console.in = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode = 0;
-    g_out_console = g_out != INVALID_HANDLE_VALUE && g_out != nullptr &&
-                    GetConsoleMode(g_out, &mode) &&
-                    GetConsoleScreenBufferInfo(g_out, &g_orig_screen);
-    if (g_out_console) {
-        if (!GetConsoleCursorInfo(g_out, &g_orig_cursor)) {
-            g_orig_cursor.dwSize = 25;
-            g_orig_cursor.bVisible = TRUE;
+    g_console.out_console = g_console.out != INVALID_HANDLE_VALUE && g_console.out != nullptr &&
+                            GetConsoleMode(g_console.out, &mode) &&
+                            GetConsoleScreenBufferInfo(g_console.out, &g_console.orig_screen);
+    if (g_console.out_console) {
+        if (!GetConsoleCursorInfo(g_console.out, &g_console.orig_cursor)) {
+            g_console.orig_cursor.dwSize = 25;
+            g_console.orig_cursor.bVisible = TRUE;
         }
-        g_normal_cursor_size = g_orig_cursor.dwSize < 100 ? g_orig_cursor.dwSize : 25;
+        g_console.normal_cursor_size =
+            g_console.orig_cursor.dwSize < 100 ? g_console.orig_cursor.dwSize : 25;
     } else {
-        g_orig_screen.wAttributes = 0x07;
+        g_console.orig_screen.wAttributes = 0x07;
     }
-    g_in_console =
-        g_in != INVALID_HANDLE_VALUE && g_in != nullptr && GetConsoleMode(g_in, &g_orig_in_mode);
+    g_console.in_console = g_console.in != INVALID_HANDLE_VALUE && g_console.in != nullptr &&
+                           GetConsoleMode(g_console.in, &g_console.orig_in_mode);
     // Keys one by one, no echo; Ctrl-C stays a signal (processed input).
-    if (g_in_console) SetConsoleMode(g_in, ENABLE_PROCESSED_INPUT);
+    if (g_console.in_console) SetConsoleMode(g_console.in, ENABLE_PROCESSED_INPUT);
 
-    g_cancel_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &g_main_thread, 0,
-                    FALSE, DUPLICATE_SAME_ACCESS);
+    g_console.cancel_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(),
+                    &g_console.main_thread, 0, FALSE, DUPLICATE_SAME_ACCESS);
     SetConsoleCtrlHandler(CtrlHandler, TRUE);
-    g_open = true;
+    g_console.open = true;
     std::atexit(AtExit);
 }
 
@@ -251,42 +261,42 @@ void WRITELN(const ShortText& text) {
 }
 
 void FLUSH() {
-    if (!g_wide.empty()) WriteWide();
-    if (!g_bytes.empty()) WriteBytes();
+    if (!g_console.wide.empty()) WriteWide();
+    if (!g_console.bytes.empty()) WriteBytes();
 }
 
 bool OUTPUT_FAILED() {
-    return g_out_failed;
+    return g_console.out_failed;
 }
 
 void OUTPUT_TO_ERRORS() {
     // Only a redirected output fails; a console output stays where it is.
-    if (g_out_console) return;
-    g_bytes.clear();
-    g_out = GetStdHandle(STD_ERROR_HANDLE);
+    if (g_console.out_console) return;
+    g_console.bytes.clear();
+    g_console.out = GetStdHandle(STD_ERROR_HANDLE);
     DWORD mode = 0;
-    g_errors_console =
-        g_out != INVALID_HANDLE_VALUE && g_out != nullptr && GetConsoleMode(g_out, &mode);
-    g_out_lost = false;
+    g_console.errors_console = g_console.out != INVALID_HANDLE_VALUE && g_console.out != nullptr &&
+                               GetConsoleMode(g_console.out, &mode);
+    g_console.out_lost = false;
     // Nothing was written there yet: the text starts a line.
-    g_x = 1;
-    g_written_x = 1;
+    g_console.x = 1;
+    g_console.written_x = 1;
 }
 
 void TEXTMODE(int mode) {
-    g_last_mode = mode;
+    g_console.last_mode = mode;
 }
 int LASTMODE() {
-    return g_last_mode;
+    return g_console.last_mode;
 }
 
 void TEXTCOLOR(int colour) {
-    g_fg = colour & 0x0F;
+    g_console.fg = colour & 0x0F;
     ApplyColours();
 }
 
 void TEXTBACKGROUND(int colour) {
-    g_bg = colour & 0x0F;
+    g_console.bg = colour & 0x0F;
     ApplyColours();
 }
 
@@ -305,7 +315,7 @@ int SCREEN_HEIGHT() {
 int WHEREX() {
     FLUSH();
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!ScreenInfo(info)) return g_x;
+    if (!ScreenInfo(info)) return g_console.x;
     int x = info.dwCursorPosition.X - info.srWindow.Left + 1;
     return x < 1 ? 1 : x;
 }
@@ -313,7 +323,7 @@ int WHEREX() {
 int WHEREY() {
     FLUSH();
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!ScreenInfo(info)) return g_y;
+    if (!ScreenInfo(info)) return g_console.y;
     int y = info.dwCursorPosition.Y - info.srWindow.Top + 1;
     int height = info.srWindow.Bottom - info.srWindow.Top + 1;
     return y < 1 ? 1 : (y > height ? height : y);
@@ -326,11 +336,11 @@ void GOTOXY(int x, int y) {
         if (x >= 1 && x <= kDefaultWidth && y >= 1 && y <= kDefaultHeight) {
             // No moves reach a pipe. Going back to an earlier row means the
             // text that follows belongs on a line of its own.
-            if (y < g_y && g_written_x != 1) {
+            if (y < g_console.y && g_console.written_x != 1) {
                 PutLineEnd();
             }
-            g_x = x;
-            g_y = y;
+            g_console.x = x;
+            g_console.y = y;
         }
         return;
     }
@@ -339,7 +349,7 @@ void GOTOXY(int x, int y) {
     if (x < 1 || x > width || y < 1 || y > height) return;
     COORD pos{static_cast<SHORT>(info.srWindow.Left + x - 1),
               static_cast<SHORT>(info.srWindow.Top + y - 1)};
-    SetConsoleCursorPosition(g_out, pos);
+    SetConsoleCursorPosition(g_console.out, pos);
 }
 
 void CLREOL() {
@@ -349,49 +359,49 @@ void CLREOL() {
     int count = info.dwSize.X - info.dwCursorPosition.X;
     if (count <= 0) return;
     DWORD done = 0;
-    FillConsoleOutputCharacterW(g_out, L' ', static_cast<DWORD>(count), info.dwCursorPosition,
-                                &done);
-    FillConsoleOutputAttribute(g_out, info.wAttributes, static_cast<DWORD>(count),
+    FillConsoleOutputCharacterW(g_console.out, L' ', static_cast<DWORD>(count),
+                                info.dwCursorPosition, &done);
+    FillConsoleOutputAttribute(g_console.out, info.wAttributes, static_cast<DWORD>(count),
                                info.dwCursorPosition, &done);
 }
 
 void CURSORON() {
-    if (!g_out_console) return;
-    CONSOLE_CURSOR_INFO c{g_normal_cursor_size, TRUE};
-    SetConsoleCursorInfo(g_out, &c);
+    if (!g_console.out_console) return;
+    CONSOLE_CURSOR_INFO c{g_console.normal_cursor_size, TRUE};
+    SetConsoleCursorInfo(g_console.out, &c);
 }
 
 void CURSOROFF() {
-    if (!g_out_console) return;
-    CONSOLE_CURSOR_INFO c{g_normal_cursor_size, FALSE};
-    SetConsoleCursorInfo(g_out, &c);
+    if (!g_console.out_console) return;
+    CONSOLE_CURSOR_INFO c{g_console.normal_cursor_size, FALSE};
+    SetConsoleCursorInfo(g_console.out, &c);
 }
 
 void CURSORBIG() {
-    if (!g_out_console) return;
+    if (!g_console.out_console) return;
     CONSOLE_CURSOR_INFO c{100, TRUE};
-    SetConsoleCursorInfo(g_out, &c);
+    SetConsoleCursorInfo(g_console.out, &c);
 }
 
 CancelAction SET_CANCEL_ACTION(CancelAction action) {
-    const CancelAction previous = g_cancel_action;
-    g_cancel_action = action;
+    const CancelAction previous = g_console.cancel_action;
+    g_console.cancel_action = action;
     return previous;
 }
 
 bool CANCEL_PENDING() {
-    return g_cancel;
+    return g_console.cancel;
 }
 
 void CHECK_CANCEL() {
-    if (!g_cancel || g_in_cancel_action) return;
+    if (!g_console.cancel || g_console.in_cancel_action) return;
     // Cleared first: the action writes and ends the run, and must not be
     // sent round again by a key read of its own.
-    g_cancel = false;
-    if (g_cancel_event) ResetEvent(g_cancel_event);
-    g_in_cancel_action = true;
-    if (g_cancel_action) g_cancel_action();
-    g_in_cancel_action = false;
+    g_console.cancel = false;
+    if (g_console.cancel_event) ResetEvent(g_console.cancel_event);
+    g_console.in_cancel_action = true;
+    if (g_console.cancel_action) g_console.cancel_action();
+    g_console.in_cancel_action = false;
     HALT(1);  // an action that returns still ends the run
 }
 
