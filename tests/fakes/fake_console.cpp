@@ -15,9 +15,6 @@ constexpr int kEvent = -1;
 struct State {
     std::string text;
     std::vector<fake::Piece> pieces;
-    // Past the last column the console goes on at the start of the next
-    // line at once, as the real one does on a terminal.
-    Grid screen{kWidth, kHeight, Grid::Wrap::kAtOnce, 7, 0};
     std::string keys;
     size_t next_key = 0;
     int keys_read = 0;
@@ -40,6 +37,14 @@ State& S() {
     return s;
 }
 
+// The screen, apart from State so that a reset clears it in place. Past the
+// last column the console goes on at the start of the next line at once, as
+// the real one does on a terminal.
+Grid& screen() {
+    static Grid grid(kWidth, kHeight, Grid::Wrap::kAtOnce, 7, 0);
+    return grid;
+}
+
 void event(const std::string& what) {
     S().pieces.push_back({what, kEvent});
 }
@@ -55,7 +60,7 @@ void record(char c) {
 // One byte at the cursor.
 void put(char c) {
     record(c);
-    S().screen.put(std::string(1, c));
+    screen().put(std::string_view(&c, 1));
 }
 
 void run_cancel() {
@@ -75,6 +80,7 @@ namespace fake {
 void Console::Reset(const std::string& keys) {
     State& s = S();
     s = State();
+    screen().clear();
     s.keys = keys;
 }
 void Console::AddKeys(const std::string& keys) {
@@ -102,7 +108,7 @@ std::vector<std::string> Console::InColour(int colour) {
     return out;
 }
 std::string Console::Row(int y) {
-    return S().screen.row(y);
+    return screen().row(y);
 }
 int Console::KeysRead() {
     return S().keys_read;
@@ -146,9 +152,8 @@ void WRITE(char c) {
 void WRITELN(const ShortText& text) {
     WRITE(text);
     record('\n');
-    Grid& screen = S().screen;
-    screen.move(1, screen.y());
-    screen.line_feed();
+    screen().move(1, screen().y());
+    screen().line_feed();
 }
 void FLUSH() {}
 bool OUTPUT_FAILED() {
@@ -167,28 +172,27 @@ int LASTMODE() {
 void TEXTCOLOR(int colour) {
     State& s = S();
     s.colour = colour & 15;
-    s.screen.set_colours(s.colour, s.background);
+    screen().set_colours(s.colour, s.background);
 }
 void TEXTBACKGROUND(int colour) {
     State& s = S();
     s.background = colour & 15;
-    s.screen.set_colours(s.colour, s.background);
+    screen().set_colours(s.colour, s.background);
 }
 
 int WHEREX() {
-    return S().screen.x();
+    return screen().x();
 }
 int WHEREY() {
-    return S().screen.y();
+    return screen().y();
 }
 void GOTOXY(int x, int y) {
     if (x < 1 || y < 1 || x > kWidth || y > kHeight) return;
-    S().screen.move(x, y);
+    screen().move(x, y);
     event("{@" + std::to_string(x) + "," + std::to_string(y) + "}");
 }
 void CLREOL() {
-    Grid& screen = S().screen;
-    screen.erase_in_line(screen.x(), kWidth);
+    screen().erase_in_line(screen().x(), kWidth);
 }
 int SCREEN_WIDTH() {
     return kWidth;

@@ -10,25 +10,25 @@ Grid::Grid(int cols, int rows, Wrap wrap, int blank_fg, int blank_bg)
       wrap_(wrap),
       blank_fg_(blank_fg),
       blank_bg_(blank_bg),
-      lines_(static_cast<size_t>(rows), blank_line()),
+      cells_(static_cast<size_t>(cols * rows), blank()),
       fg_(blank_fg),
       bg_(blank_bg) {}
-
-Grid::Line Grid::blank_line() const {
-    return Line(static_cast<size_t>(cols_), Cell{" ", blank_fg_, blank_bg_});
-}
 
 void Grid::set_colours(int fg, int bg) {
     fg_ = fg;
     bg_ = bg;
 }
 
-void Grid::put(const std::string& ch) {
+void Grid::put(std::string_view ch) {
     if (pending_wrap_) {
         x_ = 1;
         line_feed();
     }
-    lines_[static_cast<size_t>(y_ - 1)][static_cast<size_t>(x_ - 1)] = Cell{ch, fg_, bg_};
+    Cell& c = at(x_, y_);
+    c.size = static_cast<unsigned char>(std::min(ch.size(), sizeof c.ch));
+    std::copy_n(ch.begin(), c.size, c.ch);
+    c.fg = fg_;
+    c.bg = bg_;
     if (x_ < cols_) {
         ++x_;
     } else if (wrap_ == Wrap::kDeferred) {
@@ -45,8 +45,8 @@ void Grid::line_feed() {
         ++y_;
         return;
     }
-    lines_.erase(lines_.begin());
-    lines_.push_back(blank_line());
+    std::copy(cells_.begin() + cols_, cells_.end(), cells_.begin());
+    std::fill(cells_.end() - cols_, cells_.end(), blank());
     ++scrolled_;
 }
 
@@ -58,31 +58,40 @@ void Grid::move(int x, int y) {
 
 void Grid::erase_in_line(int from, int to) {
     pending_wrap_ = false;
-    Line& line = lines_[static_cast<size_t>(y_ - 1)];
-    for (int x = std::max(from, 1); x <= to && x <= cols_; ++x)
-        line[static_cast<size_t>(x - 1)] = Cell{" ", fg_, bg_};
+    for (int x = std::max(from, 1); x <= to && x <= cols_; ++x) at(x, y_) = Cell{{' '}, 1, fg_, bg_};
 }
 
 void Grid::erase_all() {
     pending_wrap_ = false;
-    for (Line& line : lines_)
-        for (Cell& c : line) c = Cell{" ", fg_, bg_};
+    std::fill(cells_.begin(), cells_.end(), Cell{{' '}, 1, fg_, bg_});
 }
 
 void Grid::resize(int cols, int rows) {
+    std::vector<Cell> cells(static_cast<size_t>(cols * rows), blank());
+    for (int y = 1; y <= rows && y <= rows_; ++y)
+        for (int x = 1; x <= cols && x <= cols_; ++x)
+            cells[static_cast<size_t>((y - 1) * cols + x - 1)] = at(x, y);
+    cells_ = std::move(cells);
     cols_ = cols;
     rows_ = rows;
-    lines_.resize(static_cast<size_t>(rows), blank_line());
-    for (Line& line : lines_) line.resize(static_cast<size_t>(cols), Cell{" ", blank_fg_, blank_bg_});
     x_ = std::min(x_, cols_);
     y_ = std::min(y_, rows_);
     pending_wrap_ = false;
 }
 
+void Grid::clear() {
+    std::fill(cells_.begin(), cells_.end(), blank());
+    x_ = y_ = 1;
+    fg_ = blank_fg_;
+    bg_ = blank_bg_;
+    pending_wrap_ = false;
+    scrolled_ = 0;
+}
+
 std::string Grid::full_row(int y) const {
     std::string s;
     if (y < 1 || y > rows_) return s;
-    for (const Cell& c : lines_[static_cast<size_t>(y - 1)]) s += c.ch;
+    for (int x = 1; x <= cols_; ++x) s += cell(x, y);
     return s;
 }
 
@@ -104,15 +113,17 @@ std::string Grid::text() const {
 }
 
 std::string Grid::cell(int x, int y) const {
-    return inside(x, y) ? lines_[static_cast<size_t>(y - 1)][static_cast<size_t>(x - 1)].ch : "";
+    if (!inside(x, y)) return "";
+    const Cell& c = at(x, y);
+    return std::string(c.ch, c.size);
 }
 
 int Grid::fg(int x, int y) const {
-    return inside(x, y) ? lines_[static_cast<size_t>(y - 1)][static_cast<size_t>(x - 1)].fg : 0;
+    return inside(x, y) ? at(x, y).fg : 0;
 }
 
 int Grid::bg(int x, int y) const {
-    return inside(x, y) ? lines_[static_cast<size_t>(y - 1)][static_cast<size_t>(x - 1)].bg : 0;
+    return inside(x, y) ? at(x, y).bg : 0;
 }
 
 }  // namespace dolv

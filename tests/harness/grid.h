@@ -1,12 +1,13 @@
 // A grid of character cells with colours and a cursor: the screen that the
 // terminal model (Screen, driven by escape sequences) and the in-process
 // console (fakes/fake_console.cpp, driven by the console calls) draw on.
-// A cell holds what the caller put there (a UTF-8 character, or one CP850
-// byte) and two colours in the caller's own numbering. Coordinates are
+// A cell holds what the caller put there (one UTF-8 character, or one CP850
+// byte: at most 4 bytes) and two colours in the caller's own numbering. Coordinates are
 // 1-based.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dolv {
@@ -36,7 +37,7 @@ class Grid {
 
     // Every call below but put ends a pending wrap.
     // The character at the cursor, which then moves right.
-    void put(const std::string& ch);
+    void put(std::string_view ch);
     // The cursor one line down, the grid scrolling up a line at the bottom.
     void line_feed();
     // The cursor to x,y, each held inside the grid.
@@ -47,6 +48,9 @@ class Grid {
     void erase_all();
     // A new size: what fits stays, the cursor is held inside.
     void resize(int cols, int rows);
+    // Back to how the grid started: blank, the cursor at 1,1 writing in the
+    // blank colours, nothing scrolled. Keeps its room (a test's reset is cheap).
+    void clear();
 
     // Row y, trailing blanks removed (full_row keeps them); "" outside.
     std::string row(int y) const;
@@ -59,19 +63,24 @@ class Grid {
     int bg(int x, int y) const;
 
   private:
+    // Plain data, so that a new grid or a scroll is a block copy.
     struct Cell {
-        std::string ch;
+        char ch[4];
+        unsigned char size;
         int fg;
         int bg;
     };
-    using Line = std::vector<Cell>;
-    Line blank_line() const;
+    Cell blank() const { return Cell{{' '}, 1, blank_fg_, blank_bg_}; }
+    Cell& at(int x, int y) { return cells_[static_cast<size_t>((y - 1) * cols_ + x - 1)]; }
+    const Cell& at(int x, int y) const {
+        return cells_[static_cast<size_t>((y - 1) * cols_ + x - 1)];
+    }
     bool inside(int x, int y) const { return x >= 1 && x <= cols_ && y >= 1 && y <= rows_; }
 
     int cols_, rows_;
     Wrap wrap_;
     int blank_fg_, blank_bg_;
-    std::vector<Line> lines_;
+    std::vector<Cell> cells_;  // row by row
     int x_ = 1, y_ = 1;
     int fg_, bg_;
     bool pending_wrap_ = false;

@@ -134,7 +134,7 @@ void Screen::feed(std::string_view bytes) {
                 partial_ = data.substr(i);
                 return;
             }
-            grid_.put(data.substr(i, len));
+            grid_.put(std::string_view(data).substr(i, len));
             i += len;
         }
     }
