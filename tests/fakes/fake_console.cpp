@@ -2,7 +2,6 @@
 
 #include "harness/grid.h"
 #include "platform/console.h"
-#include "platform/os_name.h"
 
 namespace dolv {
 
@@ -239,11 +238,6 @@ void CHECK_CANCEL() {
 
 void HALT(int code) {
     throw fake::Halted{code};
-}
-
-// The platform's name on the help screen.
-const char* PLATFORM_NAME() {
-    return "TST";
 }
 
 }  // namespace dolv
