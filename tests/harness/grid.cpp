@@ -58,7 +58,8 @@ void Grid::move(int x, int y) {
 
 void Grid::erase_in_line(int from, int to) {
     pending_wrap_ = false;
-    for (int x = std::max(from, 1); x <= to && x <= cols_; ++x) at(x, y_) = Cell{{' '}, 1, fg_, bg_};
+    for (int x = std::max(from, 1); x <= to && x <= cols_; ++x)
+        at(x, y_) = Cell{{' '}, 1, fg_, bg_};
 }
 
 void Grid::erase_all() {

@@ -60,7 +60,7 @@ class Screen {
     int cursor_x() const { return grid_.x(); }
     int cursor_y() const { return grid_.y(); }
     bool cursor_visible() const { return visible_; }
-    int cursor_shape() const { return shape_; }         // the last ESC[n q, 0 when never set
+    int cursor_shape() const { return shape_; }        // the last ESC[n q, 0 when never set
     int scrolled() const { return grid_.scrolled(); }  // lines scrolled off the top so far
 
   private:
