@@ -2,8 +2,8 @@
 // terminal model (Screen, driven by escape sequences) and the in-process
 // console (fakes/fake_console.cpp, driven by the console calls) draw on.
 // A cell holds what the caller put there (one UTF-8 character, or one CP850
-// byte: at most 4 bytes) and two colours in the caller's own numbering. Coordinates are
-// 1-based.
+// byte: at most 4 bytes) and two colours in the caller's own numbering.
+// Coordinates are 1-based.
 #pragma once
 
 #include <string>
@@ -35,7 +35,7 @@ class Grid {
     int fg() const { return fg_; }
     int bg() const { return bg_; }
 
-    // Every call below but put ends a pending wrap.
+    // Each change below but put ends a pending wrap.
     // The character at the cursor, which then moves right.
     void put(std::string_view ch);
     // The cursor one line down, the grid scrolling up a line at the bottom.
