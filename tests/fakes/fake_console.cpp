@@ -1,9 +1,7 @@
 #include "fakes/fake_console.h"
 
-#include <array>
-
+#include "harness/grid.h"
 #include "platform/console.h"
-#include "platform/os_name.h"
 
 namespace dolv {
 
@@ -16,11 +14,9 @@ constexpr int kEvent = -1;
 struct State {
     std::string text;
     std::vector<fake::Piece> pieces;
-    std::array<std::string, kHeight> screen;
     std::string keys;
     size_t next_key = 0;
     int keys_read = 0;
-    int x = 1, y = 1;
     int colour = 7;
     int background = 0;
     int mode = 3;
@@ -40,8 +36,12 @@ State& S() {
     return s;
 }
 
-void blank_screen(State& s) {
-    for (std::string& row : s.screen) row.assign(kWidth, ' ');
+// The screen, apart from State so that a reset clears it in place. Past the
+// last column the console goes on at the start of the next line at once, as
+// the real one does on a terminal.
+Grid& screen() {
+    static Grid grid(kWidth, kHeight, Grid::Wrap::kAtOnce, 7, 0);
+    return grid;
 }
 
 void event(const std::string& what) {
@@ -56,24 +56,10 @@ void record(char c) {
     s.pieces.back().text += c;
 }
 
-void new_line() {
-    State& s = S();
-    s.x = 1;
-    if (s.y < kHeight) {
-        ++s.y;
-        return;
-    }
-    for (int i = 1; i < kHeight; ++i) s.screen[i - 1] = s.screen[i];
-    s.screen[kHeight - 1].assign(kWidth, ' ');
-}
-
-// One byte at the cursor; past the last column the console goes on at the
-// start of the next line, as the real one does on a terminal.
+// One byte at the cursor.
 void put(char c) {
-    State& s = S();
     record(c);
-    s.screen[s.y - 1][s.x - 1] = c;
-    if (++s.x > kWidth) new_line();
+    screen().put(std::string_view(&c, 1));
 }
 
 void run_cancel() {
@@ -93,7 +79,7 @@ namespace fake {
 void Console::Reset(const std::string& keys) {
     State& s = S();
     s = State();
-    blank_screen(s);
+    screen().clear();
     s.keys = keys;
 }
 void Console::AddKeys(const std::string& keys) {
@@ -121,10 +107,7 @@ std::vector<std::string> Console::InColour(int colour) {
     return out;
 }
 std::string Console::Row(int y) {
-    if (y < 1 || y > kHeight) return std::string();
-    std::string row = S().screen[y - 1];
-    row.erase(row.find_last_not_of(' ') + 1);
-    return row;
+    return screen().row(y);
 }
 int Console::KeysRead() {
     return S().keys_read;
@@ -168,7 +151,8 @@ void WRITE(char c) {
 void WRITELN(const ShortText& text) {
     WRITE(text);
     record('\n');
-    new_line();
+    screen().move(1, screen().y());
+    screen().line_feed();
 }
 void FLUSH() {}
 bool OUTPUT_FAILED() {
@@ -185,28 +169,29 @@ int LASTMODE() {
     return S().mode;
 }
 void TEXTCOLOR(int colour) {
-    S().colour = colour & 15;
+    State& s = S();
+    s.colour = colour & 15;
+    screen().set_colours(s.colour, s.background);
 }
 void TEXTBACKGROUND(int colour) {
-    S().background = colour & 15;
+    State& s = S();
+    s.background = colour & 15;
+    screen().set_colours(s.colour, s.background);
 }
 
 int WHEREX() {
-    return S().x;
+    return screen().x();
 }
 int WHEREY() {
-    return S().y;
+    return screen().y();
 }
 void GOTOXY(int x, int y) {
-    State& s = S();
     if (x < 1 || y < 1 || x > kWidth || y > kHeight) return;
-    s.x = x;
-    s.y = y;
+    screen().move(x, y);
     event("{@" + std::to_string(x) + "," + std::to_string(y) + "}");
 }
 void CLREOL() {
-    State& s = S();
-    for (int i = s.x; i <= kWidth; ++i) s.screen[s.y - 1][i - 1] = ' ';
+    screen().erase_in_line(screen().x(), kWidth);
 }
 int SCREEN_WIDTH() {
     return kWidth;
@@ -253,11 +238,6 @@ void CHECK_CANCEL() {
 
 void HALT(int code) {
     throw fake::Halted{code};
-}
-
-// The platform's name on the help screen.
-const char* PLATFORM_NAME() {
-    return "TST";
 }
 
 }  // namespace dolv

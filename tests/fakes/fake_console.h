@@ -1,9 +1,9 @@
-// The console of the in-process tests. It stands in for the platform's
-// console at link time: what the program writes is recorded (as plain text,
-// as a transcript with its colour changes, cursor moves and cursor shapes,
-// and on an 80x25 screen), keys come from a script (then Esc for ever, as
-// at the end of a piped input), HALT throws Halted, and a cancel can be
-// raised at a chosen key or at a chosen CHECK_CANCEL.
+// The console of the in-process tests and of the fuzz build. It stands in
+// for the platform's console at link time: what the program writes is
+// recorded (as plain text, as a transcript with its colour changes, cursor
+// moves and cursor shapes, and on an 80x25 screen), keys come from a script
+// (then Esc for ever, as at the end of a piped input), HALT throws Halted,
+// and a cancel can be raised at a chosen key or at a chosen CHECK_CANCEL.
 #pragma once
 
 #include <string>

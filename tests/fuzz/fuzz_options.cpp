@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_console.h"
+#include "fakes/fake_console.h"
 #include "report/settings.h"
 #include "run/options.h"
 
@@ -49,14 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (size) args.push_back(arg);
 
-    dolv::fuzz::RESET_CONSOLE();
+    dolv::fake::Console::Reset();
     dolv::RESET_SETTINGS();
     try {
         dolv::READ_ARGUMENTS(args);
-    } catch (const dolv::fuzz::Halted& h) {
+    } catch (const dolv::fake::Halted& h) {
         check(h.code == 1);
-        const std::string& out = dolv::fuzz::CONSOLE_OUTPUT();
-        const bool help = dolv::fuzz::KEYS_READ() > 0;
+        const std::string& out = dolv::fake::Console::Text();
+        const bool help = dolv::fake::Console::KeysRead() > 0;
         const bool bad_option = out.find("Opzione non valida: ") != std::string::npos;
         const bool bad_value = out.find("Valore non valido per l'opzione: ") != std::string::npos;
         check(help || bad_option || bad_value);

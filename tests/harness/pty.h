@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "harness/grid.h"
+
 namespace dolv {
 
 // Keys as a terminal sends them.
@@ -33,7 +35,7 @@ constexpr const char* kF7 = "\x1b[18~";
 constexpr const char* kCtrlC = "\x03";
 }  // namespace keys
 
-// A tiny terminal: a grid of UTF-8 cells with colours, the cursor and its
+// A tiny terminal: a Grid of UTF-8 cells with colours, the cursor and its
 // shape, driven by the output of a program. Understands what the console
 // layer writes (text, CR, LF, BS, cursor moves, erase, SGR colours, cursor
 // shape and visibility) and scrolls at the bottom. Coordinates are 1-based.
@@ -43,44 +45,30 @@ class Screen {
     void feed(std::string_view bytes);
     void resize(int cols, int rows);
 
-    int cols() const { return cols_; }
-    int rows() const { return rows_; }
+    int cols() const { return grid_.cols(); }
+    int rows() const { return grid_.rows(); }
     // Row y as UTF-8, trailing blanks removed (full_row keeps them).
-    std::string row(int y) const;
-    std::string full_row(int y) const;
+    std::string row(int y) const { return grid_.row(y); }
+    std::string full_row(int y) const { return grid_.full_row(y); }
     // Every row, trailing blanks and trailing empty rows removed, joined by '\n'.
-    std::string text() const;
+    std::string text() const { return grid_.text(); }
     // The character in a cell (UTF-8) and its colours as SGR numbers
     // (39/49 for the terminal's default, 31 red, 32 green ...).
-    std::string cell(int x, int y) const;
-    int fg(int x, int y) const;
-    int bg(int x, int y) const;
-    int cursor_x() const { return x_ + 1; }
-    int cursor_y() const { return y_ + 1; }
+    std::string cell(int x, int y) const { return grid_.cell(x, y); }
+    int fg(int x, int y) const { return grid_.fg(x, y); }
+    int bg(int x, int y) const { return grid_.bg(x, y); }
+    int cursor_x() const { return grid_.x(); }
+    int cursor_y() const { return grid_.y(); }
     bool cursor_visible() const { return visible_; }
-    int cursor_shape() const { return shape_; }  // the last ESC[n q, 0 when never set
-    int scrolled() const { return scrolled_; }   // lines scrolled off the top so far
+    int cursor_shape() const { return shape_; }        // the last ESC[n q, 0 when never set
+    int scrolled() const { return grid_.scrolled(); }  // lines scrolled off the top so far
 
   private:
-    struct Cell {
-        std::string ch = " ";
-        int fg = 39;
-        int bg = 49;
-    };
-    void put(const std::string& ch);
-    void line_feed();
     void csi(const std::string& params, char final);
-    Cell& at(int x, int y) { return grid_[static_cast<size_t>(y * cols_ + x)]; }
-    const Cell& at(int x, int y) const { return grid_[static_cast<size_t>(y * cols_ + x)]; }
 
-    int cols_, rows_;
-    std::vector<Cell> grid_;
-    int x_ = 0, y_ = 0;
-    bool pending_wrap_ = false;
+    Grid grid_;
     bool visible_ = true;
     int shape_ = 0;
-    int fg_ = 39, bg_ = 49;
-    int scrolled_ = 0;
     std::string partial_;  // an escape sequence or UTF-8 character cut between two feeds
 };
 

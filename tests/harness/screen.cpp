@@ -5,46 +5,10 @@
 
 namespace dolv {
 
-Screen::Screen(int cols, int rows)
-    : cols_(cols), rows_(rows), grid_(static_cast<size_t>(cols * rows)) {}
+Screen::Screen(int cols, int rows) : grid_(cols, rows, Grid::Wrap::kDeferred, 39, 49) {}
 
 void Screen::resize(int cols, int rows) {
-    std::vector<Cell> grid(static_cast<size_t>(cols * rows));
-    for (int y = 0; y < rows && y < rows_; ++y)
-        for (int x = 0; x < cols && x < cols_; ++x)
-            grid[static_cast<size_t>(y * cols + x)] = at(x, y);
-    grid_ = std::move(grid);
-    cols_ = cols;
-    rows_ = rows;
-    if (x_ >= cols_) x_ = cols_ - 1;
-    if (y_ >= rows_) y_ = rows_ - 1;
-    pending_wrap_ = false;
-}
-
-void Screen::line_feed() {
-    if (y_ < rows_ - 1) {
-        ++y_;
-        return;
-    }
-    grid_.erase(grid_.begin(), grid_.begin() + cols_);
-    grid_.resize(static_cast<size_t>(cols_ * rows_));
-    ++scrolled_;
-}
-
-void Screen::put(const std::string& ch) {
-    if (pending_wrap_) {
-        pending_wrap_ = false;
-        x_ = 0;
-        line_feed();
-    }
-    Cell& c = at(x_, y_);
-    c.ch = ch;
-    c.fg = fg_;
-    c.bg = bg_;
-    if (x_ == cols_ - 1)
-        pending_wrap_ = true;
-    else
-        ++x_;
+    grid_.resize(cols, rows);
 }
 
 namespace {
@@ -64,10 +28,6 @@ std::vector<int> numbers(const std::string& params) {
     return out;
 }
 
-int clamp(int v, int lo, int hi) {
-    return v < lo ? lo : v > hi ? hi : v;
-}
-
 }  // namespace
 
 void Screen::csi(const std::string& params, char final) {
@@ -75,58 +35,56 @@ void Screen::csi(const std::string& params, char final) {
     int n1 = n[0] == 0 ? 1 : n[0];
     bool private_mode = !params.empty() && params[0] == '?';
     bool space = !params.empty() && params.back() == ' ';
+    const int x = grid_.x(), y = grid_.y();
     switch (final) {
         case 'A':
-            y_ = clamp(y_ - n1, 0, rows_ - 1);
+            grid_.move(x, y - n1);
             break;
         case 'B':
-            y_ = clamp(y_ + n1, 0, rows_ - 1);
+            grid_.move(x, y + n1);
             break;
         case 'C':
-            x_ = clamp(x_ + n1, 0, cols_ - 1);
+            grid_.move(x + n1, y);
             break;
         case 'D':
-            x_ = clamp(x_ - n1, 0, cols_ - 1);
+            grid_.move(x - n1, y);
             break;
         case 'G':
-            x_ = clamp(n1 - 1, 0, cols_ - 1);
+            grid_.move(n1, y);
             break;
         case 'H':
         case 'f':
-            y_ = clamp((n[0] == 0 ? 1 : n[0]) - 1, 0, rows_ - 1);
-            x_ = clamp((n.size() > 1 && n[1] ? n[1] : 1) - 1, 0, cols_ - 1);
+            grid_.move(n.size() > 1 && n[1] ? n[1] : 1, n1);
             break;
-        case 'K': {
-            int from = n[0] == 0 ? x_ : 0;
-            int to = n[0] == 1 ? x_ : cols_ - 1;
-            for (int x = from; x <= to; ++x) at(x, y_) = Cell{" ", fg_, bg_};
+        case 'K':
+            grid_.erase_in_line(n[0] == 0 ? x : 1, n[0] == 1 ? x : grid_.cols());
             break;
-        }
         case 'J':
-            if (n[0] == 2)
-                for (auto& c : grid_) c = Cell{" ", fg_, bg_};
+            if (n[0] == 2) grid_.erase_all();
             break;
-        case 'm':
+        case 'm': {
+            int fg = grid_.fg(), bg = grid_.bg();
             for (int v : n) {
                 if (v == 0)
-                    fg_ = 39, bg_ = 49;
+                    fg = 39, bg = 49;
                 else if ((v >= 30 && v <= 37) || (v >= 90 && v <= 97) || v == 39)
-                    fg_ = v;
+                    fg = v;
                 else if ((v >= 40 && v <= 47) || (v >= 100 && v <= 107) || v == 49)
-                    bg_ = v;
+                    bg = v;
             }
-            return;  // colours do not end a pending wrap
+            grid_.set_colours(fg, bg);  // colours do not end a pending wrap
+            break;
+        }
         case 'h':
         case 'l':
             if (private_mode && n[0] == 25) visible_ = final == 'h';
-            return;
+            break;
         case 'q':
             if (space) shape_ = n[0];
-            return;
+            break;
         default:
-            return;
+            break;
     }
-    pending_wrap_ = false;
 }
 
 void Screen::feed(std::string_view bytes) {
@@ -156,19 +114,17 @@ void Screen::feed(std::string_view bytes) {
             continue;
         }
         if (b == '\r') {
-            x_ = 0;
-            pending_wrap_ = false;
+            grid_.move(1, grid_.y());
             ++i;
         } else if (b == '\n') {
-            line_feed();
-            pending_wrap_ = false;
+            grid_.line_feed();
             ++i;
         } else if (b == '\b') {
-            if (x_ > 0) --x_;
-            pending_wrap_ = false;
+            grid_.move(grid_.x() - 1, grid_.y());
             ++i;
         } else if (b == '\t') {
-            x_ = clamp((x_ / 8 + 1) * 8, 0, cols_ - 1);
+            // The next tab stop, the last column at most; a pending wrap stays.
+            if (!grid_.wrap_pending()) grid_.move((grid_.x() - 1) / 8 * 8 + 9, grid_.y());
             ++i;
         } else if (b < 0x20 || b == 0x7F) {
             ++i;  // other control bytes show nothing
@@ -178,47 +134,10 @@ void Screen::feed(std::string_view bytes) {
                 partial_ = data.substr(i);
                 return;
             }
-            put(data.substr(i, len));
+            grid_.put(std::string_view(data).substr(i, len));
             i += len;
         }
     }
-}
-
-std::string Screen::full_row(int y) const {
-    std::string s;
-    if (y < 1 || y > rows_) return s;
-    for (int x = 0; x < cols_; ++x) s += at(x, y - 1).ch;
-    return s;
-}
-
-std::string Screen::row(int y) const {
-    std::string s = full_row(y);
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
-
-std::string Screen::text() const {
-    std::string out;
-    int last = rows_;
-    while (last > 0 && row(last).empty()) --last;
-    for (int y = 1; y <= last; ++y) {
-        out += row(y);
-        if (y < last) out += '\n';
-    }
-    return out;
-}
-
-std::string Screen::cell(int x, int y) const {
-    if (x < 1 || x > cols_ || y < 1 || y > rows_) return "";
-    return at(x - 1, y - 1).ch;
-}
-
-int Screen::fg(int x, int y) const {
-    return (x < 1 || x > cols_ || y < 1 || y > rows_) ? 0 : at(x - 1, y - 1).fg;
-}
-
-int Screen::bg(int x, int y) const {
-    return (x < 1 || x > cols_ || y < 1 || y > rows_) ? 0 : at(x - 1, y - 1).bg;
 }
 
 std::string StripEscapes(std::string_view raw) {

@@ -98,6 +98,8 @@ const RunRow kRows[] = {
     Refused("LongDestination", {"*.txt", kLong + "x"}, kBad + kLong),
     // A segment that opens its argument is still an operand.
     Refused("AnOpeningSegmentIsAnOperand", {"/X", "y"}, kNotFound),
+    // Only the exact segment "/?" asks for the help screen: "/?x" is an operand.
+    Refused("HelpIsTheExactSegmentOnly", {"/?x"}, kMissing),
     // 255 arguments are read (on to the walk); the next one is refused.
     Refused("AllOf255ArgumentsAreRead", Full(), kNotFound),
     Refused("AnArgumentAfter255IsRefused", Full({"/I"}), kBad + "/I"),

@@ -1,5 +1,8 @@
-// The rename engine on a pseudo-terminal: where the answers of the questions
-// stand, the colours of the names, and the line the refusal goes back to.
+// The rename engine on a pseudo-terminal: the line a refusal's answer goes
+// back to, and where the choices of an exchange question that fills its
+// line stand. The confirmation's column and the names' colours are checked
+// in process (logic/batch_test.cpp), the colours' sequences with the
+// console probe (platform/console_e2e_test.cpp).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,34 +12,6 @@
 
 namespace dolv {
 namespace {
-
-TEST(Screen, ConfirmationChoicesStandAtColumn53AndNamesAreColoured) {
-    TempDir dir;
-    WriteFile(dir / "a.txt", "alpha");
-    PtySession s({DOLV_EXE, "a.txt", "b.txt", "/P"}, PtyIn(dir.path()));
-    ASSERT_TRUE(s.wait_for("[Si,No,Tutti,Annulla]")) << s.plain();
-    ASSERT_TRUE(s.wait_idle());
-    const Screen& sc = s.screen();
-    int y = RowWith(sc, "[Si,No,Tutti,Annulla]");
-    ASSERT_GT(y, 1);
-    EXPECT_EQ(sc.row(y).substr(0, 15), "[5 bytes] A____");
-    EXPECT_EQ(sc.cell(55, y), "[");
-    EXPECT_EQ(sc.full_row(y).substr(52, 24), "  [Si,No,Tutti,Annulla] ");
-
-    const std::string question = sc.row(y - 1);
-    ASSERT_EQ(question.rfind("Rinominare il file ", 0), 0u) << question;
-    EXPECT_EQ(question.substr(question.size() - 11), " in b.txt ?");
-    EXPECT_EQ(sc.fg(1, y - 1), 39);
-    EXPECT_EQ(sc.fg(20, y - 1), 31);  // the old path in red
-    const int new_name = static_cast<int>(question.size()) - 6;
-    EXPECT_EQ(sc.cell(new_name, y - 1), "b");
-    EXPECT_EQ(sc.fg(new_name, y - 1), 32);  // the new name in green
-    EXPECT_EQ(sc.fg(new_name + 6, y - 1), 39);
-
-    s.send("s");
-    EXPECT_EQ(s.wait_exit(), 0) << s.plain();
-    EXPECT_EQ(ReadFile(dir / "b.txt"), "alpha");
-}
 
 TEST(Screen, IgnoreAllAfterARefusedRenameWritesOverTheEmptyLine) {
     TempDir dir;

@@ -111,13 +111,6 @@ TEST(HelpE2E, OptionsBeforeItHaveNoEffectAndNoFileIsWritten) {
     CheckHelpOnTerminal({"/?/P", "+rep.txt", "/I"}, "x");
 }
 
-TEST(HelpE2E, OnlyTheExactSegmentShowsIt) {
-    TempDir dir;
-    // "/?x" is no option: it becomes an operand.
-    PipedResult r = RunDolv(dir.path(), {"/?x"});
-    EXPECT_EQ(r.output, "Manca un parametro indispensabile\r\n");
-}
-
 // The requests every command on Linux answers: --help and -h stand for /?
 // wherever they stand, --version prints one line; nothing is renamed.
 TEST(HelpE2E, LinuxHelpAndVersionRequests) {
