@@ -5,6 +5,7 @@
 
 #include "base/byte_kinds.h"
 #include "base/hot.h"
+#include "platform/exit.h"
 #include "names/strings.h"
 #include "platform/console.h"
 
@@ -77,7 +78,7 @@ ShortText FUSIONJOLLY(const ShortText& source, const ShortText& pattern) {
 
 DOLV_HOT ShortText FUSIONJOLLY(const ShortText& source, const MergePattern& pattern) {
     const std::string_view v = source.view();
-    if (KINDS_IN(v, kWildcardBytes) != 0) HALT(201);
+    if (KINDS_IN(v, kWildcardBytes) != 0) end_run(201);
     const size_t dot = v.rfind('.');
     const std::string_view source_name = dot == std::string_view::npos ? v : v.substr(0, dot);
     const std::string_view source_ext =

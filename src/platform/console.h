@@ -19,6 +19,9 @@ void CONSOLE_CLOSE();
 void WRITE(const ShortText& text);
 void WRITE(char c);
 void WRITELN(const ShortText& text = ShortText());
+// The text and the system's own line end (LF on POSIX, CR LF on Windows):
+// the version line, which other programs read.
+void write_line_native(const ShortText& text);
 // Makes everything written so far visible (done before every key read and at exit).
 void FLUSH();
 // True once writing the output failed while it is no terminal (a full disk,

@@ -1,6 +1,5 @@
-// The program's entry. The platform owns main (wmain on Windows): it opens
-// the console and hands the arguments, in code page 850, to DOLV_MAIN, which
-// the program defines. Where the platform has the command line as one text
+// The program's entry. The platform owns main (wmain on Windows): it hands
+// the arguments, in code page 850, to DOLV_MAIN, which the program defines. Where the platform has the command line as one text
 // (Windows), it splits that text with the program's SPLIT_COMMAND_LINE while
 // it is still UTF-16, and only then turns each argument into CP850: a
 // character CP850 lacks becomes the control byte 0x1A, which must stay a
@@ -17,8 +16,9 @@ struct CommandLine {
     std::vector<std::string> args;  // the arguments without the program name (CP850)
 };
 
-// Defined by the program; returns the process exit code.
-int DOLV_MAIN(const CommandLine& command_line);
+// Defined by the program: the whole run, from opening the console to the
+// end of the process.
+[[noreturn]] void DOLV_MAIN(const CommandLine& command_line);
 
 // Defined by the program: its version ("1.30.0"), for --version.
 const char* PROGRAM_VERSION();

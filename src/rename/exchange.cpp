@@ -4,6 +4,7 @@
 #include "names/paths.h"
 #include "names/strings.h"
 #include "platform/console.h"
+#include "platform/exit.h"
 #include "platform/fs.h"
 #include "platform/journal.h"
 #include "rename/batch.h"
@@ -217,9 +218,7 @@ void SIMULATE_SWAP(const ShortText& a, const ShortText& b) {
 }
 
 [[noreturn]] void STOP_EXCHANGE() {
-    CLOSE_REPORT();
-    CURSORON();
-    HALT(1);
+    end_run(1);
 }
 
 // The item in full: a shortened name could be taken for another item.

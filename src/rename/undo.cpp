@@ -5,6 +5,7 @@
 
 #include "names/paths.h"
 #include "platform/console.h"
+#include "platform/exit.h"
 #include "platform/fs.h"
 #include "platform/journal.h"
 #include "report/answer.h"
@@ -136,9 +137,7 @@ void CLOSING_LINE(const Tally& tally, bool preview) {
     FRESHLINE();
     WRITELN("Nessuna esecuzione da annullare");
     COMMIT_REPORT();
-    CLOSE_REPORT();
-    CURSORON();
-    HALT(1);
+    end_run(1);
 }
 
 // The name a step's item goes back to in the end: its old name, but for the

@@ -4,6 +4,7 @@
 #include "names/paths.h"
 #include "names/validity.h"
 #include "platform/console.h"
+#include "platform/exit.h"
 #include "platform/fs.h"
 #include "report/err.h"
 #include "report/settings.h"
@@ -86,7 +87,7 @@ void WRITELN2(const ShortText& text) {
 }
 
 void OPEN_REPORT() {
-    SET_REPORT_CLOSER(CLOSE_REPORT);
+    close_at_end(CLOSE_REPORT);
     null_device = false;
     report_open = false;
     if (settings.OUTFILE.empty()) return;

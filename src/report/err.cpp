@@ -3,14 +3,13 @@
 #include <cstdint>
 
 #include "platform/console.h"
+#include "platform/exit.h"
 #include "report/counters.h"
 #include "report/settings.h"
 
 namespace dolv {
 
 namespace {
-
-ReportCloser report_closer = nullptr;
 
 // The message of each error code; kBadOption, kReportWriteFailed,
 // kReservedName and kBadOptionValue are followed by the text they quote.
@@ -65,10 +64,6 @@ ShortText QUOTED(ErrorCode code) {
 
 }  // namespace
 
-void SET_REPORT_CLOSER(ReportCloser closer) {
-    report_closer = closer;
-}
-
 void ERR(ErrorCode code) {
     // The message must be read: with standard output broken, it goes to
     // standard error.
@@ -87,9 +82,7 @@ void ERR(ErrorCode code) {
         }
         if (counters.APPLY == 0) WRITELN("Nessun file e' stato rinominato");
     }
-    if (report_closer) report_closer();
-    CURSORON();
-    HALT(1);
+    end_run(1);
 }
 
 }  // namespace dolv

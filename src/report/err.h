@@ -24,16 +24,10 @@ enum class ErrorCode : uint8_t {
     kBadOptionValue = 13,     // "Valore non valido per l'opzione: " and the option
 };
 
-// Writes the message of code on the console, the partial counts for
-// kCancelled and kDuplicateName, closes the report file, shows the cursor,
-// exits with 1.
+// Writes the message of code on the console and the partial counts for
+// kCancelled and kDuplicateName, then ends the run with 1 (end_run: the
+// report file and the journal closed, the cursor shown).
 [[noreturn]] void ERR(ErrorCode code);
-
-// The closing of the report file that ERR runs before it exits. The report
-// channel sets it when it opens the file, so that ERR needs nothing from the
-// channel; nullptr (the start) closes nothing.
-using ReportCloser = void (*)();
-void SET_REPORT_CLOSER(ReportCloser closer);
 
 // value in decimal with a dot between groups of three digits: 1234567 -> "1.234.567".
 ShortText DIM_PUNTO(int64_t value);

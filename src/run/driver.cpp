@@ -4,6 +4,7 @@
 #include "names/paths.h"
 #include "names/validity.h"
 #include "platform/console.h"
+#include "platform/exit.h"
 #include "platform/journal.h"
 #include "rename/batch.h"
 #include "rename/exchange.h"
@@ -90,7 +91,8 @@ void UNDO_MODE() {
 
 }  // namespace
 
-int RUN(const std::vector<std::string>& args) {
+void RUN(const std::vector<std::string>& args) {
+    close_at_end(JOURNAL_CLOSE);
     if (LASTMODE() != 3) TEXTMODE(3);
     TEXTCOLOR(kColourNormal);
     TEXTBACKGROUND(kColourBackground);
@@ -107,10 +109,7 @@ int RUN(const std::vector<std::string>& args) {
     // is an error too.
     FLUSH();
     COMMIT_REPORT();
-    CLOSE_REPORT();
-    JOURNAL_CLOSE();
-    CURSORON();
-    return 0;
+    end_run(0);
 }
 
 }  // namespace dolv

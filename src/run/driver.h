@@ -6,8 +6,8 @@
 
 namespace dolv {
 
-// Runs DOLV with these arguments (CP850); returns only at the normal end,
-// with exit code 0.
-int RUN(const std::vector<std::string>& args);
+// Runs DOLV with these arguments (CP850), from set-up to the end of the
+// process (end_run: 0 after the normal end, 1 after an error).
+[[noreturn]] void RUN(const std::vector<std::string>& args);
 
 }  // namespace dolv

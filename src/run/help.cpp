@@ -4,7 +4,8 @@
 
 #include "platform/console.h"
 #include "platform/entry.h"
-#include "platform/os_name.h"
+#include "platform/exit.h"
+#include "platform/system.h"
 
 namespace dolv {
 
@@ -92,7 +93,7 @@ void HELP() {
     GOTOXY(1, WHEREY() - 1);
 
     for (const char* line : kSecondBlock) WRITELN(line);
-    HALT(1);
+    end_run(1);
 }
 
 }  // namespace dolv

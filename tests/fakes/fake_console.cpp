@@ -154,6 +154,9 @@ void WRITELN(const ShortText& text) {
     screen().move(1, screen().y());
     screen().line_feed();
 }
+void write_line_native(const ShortText& text) {
+    WRITELN(text);
+}
 void FLUSH() {}
 bool OUTPUT_FAILED() {
     return S().output_failed;

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "platform/fs.h"
-#include "platform/os_name.h"
+#include "platform/system.h"
 #include "platform/wildcard.h"
 
 namespace dolv {
@@ -66,6 +66,7 @@ struct State {
     int dos = 0;
     std::string report;  // key of the open report file, empty when closed
     std::string report_buffer;
+    SystemConventions conventions;
 };
 
 State& S() {
@@ -388,6 +389,9 @@ void Fs::Remove(const std::string& path) {
 void Fs::FoldCase(const std::string& dir) {
     S().folding.insert(key_of(dir));
 }
+void Fs::Conventions(const SystemConventions& conventions) {
+    S().conventions = conventions;
+}
 void Fs::Env(const std::string& name, const std::string& value) {
     S().env[name] = value;
 }
@@ -569,10 +573,15 @@ void REPORT_CLOSE() {
     S().report.clear();
 }
 
-// The platform's name on the help screen; os_name.h belongs to the file
-// system's part of the platform, here as in the native one.
+// The platform's name on the help screen and its conventions; system.h
+// belongs to the file system's part of the platform, here as in the native
+// one. The tables choose the conventions (fake::Fs::Conventions).
 const char* PLATFORM_NAME() {
     return "TST";
+}
+
+const SystemConventions& system_conventions() {
+    return S().conventions;
 }
 
 }  // namespace dolv

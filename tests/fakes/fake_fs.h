@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace dolv {
+struct SystemConventions;
+}
+
 namespace dolv::fake {
 
 constexpr char kCurrentDir[] = "\\DATI";
@@ -41,6 +45,8 @@ class Fs {
     // case-insensitive volume): lookups, existence and renames.
     static void FoldCase(const std::string& dir);
     static void Env(const std::string& name, const std::string& value);
+    // The system's habits the program asks about (system.h); none at the start.
+    static void Conventions(const SystemConventions& conventions);
 
     static bool Exists(const std::string& path);
     static bool IsDir(const std::string& path);

@@ -13,6 +13,7 @@
 #include "fakes/fake_journal.h"
 #include "harness/short_text_print.h"
 #include "platform/console.h"
+#include "platform/exit.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/settings.h"
@@ -39,6 +40,7 @@ inline void FreshRun(const std::string& keys = std::string()) {
     Fs::Reset();
     Journal::Reset();
     SET_CANCEL_ACTION(nullptr);
+    forget_closings();
     OPEN_REPORT();  // with no report file: the channel writes to the console
 }
 

@@ -42,10 +42,9 @@ inline int RunProgram(const RunRow& row) {
     Console::Reset(row.keys);
     if (row.setup) row.setup();
     SET_CANCEL_ACTION(CancelRun);
-    int code = 0;
-    const int halted = Ends([&] { code = RUN(row.args); });
+    const int code = Ends([&] { RUN(row.args); });
     Journal::EndRun();
-    return halted == kReturned ? code : halted;
+    return code;
 }
 
 inline void CheckRun(const RunRow& row) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "fakes/run_row.h"
+#include "platform/entry.h"
+#include "platform/system.h"
 
 namespace dolv::fake {
 namespace {
@@ -168,6 +170,55 @@ TEST_F(InProcess, TheSummaryGroupsThousands) {
     const std::string& text = Console::Text();
     ASSERT_GE(text.size(), tail.size());
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+}
+
+// The words a command answers where the system has the habit: --help and
+// -h stand for /? wherever they stand, --version (when it comes first)
+// writes one line; any other argument that begins with "-" is a name. The
+// Windows reading (no such habit) takes them all for names.
+struct WordsRow {
+    bool habit;
+    Args args;
+    int code;
+    const char* after;
+    std::string starts;  // the console text begins with it
+};
+
+const std::string kHelp = "DOLV : Rinomina uno o piu' files (e/o directory), o ne scambia i nomi.\n";
+const std::string kVersion = std::string("dolv ") + PROGRAM_VERSION() + "\n";
+
+const WordsRow kWords[] = {
+    {true, {"--help"}, 1, "a.txt", kHelp},
+    {true, {"-h"}, 1, "a.txt", kHelp},
+    {true, {"a.txt", "--help"}, 1, "a.txt", kHelp},
+    {true, {"a.txt", "b.txt", "-h", "--version"}, 1, "a.txt", kHelp},
+    {true, {"--version"}, 0, "a.txt", kVersion},
+    {true, {"a.txt", "b.txt", "--version"}, 0, "a.txt", kVersion},
+    {true, {"--version", "--help"}, 0, "a.txt", kVersion},
+    {true, {"a.txt", "-H"}, 0, "-H", "Rinomina"},
+    {true, {"a.txt", "--HELP"}, 0, "--HELP", "Rinomina"},
+    {true, {"a.txt", "-help"}, 0, "-help", "Rinomina"},
+    {true, {"a.txt", "--versions"}, 0, "--versions", "Rinomina"},
+    {false, {"a.txt", "--help"}, 0, "--help", "Rinomina"},
+    {false, {"a.txt", "--version"}, 0, "--version", "Rinomina"},
+};
+
+TEST_F(InProcess, HelpWordsWhereTheSystemHasThem) {
+    for (const WordsRow& row : kWords) {
+        FreshRun();
+        Items("a.txt");
+        SystemConventions conventions;
+        conventions.help_words = row.habit;
+        Fs::Conventions(conventions);
+        const int code = Ends([&] { DOLV_MAIN(CommandLine{row.args}); });
+        const std::string label = row.args.back() + (row.habit ? " (habit)" : "");
+        EXPECT_EQ(code, row.code) << label;
+        EXPECT_EQ(Fs::Listing(), row.after) << label;
+        EXPECT_EQ(Console::Text().substr(0, row.starts.size()), row.starts) << label;
+        if (row.starts == kVersion) {
+            EXPECT_EQ(Console::Text(), kVersion) << label;
+        }
+    }
 }
 
 }  // namespace

@@ -337,9 +337,7 @@ void RunPreview(const RunRow& row) {
     if (row.setup) row.setup();
     const std::string before = Tree();
     SET_CANCEL_ACTION(CancelRun);
-    int code = 0;
-    const int halted = Ends([&] { code = RUN(row.args); });
-    EXPECT_EQ(halted == kReturned ? code : halted, row.code);
+    EXPECT_EQ(Ends([&] { RUN(row.args); }), row.code);
     EXPECT_EQ(Tree(), before);
     EXPECT_EQ(Fs::Calls(Op::kRename) + Fs::Calls(Op::kRenameIfFree) + Fs::Calls(Op::kDelete), 0);
 }

@@ -106,6 +106,23 @@ TEST(Journal, NoJournalVariableAndUnwritableFolder) {
     EXPECT_FALSE(std::filesystem::exists(home.At("state")));
 }
 
+// Every way out closes the journal cut to its records: a cancelled run's
+// file ends with its last record, as a finished run's does.
+TEST(Journal, ACancelledRunKeepsOnlyItsRecords) {
+    Folder f;
+    Folder home;
+    const std::string state = home.At("state").string();
+    f.Put("a.txt", "a");
+    f.Put("b.txt", "b");
+    Result r = Journaled(f, state, {"*.txt", "*.bak", "/P"}, "S");
+    ASSERT_EQ(r.code, 1) << r.out;
+    const Lines journals = home.Names("state/dolv");
+    ASSERT_EQ(journals.size(), 1u);
+    const std::string text = home.Get("state/dolv/" + journals[0]);
+    EXPECT_EQ(text.find('\0'), std::string::npos) << text.size() << " bytes";
+    EXPECT_TRUE(EndsWith(text, "a.bak\n")) << text;
+}
+
 TEST(Journal, ThousandFilesBackExactlyAsBefore) {
     Folder f;
     Folder home;

@@ -183,12 +183,24 @@ void WRITE(char c) {
     maybe_flush();
 }
 
-void WRITELN(const ShortText& text) {
+namespace {
+
+void write_line(const ShortText& text, const char* line_end) {
     WRITE(text);
-    g_console.out += "\r\n";
+    g_console.out += line_end;
     g_console.written_x = 1;
     new_line();
     maybe_flush();
+}
+
+}  // namespace
+
+void WRITELN(const ShortText& text) {
+    write_line(text, "\r\n");
+}
+
+void write_line_native(const ShortText& text) {
+    write_line(text, "\n");
 }
 
 void TEXTMODE(int mode) {

@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "base/hot.h"
+#include "platform/exit.h"
 #include "platform/console.h"
 
 namespace dolv {
@@ -227,7 +228,7 @@ DOLV_HOT void CHECK_CANCEL() {
     if (!g_terminal.cancel || g_terminal.in_cancel_action) return;
     g_terminal.cancel = 0;
     g_terminal.in_cancel_action = true;
-    if (!g_terminal.cancel_action) HALT(1);
+    if (!g_terminal.cancel_action) end_run(1);
     g_terminal.cancel_action();
     g_terminal.in_cancel_action = false;
 }

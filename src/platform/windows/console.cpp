@@ -3,6 +3,7 @@
 // console API. When standard output is redirected the CP850 bytes go out as
 // they are, and the cursor position is tracked from what is written.
 #include "platform/console.h"
+#include "platform/exit.h"
 
 #include <windows.h>
 
@@ -260,6 +261,10 @@ void WRITELN(const ShortText& text) {
     PutLineEnd();
 }
 
+void write_line_native(const ShortText& text) {
+    WRITELN(text);
+}
+
 void FLUSH() {
     if (!g_console.wide.empty()) WriteWide();
     if (!g_console.bytes.empty()) WriteBytes();
@@ -402,7 +407,7 @@ void CHECK_CANCEL() {
     g_console.in_cancel_action = true;
     if (g_console.cancel_action) g_console.cancel_action();
     g_console.in_cancel_action = false;
-    HALT(1);  // an action that returns still ends the run
+    end_run(1);  // an action that returns still ends the run
 }
 
 void HALT(int code) {

@@ -4,17 +4,14 @@
 // character CP850 lacks for a separator.)
 #include <windows.h>
 
-#include "platform/console.h"
 #include "platform/entry.h"
 #include "platform/windows/win_text.h"
 
 int wmain(int, wchar_t**) {
-    dolv::CONSOLE_OPEN();
     dolv::CommandLine command_line;
     const wchar_t* line = GetCommandLineW();
     for (const std::wstring& word :
          dolv::SPLIT_COMMAND_LINE(line ? std::wstring_view(line) : std::wstring_view()))
         command_line.args.push_back(dolv::WIDE_TO_CP850_LOSSY(word));
-    int code = dolv::DOLV_MAIN(command_line);
-    dolv::HALT(code);
+    dolv::DOLV_MAIN(command_line);
 }

@@ -1,0 +1,14 @@
+#include "platform/system.h"
+
+namespace dolv {
+
+const char* PLATFORM_NAME() {
+    return "LNX";
+}
+
+const SystemConventions& system_conventions() {
+    static const SystemConventions conventions{.help_words = true};
+    return conventions;
+}
+
+}  // namespace dolv

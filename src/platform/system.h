@@ -1,0 +1,18 @@
+// What the program asks of the system it runs on beyond the console and the
+// file system: its name on the help screen, and the habits of its command
+// line. The rules that follow from them are the program's own, written once
+// above the platform.
+#pragma once
+
+namespace dolv {
+
+// The platform variant's name, at most 3 characters.
+const char* PLATFORM_NAME();
+
+struct SystemConventions {
+    // Every command answers `--help` (or `-h`) and `--version` here.
+    bool help_words = false;
+};
+const SystemConventions& system_conventions();
+
+}  // namespace dolv

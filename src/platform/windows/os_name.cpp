@@ -1,9 +1,0 @@
-#include "platform/os_name.h"
-
-namespace dolv {
-
-const char* PLATFORM_NAME() {
-    return "WIN";
-}
-
-}  // namespace dolv
