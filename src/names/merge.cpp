@@ -5,9 +5,9 @@
 
 #include "base/byte_kinds.h"
 #include "base/hot.h"
-#include "platform/exit.h"
 #include "names/strings.h"
 #include "platform/console.h"
+#include "platform/exit.h"
 
 namespace dolv {
 
@@ -62,7 +62,8 @@ MergePattern MERGE_PATTERN(const ShortText& pattern) {
     const std::string_view v = pattern.view();
     const size_t dot = v.rfind('.');
     const std::string_view name = dot == std::string_view::npos ? v : v.substr(0, dot);
-    const std::string_view ext = dot == std::string_view::npos ? std::string_view() : v.substr(dot + 1);
+    const std::string_view ext =
+        dot == std::string_view::npos ? std::string_view() : v.substr(dot + 1);
     p.ext_start = dot == std::string_view::npos ? 0 : static_cast<uint8_t>(dot + 1);
     const size_t name_star = name.find('*'), ext_star = ext.find('*');
     p.name_star = name_star != std::string_view::npos;

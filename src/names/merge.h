@@ -12,10 +12,10 @@ namespace dolv {
 // The small fields come first: with a short pattern's bytes they fill
 // one cache line.
 struct MergePattern {
-    uint8_t ext_start = 0;    // index of the extension's first byte (0: no dot)
-    bool name_star = false;   // the name part holds a '*' (its length is then up to it)
+    uint8_t ext_start = 0;   // index of the extension's first byte (0: no dot)
+    bool name_star = false;  // the name part holds a '*' (its length is then up to it)
     bool ext_star = false;
-    uint8_t name_fixed = 0;   // bytes of the name part before its '*' (all without one)
+    uint8_t name_fixed = 0;  // bytes of the name part before its '*' (all without one)
     uint8_t ext_fixed = 0;
     ShortText text;
 };

@@ -60,7 +60,8 @@ constexpr ByteClasses kByteClasses = byte_classes();
 // The bytes that make the quick look below walk the path: all but plain bytes and dots.
 constexpr ByteKinds walked_bytes() {
     ByteKinds k;
-    for (int b = 0; b < 256; ++b) k.of[b] = kByteClasses.of[b] != kPlainByte && kByteClasses.of[b] != kDotByte;
+    for (int b = 0; b < 256; ++b)
+        k.of[b] = kByteClasses.of[b] != kPlainByte && kByteClasses.of[b] != kDotByte;
     return k;
 }
 constexpr ByteKinds kWalkedBytes = walked_bytes();

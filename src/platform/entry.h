@@ -1,9 +1,10 @@
 // The program's entry. The platform owns main (wmain on Windows): it hands
-// the arguments, in code page 850, to DOLV_MAIN, which the program defines. Where the platform has the command line as one text
-// (Windows), it splits that text with the program's SPLIT_COMMAND_LINE while
-// it is still UTF-16, and only then turns each argument into CP850: a
-// character CP850 lacks becomes the control byte 0x1A, which must stay a
-// character of its argument and never split it.
+// the arguments, in code page 850, to DOLV_MAIN, which the program defines.
+// Where the platform has the command line as one text (Windows), it splits
+// that text with the program's SPLIT_COMMAND_LINE while it is still UTF-16,
+// and only then turns each argument into CP850: a character CP850 lacks
+// becomes the control byte 0x1A, which must stay a character of its
+// argument and never split it.
 #pragma once
 
 #include <string>

@@ -167,8 +167,7 @@ void RINOMINA(const ShortText& file1, const ShortText& file2) {
     SearchRec rec;
     FINDFIRST_LAZY(source, FA_ALL_BUT_LABELS, rec);
     const NewNamePlan plan = NEW_NAME_PLAN(file2);
-    WALK_ENTRIES(rec, SEARCH_COUNT(rec),
-                 [&](SearchRec& entry) { RENAME_ENTRY(dir, entry, plan); });
+    WALK_ENTRIES(rec, SEARCH_COUNT(rec), [&](SearchRec& entry) { RENAME_ENTRY(dir, entry, plan); });
 }
 
 ShortText F_D(const ShortText& path) {

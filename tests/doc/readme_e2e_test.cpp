@@ -134,9 +134,9 @@ TEST_F(Readme, EveryCommandRunsAsShown) {
             // The journal on, in the scratch folder, as the demo keeps it: /U
             // takes back the README's own runs.
             RunShell("cd " + ShellQuote(work) + " && unset DOLV_NO_JOURNAL && XDG_STATE_HOME=" +
-                         ShellQuote(scratch_ + "/.state") + " PATH=" +
-                         ShellQuote(scratch_ + "/bin") + ":\"$PATH\" bash -O failglob -c " +
-                         ShellQuote(e.command) + " </dev/null",
+                         ShellQuote(scratch_ + "/.state") +
+                         " PATH=" + ShellQuote(scratch_ + "/bin") +
+                         ":\"$PATH\" bash -O failglob -c " + ShellQuote(e.command) + " </dev/null",
                      true);
         Example got{e.command, Normalized(run.out), e.listing, run.status};
         if (!e.listing.empty()) {

@@ -69,8 +69,7 @@ bool all_in_cp850(const std::string& s) {
     unsigned char byte;
     while (i < s.size()) {
         // A raw DEL is no character of a name: 0x7F is the house sign.
-        if (!next_char(s, i, cp) || cp == 0x7F || !dolv::CP850_FROM_UNICODE(cp, byte))
-            return false;
+        if (!next_char(s, i, cp) || cp == 0x7F || !dolv::CP850_FROM_UNICODE(cp, byte)) return false;
     }
     return true;
 }

@@ -184,7 +184,8 @@ struct WordsRow {
     std::string starts;  // the console text begins with it
 };
 
-const std::string kHelp = "DOLV : Rinomina uno o piu' files (e/o directory), o ne scambia i nomi.\n";
+const std::string kHelp =
+    "DOLV : Rinomina uno o piu' files (e/o directory), o ne scambia i nomi.\n";
 const std::string kVersion = std::string("dolv ") + PROGRAM_VERSION() + "\n";
 
 const WordsRow kWords[] = {

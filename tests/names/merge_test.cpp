@@ -104,7 +104,9 @@ std::string plain_fusionjolly(std::string_view source, std::string_view pattern)
 
 TEST(Fusionjolly, AgreesWithThePlainPositionByPositionMerge) {
     std::mt19937 rng(20261207);
-    auto text = [&rng](const char* alphabet, size_t most) { return RandomText(rng, alphabet, most); };
+    auto text = [&rng](const char* alphabet, size_t most) {
+        return RandomText(rng, alphabet, most);
+    };
     for (int i = 0; i < 30000; ++i) {
         const bool longer = i % 10 == 0;  // near the 255 bytes of a text
         // Long sources without a dot fill a whole part.

@@ -47,15 +47,17 @@ TEST(NewName, AgreesWithEveryStepRunInTurn) {
         int length;
     };
     const Options rows[] = {
-        {'0', "", "", "", "", 0, 0},         {'+', "", "", "", "", 0, 0},
-        {'-', "", "", "", "", 0, 0},         {'0', "A", "", "", "", 0, 0},
-        {'0', "", "B", "", "", 0, 0},        {'0', "", "", "x_", "", 0, 0},
-        {'0', "", "", "", "_y", 0, 0},       {'0', "", "", "", "", 'L', 9},
-        {'0', "", "", "", "", 'R', 9},       {'+', "AB", "A", "p", "s", 'L', 12},
+        {'0', "", "", "", "", 0, 0},    {'+', "", "", "", "", 0, 0},
+        {'-', "", "", "", "", 0, 0},    {'0', "A", "", "", "", 0, 0},
+        {'0', "", "B", "", "", 0, 0},   {'0', "", "", "x_", "", 0, 0},
+        {'0', "", "", "", "_y", 0, 0},  {'0', "", "", "", "", 'L', 9},
+        {'0', "", "", "", "", 'R', 9},  {'+', "AB", "A", "p", "s", 'L', 12},
         {'-', "A", "", "", "", 'R', 3},
     };
     std::mt19937 rng(7);
-    auto text = [&rng](const char* alphabet, size_t most) { return RandomText(rng, alphabet, most); };
+    auto text = [&rng](const char* alphabet, size_t most) {
+        return RandomText(rng, alphabet, most);
+    };
     const Settings saved = settings;
     for (const Options& o : rows) {
         settings = Settings();
@@ -72,7 +74,8 @@ TEST(NewName, AgreesWithEveryStepRunInTurn) {
             const ShortText pattern(text("aB?*.", 8));
             const ShortText merged = CONVERSION(FUSIONJOLLY(name, pattern), s.MAIUSCOLO);
             const ShortText trimmed = REM_PRESU(merged, s.REM_PREFISSO, s.REM_SUFFISSO);
-            const ShortText plain = ALLINEA(PRESU(trimmed, s.PREFISSO, s.SUFFISSO), s.GIUSTIFICA, s.NN);
+            const ShortText plain =
+                ALLINEA(PRESU(trimmed, s.PREFISSO, s.SUFFISSO), s.GIUSTIFICA, s.NN);
             ASSERT_EQ(NEW_NAME(name, NEW_NAME_PLAN(pattern)).view(), plain.view())
                 << name.view() << " " << pattern.view() << " row " << (&o - rows);
         }

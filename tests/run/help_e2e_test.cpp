@@ -129,8 +129,7 @@ TEST(HelpE2E, LinuxHelpAndVersionRequests) {
         << version.output;
     PipedResult help = RunDolv(dir.path(), {"a.txt", "-h"});
     EXPECT_EQ(help.exit_code, 1);
-    EXPECT_EQ(help.output,
-              Joined(kFirst, "\r\n") + kPrompt + "\r\n" + Joined(kSecond, "\r\n"));
+    EXPECT_EQ(help.output, Joined(kFirst, "\r\n") + kPrompt + "\r\n" + Joined(kSecond, "\r\n"));
     EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"a.txt"});
 }
 

@@ -17,8 +17,8 @@
 #include <cstring>
 
 #include "base/hot.h"
-#include "platform/exit.h"
 #include "platform/console.h"
+#include "platform/exit.h"
 
 namespace dolv {
 namespace {

@@ -3,7 +3,6 @@
 // console API. When standard output is redirected the CP850 bytes go out as
 // they are, and the cursor position is tracked from what is written.
 #include "platform/console.h"
-#include "platform/exit.h"
 
 #include <windows.h>
 
@@ -13,6 +12,7 @@
 #include <string>
 
 #include "platform/cp850.h"
+#include "platform/exit.h"
 #include "platform/windows/win_console.h"
 
 namespace dolv {
