@@ -12,6 +12,9 @@ const char* PLATFORM_NAME();
 struct SystemConventions {
     // Every command answers `--help` (or `-h`) and `--version` here.
     bool help_words = false;
+    // Paths are written with '/': in an argument, only the trailing
+    // segments that are whole options are options.
+    bool slash_paths = false;
 };
 const SystemConventions& system_conventions();
 

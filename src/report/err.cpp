@@ -62,19 +62,15 @@ ShortText QUOTED(ErrorCode code) {
     }
 }
 
-}  // namespace
-
-void ERR(ErrorCode code) {
-    // The message must be read: with standard output broken, it goes to
-    // standard error.
+// The message must be read: with standard output broken, it goes to
+// standard error.
+void start_message() {
     FLUSH();
     if (OUTPUT_FAILED()) OUTPUT_TO_ERRORS();
     FRESHLINE();
-    if (const char* message = MESSAGE(code)) {
-        // Written in two pieces so that a long quoted text is never cut.
-        WRITE(ShortText(message));
-        WRITELN(QUOTED(code));
-    }
+}
+
+[[noreturn]] void finish(ErrorCode code) {
     if (code == ErrorCode::kCancelled || code == ErrorCode::kDuplicateName) {
         if (int64_t(counters.APPLY) + counters.NEGATI + counters.SALTATI != 0) {
             WRITELN("Rinominati " + DIM_PUNTO(counters.APPLY) + " elementi ,negati " +
@@ -83,6 +79,27 @@ void ERR(ErrorCode code) {
         if (counters.APPLY == 0) WRITELN("Nessun file e' stato rinominato");
     }
     end_run(1);
+}
+
+}  // namespace
+
+void ERR(ErrorCode code) {
+    start_message();
+    if (const char* message = MESSAGE(code)) {
+        // Written in two pieces so that a long quoted text is never cut.
+        WRITE(ShortText(message));
+        WRITELN(QUOTED(code));
+    }
+    finish(code);
+}
+
+void ERR(ErrorCode code, const ShortText& message) {
+    start_message();
+    ShortText rest = message;
+    for (int cut; (cut = rest.find('\n')) != 0; rest = rest.sub(cut + 1))
+        WRITELN(rest.left(cut - 1));
+    WRITELN(rest);
+    finish(code);
 }
 
 }  // namespace dolv

@@ -28,6 +28,9 @@ enum class ErrorCode : uint8_t {
 // kCancelled and kDuplicateName, then ends the run with 1 (end_run: the
 // report file and the journal closed, the cursor shown).
 [[noreturn]] void ERR(ErrorCode code);
+// The same exit with a message of its own in place of the code's; a '\n'
+// in it starts a new line.
+[[noreturn]] void ERR(ErrorCode code, const ShortText& message);
 
 // value in decimal with a dot between groups of three digits: 1234567 -> "1.234.567".
 ShortText DIM_PUNTO(int64_t value);

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "names/paths.h"
 #include "names/strings.h"
+#include "platform/system.h"
 #include "report/counters.h"
 #include "report/err.h"
 #include "report/settings.h"
@@ -126,6 +128,88 @@ void SEGMENT(bool opens) {
     }
 }
 
+// True when a segment is a whole option of the table (not an operand and
+// not the report file): what SEGMENT would take as an option.
+bool is_whole_option(const ShortText& segment) {
+    if (segment.at(1) != '/') return false;
+    if (segment == "/?") return true;
+    Settings saved = settings;
+    const bool is_switch = SWITCH(UPSTR(segment));
+    settings = saved;
+    if (is_switch) return true;
+    const ShortText upper = UPSTR(segment.left(3));
+    return segment.left(2) == "/[" || segment.left(2) == "/]" || segment.left(3) == "/-[" ||
+           segment.left(3) == "/-]" || upper == "/LL" || upper == "/LR";
+}
+
+// The segments of one argument, as TESTA_CODA cuts them at each '/'.
+std::vector<ShortText> segments_of(const ShortText& argument) {
+    std::vector<ShortText> out;
+    ShortText rest = argument, head, tail;
+    while (!rest.empty()) {
+        TESTA_CODA(rest, "/", head, tail);
+        out.push_back(head);
+        rest = tail;
+    }
+    return out;
+}
+
+// A path as the program holds it: every '/' a '\'.
+ShortText backslashed(ShortText path) {
+    for (int i = 1; i <= path.size(); ++i)
+        if (path.at(i) == '/') path.set(i, '\\');
+    return path;
+}
+
+// The path reading of the part of an argument before its trailing options:
+// the report file, or an operand in which '/' separates as '\' does. A
+// source that ends with '/' names that folder, as it does for mv.
+void path_part(ShortText part) {
+    Settings& s = settings;
+    s.TESTA = part;
+    if (part.at(1) == '+') {
+        s.OUTFILE = backslashed(part);
+        return;
+    }
+    if (s.FILE1.empty()) {
+        while (part.size() > 1 && part.last() == '/') part.truncate(part.size() - 1);
+        s.FILE1 = backslashed(part);
+    } else if (s.FILE2.empty()) {
+        s.FILE2 = backslashed(part);
+    } else {
+        ERR(ErrorCode::kBadOption);
+    }
+}
+
+// An argument that reads both ways and names an existing item as a whole
+// (`docs/i` beside a folder `docs/i`): nothing is guessed.
+void refuse_if_ambiguous(const ShortText& argument, const ShortText& part,
+                         const ShortText& options) {
+    const ShortText path = backslashed(argument);
+    if (path.contains('*') || path.contains('?')) return;
+    if (EXIST(path) < 0 && !ISDIR(path)) return;
+    settings.TESTA = argument;
+    ERR(ErrorCode::kBadOption, "Argomento ambiguo: " + argument + "\nScrivere " + argument +
+                                   "/ per l' elemento, " + part + " " + options +
+                                   " per l' opzione");
+}
+
+// One argument read the POSIX way: its trailing segments that each are a
+// whole option are options; what stands before them is one path.
+void read_with_paths(const ShortText& argument) {
+    const std::vector<ShortText> parts = segments_of(argument);
+    size_t first_option = parts.size();
+    while (first_option > 0 && is_whole_option(parts[first_option - 1])) --first_option;
+    ShortText part, options;
+    for (size_t i = 0; i < parts.size(); ++i) (i < first_option ? part : options) += parts[i];
+    if (!part.empty() && !options.empty()) refuse_if_ambiguous(argument, part, options);
+    if (!part.empty()) path_part(part);
+    for (size_t i = first_option; i < parts.size(); ++i) {
+        settings.TESTA = parts[i];
+        SEGMENT(false);
+    }
+}
+
 }  // namespace
 
 void RESET_SETTINGS() {
@@ -134,6 +218,10 @@ void RESET_SETTINGS() {
 }
 
 void READ_ARGUMENTS(const std::vector<std::string>& args) {
+    read_arguments(args, system_conventions().slash_paths);
+}
+
+void read_arguments(const std::vector<std::string>& args, bool slash_paths) {
     Settings& s = settings;
     for (size_t i = 0; i < args.size(); ++i) {
         s.TESTA = ShortText(args[i]);
@@ -141,6 +229,11 @@ void READ_ARGUMENTS(const std::vector<std::string>& args) {
         // Cut to 255 bytes, an argument would name something else (a folder
         // instead of the files in it): it is refused with its first bytes.
         if (args[i].size() > static_cast<size_t>(ShortText::kMax)) ERR(ErrorCode::kBadOption);
+        if (slash_paths) {
+            read_with_paths(s.TESTA);
+            s.TESTA = s.CODA = ShortText();
+            continue;
+        }
         bool opens = true;
         while (!s.TESTA.empty()) {
             TESTA_CODA(s.TESTA, "/", s.TESTA, s.CODA);

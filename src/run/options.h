@@ -13,5 +13,9 @@ void RESET_SETTINGS();
 // Reads every argument, segment by segment, into Settings. May end the run
 // (help screen, kBadOption or kBadOptionValue).
 void READ_ARGUMENTS(const std::vector<std::string>& args);
+// The same with the system's reading given: slash_paths reads a '/' that
+// does not start a trailing option as a path separator (the POSIX reading),
+// else every '/' starts a segment (the Windows reading).
+void read_arguments(const std::vector<std::string>& args, bool slash_paths);
 
 }  // namespace dolv

@@ -13,9 +13,11 @@ namespace {
 
 using Args = std::vector<std::string>;
 
+// The Windows reading, where every '/' starts a segment (the POSIX reading
+// of paths is a table in tests/logic/arguments_test.cpp).
 const Settings& Read(const Args& args) {
     RESET_SETTINGS();
-    READ_ARGUMENTS(args);
+    read_arguments(args, false);
     return settings;
 }
 

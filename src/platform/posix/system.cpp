@@ -7,7 +7,7 @@ const char* PLATFORM_NAME() {
 }
 
 const SystemConventions& system_conventions() {
-    static const SystemConventions conventions{.help_words = true};
+    static const SystemConventions conventions{.help_words = true, .slash_paths = true};
     return conventions;
 }
 
