@@ -6,11 +6,11 @@
 #include "names/paths.h"
 #include "platform/console.h"
 #include "platform/fs.h"
-#include "platform/journal.h"
 #include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/journal.h"
 #include "report/settings.h"
 
 namespace dolv {

@@ -4,6 +4,7 @@
 
 #include "platform/console.h"
 #include "report/counters.h"
+#include "report/journal.h"
 #include "report/settings.h"
 
 namespace dolv {
@@ -88,6 +89,7 @@ void ERR(ErrorCode code) {
         if (counters.APPLY == 0) WRITELN("Nessun file e' stato rinominato");
     }
     if (report_closer) report_closer();
+    JOURNAL_CLOSE();
     CURSORON();
     HALT(1);
 }

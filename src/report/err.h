@@ -25,8 +25,8 @@ enum class ErrorCode : uint8_t {
 };
 
 // Writes the message of code on the console, the partial counts for
-// kCancelled and kDuplicateName, closes the report file, shows the cursor,
-// exits with 1.
+// kCancelled and kDuplicateName, closes the report file and the journal,
+// shows the cursor, exits with 1.
 [[noreturn]] void ERR(ErrorCode code);
 
 // The closing of the report file that ERR runs before it exits. The report

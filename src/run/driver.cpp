@@ -4,7 +4,6 @@
 #include "names/paths.h"
 #include "names/validity.h"
 #include "platform/console.h"
-#include "platform/journal.h"
 #include "rename/batch.h"
 #include "rename/exchange.h"
 #include "rename/preview.h"
@@ -12,6 +11,7 @@
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/journal.h"
 #include "report/settings.h"
 #include "run/options.h"
 
