@@ -6,13 +6,13 @@
 #include "platform/console.h"
 #include "platform/exit.h"
 #include "platform/fs.h"
-#include "platform/journal.h"
 #include "rename/batch.h"
 #include "rename/preview.h"
 #include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/journal.h"
 #include "report/settings.h"
 
 namespace dolv {

@@ -5,12 +5,12 @@
 #include "names/strings.h"
 #include "platform/console.h"
 #include "platform/fs.h"
-#include "platform/journal.h"
 #include "rename/preview.h"
 #include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/journal.h"
 #include "report/settings.h"
 
 namespace dolv {
@@ -36,13 +36,6 @@ void IGNORE_ALL() {
     settings.IGNORA = true;
 }
 
-// The journal's record of a step on an item found by its path.
-DOLV_HOT void JOURNAL_ITEM(Step step, const ShortText& path, const ShortText& new_path) {
-    ItemId id;
-    ITEMID(path, id);
-    JOURNAL(step, path, new_path, id);
-}
-
 // The backup of an existing destination: the same path with ".bak" as its
 // extension, made by a rename that never replaces. A path too long to take
 // the whole extension is no backup name: that backup fails.
@@ -50,7 +43,7 @@ bool BACKUP(const ShortText& path) {
     ShortText backup = CHANGEFILEEXT(path, ".bak");
     if (!backup.view().ends_with(".bak")) return false;
     COMMIT_REPORT();
-    JOURNAL_ITEM(Step::kBackup, path, backup);
+    JOURNAL(Step::kBackup, path, backup, ItemId());
     RENAME(path, backup);
     return IORESULT() == 0;
 }
@@ -80,7 +73,7 @@ Conflict SETTLE_EXISTING(const ShortText& destination) {
             IGNORE_ALL();
             return Conflict::kDone;
         case 'S':
-            JOURNAL_ITEM(Step::kDeleted, destination, ShortText());
+            JOURNAL(Step::kDeleted, destination, ShortText(), ItemId());
             if (DELETEFILE(destination)) return Conflict::kRename;
             WRITELN("Impossibile cancellare il file preesistente");
             return PREESISTENTE() == 'R' ? Conflict::kRetry : Conflict::kDone;

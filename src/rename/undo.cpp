@@ -7,11 +7,11 @@
 #include "platform/console.h"
 #include "platform/exit.h"
 #include "platform/fs.h"
-#include "platform/journal.h"
 #include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/journal.h"
 #include "report/settings.h"
 
 namespace dolv {

@@ -5,7 +5,6 @@
 #include "names/validity.h"
 #include "platform/console.h"
 #include "platform/exit.h"
-#include "platform/journal.h"
 #include "rename/batch.h"
 #include "rename/exchange.h"
 #include "rename/preview.h"
@@ -13,6 +12,7 @@
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/journal.h"
 #include "report/settings.h"
 #include "run/options.h"
 

@@ -1,7 +1,6 @@
-// The journal of the in-process tests: runs kept in memory in place of the
-// platform's journal files, with the same rules (a run's journal starts at
-// its first record, DOLV_NO_JOURNAL in the fake environment turns it off,
-// the last 20 runs kept, a failure leaves one line on "standard error").
+// The journal as the in-process tests see it: the program's own journal
+// (report/journal.h) over the in-memory store of fake_store.h, read back
+// for a table's columns.
 #pragma once
 
 #include <string>
@@ -13,7 +12,8 @@ class Journal {
     // No runs; journals can be written.
     static void Reset();
     // The end of a process: the next record starts a new run. RunProgram
-    // calls it after every run, however the run ended.
+    // calls it after every run, however the run ended; a journal the run
+    // did not close stays as it is, as a killed process leaves it.
     static void EndRun();
     // Journals cannot be written from now on (a read-only home, a full disk).
     static void Unwritable();

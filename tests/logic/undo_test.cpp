@@ -3,7 +3,11 @@
 // own first name, so a content shows where an item came from.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "fakes/fake_store.h"
 #include "fakes/run_row.h"
+#include "report/journal.h"
 
 namespace dolv::fake {
 namespace {
@@ -284,6 +288,60 @@ TEST_F(InProcess, UnwritableJournalLetsTheRunGoOn) {
     EXPECT_EQ(Journal::Errors(),
               "Impossibile scrivere il registro: questa esecuzione non potra' essere annullata\n");
     EXPECT_EQ(RunProgram(Command(kU)), 1);
+}
+
+// The text a run leaves: a batch's directory once, then names; a step
+// whose path lies elsewhere names it whole.
+TEST_F(InProcess, JournalTextOfARun) {
+    Items("a.txt b%.txt");
+    Fs::File("d\\c", "c");
+    ItemId a, b;
+    ASSERT_TRUE(ITEMID("a.txt", a) && ITEMID("b%.txt", b));
+    RunProgram(Command(kBatch));
+    RunProgram(Command({"a.bak", "d\\c", "/R"}));
+    const std::vector<std::string> names = Store::Names();
+    ASSERT_EQ(names.size(), 2u);
+    auto hex = [](uint64_t n) {
+        char text[20];
+        std::snprintf(text, sizeof text, "%llx", static_cast<unsigned long long>(n));
+        return std::string(text);
+    };
+    EXPECT_EQ(Store::Content(names[0]), "dolv-journal 1\nP\t\\DATI\\\nR\t1\t" + hex(a.inode) +
+                                            "\ta.txt\ta.bak\nR\t1\t" + hex(b.inode) +
+                                            "\tb%25.txt\tb%25.bak\n");
+    // The exchange: its temporary name (CP850 0x9C is U+00A3), then B's
+    // directory, then A's again.
+    ItemId c;
+    ASSERT_TRUE(ITEMID("d\\a.bak", c));
+    const std::string temp = "@!$\xC2\xA3@!$\xC2\xA3.TMP";
+    EXPECT_EQ(Store::Content(names[1]), "dolv-journal 1\nP\t\\DATI\\\n1\t1\t" + hex(a.inode) +
+                                            "\ta.bak\t" + temp + "\nP\t\\DATI\\d\\\n2\t1\t" +
+                                            hex(c.inode) + "\tc\ta.bak\nP\t\\DATI\\\n3\t1\t" +
+                                            hex(a.inode) + "\t" + temp + "\tc\n");
+}
+
+// A journal that fails mid-run (the disk full at its next block) goes,
+// with one line on standard error; the run goes on.
+TEST_F(InProcess, JournalFailingMidRunGoesAndTheRunGoesOn) {
+    std::string items;
+    for (int i = 0; i < 400; ++i) items += "f" + std::to_string(1000 + i) + ".txt ";
+    Items(items);
+    Fs::Before(Op::kRename, 3, [] { Journal::Unwritable(); });
+    EXPECT_EQ(RunProgram(Command(kBatch)), 0);
+    EXPECT_EQ(Fs::Listing().find(".txt"), std::string::npos);
+    EXPECT_EQ(Journal::Errors(), std::string(kJournalUnwritable) + "\n");
+    EXPECT_EQ(Journal::Runs(), 0);
+}
+
+// A run that ends in an error closes its journal: no room is left after
+// the last step.
+TEST_F(InProcess, RunEndedByACancelClosesItsJournal) {
+    Items("a.txt b.txt c.txt");
+    Fs::Before(Op::kRename, 2, [] { Console::RaiseCancel(); });
+    EXPECT_EQ(RunProgram(Command(kBatch)), 1);
+    EXPECT_EQ(Journal::Steps(), "R a.txt>a.bak R b.txt>b.bak");
+    const std::string text = Store::Content(Store::Names().at(0));
+    EXPECT_TRUE(text.ends_with("\tb.txt\tb.bak\n")) << text.size();
 }
 
 TEST_F(InProcess, NoJournalVariable) {

@@ -4,12 +4,10 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <random>
 #include <string>
 
 #include "platform/cp850.h"
-#include "platform/journal_format.h"
 #include "platform/posix/native.h"
 #include "platform/posix/sort_key.h"
 #include "platform/wildcard.h"
@@ -71,42 +69,6 @@ TEST(FastPath, NativePathAgreesWithTheByteByByteConversion) {
         if (cut.size() > drive + 255) cut = cut.substr(0, drive + 255);
         NATIVE_PATH_INTO(path, buffer);
         ASSERT_EQ(std::string(buffer), plain_native_path(cut)) << "case " << i;
-    }
-}
-
-// The journal's quick field for a plain name against the general one: the
-// name made native, then every byte that needs it escaped.
-TEST(FastPath, JournalPlainFieldAgreesWithTheGeneralField) {
-    std::mt19937 rng(20261207);
-    char quick[3 * kNativePathSize + 1];
-    char general[3 * kNativePathSize + 1];
-    // Printable names, one in three with a byte the quick field leaves alone.
-    const std::string odd("%\\/:\t\n\x01\x1F\x7F\x85\xFF", 11);
-    int taken = 0;
-    for (int i = 0; i < 20000; ++i) {
-        std::string name;
-        const size_t length = 1 + rng() % (i % 4 == 0 ? 255 : 40);
-        while (name.size() < length) name += static_cast<char>(0x20 + rng() % 0x5F);
-        if (i % 3 == 0) name[rng() % name.size()] = odd[rng() % odd.size()];
-        const char* q = JOURNAL_PUT_PLAIN_FIELD(quick, name, '\t');
-        if (!q) continue;  // the general field writes it
-        ++taken;
-        const char* g = JOURNAL_PUT_FIELD(general, NATIVE_PATH(std::string_view(name)), '\t');
-        ASSERT_EQ(std::string_view(quick, static_cast<size_t>(q - quick)),
-                  std::string_view(general, static_cast<size_t>(g - general)))
-            << "case " << i;
-    }
-    EXPECT_GT(taken, 3000);  // the quick field was tried, not only refused
-    EXPECT_EQ(JOURNAL_PUT_PLAIN_FIELD(quick, "a\\b", '\n'), nullptr);
-    EXPECT_EQ(JOURNAL_PUT_PLAIN_FIELD(quick, "50%", '\n'), nullptr);
-    // Numbers (device, inode) in hex as printf writes them.
-    for (int i = 0; i < 2000; ++i) {
-        const uint64_t n =
-            i < 64 ? (uint64_t{1} << i) - (i % 2) : (uint64_t{rng()} << 32 | rng()) >> (i % 64);
-        char printed[24];
-        std::snprintf(printed, sizeof printed, "%llx;", static_cast<unsigned long long>(n));
-        const char* end = JOURNAL_PUT_NUMBER(quick, n, ';');
-        ASSERT_EQ(std::string_view(quick, static_cast<size_t>(end - quick)), printed) << n;
     }
 }
 

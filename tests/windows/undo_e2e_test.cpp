@@ -1,9 +1,14 @@
 // The journal and /U of the Windows program under wine: a batch of 1,000
-// files taken back leaves the folder exactly as it was.
+// files taken back leaves the folder exactly as it was, and a batch writes
+// the journal the Linux program writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,6 +34,15 @@ class WineUndo : public ::testing::Test {
         options.timeout_ms = 120000;
         return RunPiped(argv, "", options);
     }
+    // The Linux program on the same folder, its journal in state/.
+    PipedResult RunLinux(const std::vector<std::string>& args) {
+        std::vector<std::string> argv = {DOLV_EXE};
+        argv.insert(argv.end(), args.begin(), args.end());
+        PipedOptions options;
+        options.cwd = dir_.path();
+        options.env = {"DOLV_NO_JOURNAL", "XDG_STATE_HOME=" + state_.path()};
+        return RunPiped(argv, "", options);
+    }
     std::map<std::string, std::string> Snapshot() {
         std::map<std::string, std::string> out;
         for (const std::string& name : ListDir(dir_.path())) out[name] = ReadFile(dir_ / name);
@@ -36,7 +50,65 @@ class WineUndo : public ::testing::Test {
     }
 
     TempDir dir_;
+    TempDir state_;
 };
+
+namespace fs = std::filesystem;
+
+// The journals the Windows program keeps in the wine prefix, by name.
+std::map<std::string, std::string> WineJournals() {
+    std::map<std::string, std::string> out;
+    const char* prefix = std::getenv("WINEPREFIX");
+    std::error_code e;
+    if (!prefix) return out;
+    for (const auto& user : fs::directory_iterator(fs::path(prefix) / "drive_c" / "users", e)) {
+        const fs::path dir = user.path() / "AppData" / "Local" / "dolv";
+        for (const auto& file : fs::directory_iterator(dir, e))
+            out[file.path().filename().string()] = ReadFile(file.path().string());
+    }
+    return out;
+}
+
+// A journal's text with its device fields as "dev": each system numbers
+// its volumes its own way (st_dev; the volume serial number wine makes).
+std::string WithoutDevices(const std::string& text) {
+    std::istringstream in(text);
+    std::string out;
+    for (std::string line; std::getline(in, line);) {
+        const size_t tab = line.find('\t');
+        if (line.size() > 2 && line[1] == '\t' && line[0] != 'P')
+            line.replace(tab + 1, line.find('\t', tab + 1) - tab - 1, "dev");
+        out += line + "\n";
+    }
+    return out;
+}
+
+TEST_F(WineUndo, LinuxAndWindowsWriteTheSameJournal) {
+    for (const char* name : {"a.txt", "b 100%.txt", "\xC3\xA8.txt", "c.doc"})
+        WriteFile(dir_ / name, name);
+    PipedResult r = RunLinux({"*.txt", "*.bak", "/I", "+NUL"});
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    const std::vector<std::string> linux_names = ListDir(state_ / "dolv");
+    ASSERT_EQ(linux_names.size(), 1u);
+    const std::string linux_text = ReadFile(state_ / ("dolv/" + linux_names[0]));
+    // Back as they were: the same items (inodes) for the Windows run.
+    ASSERT_EQ(RunLinux({"/U", "/I", "+NUL"}).exit_code, 0);
+    const auto before = WineJournals();
+    r = Run({"*.txt", "*.bak", "/I", "+NUL"});
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    std::string wine_text;
+    for (const auto& [name, text] : WineJournals())
+        if (!before.contains(name)) wine_text = text;
+    // \tmp\x\ on Linux is Z:\tmp\x\ under wine; nothing else differs.
+    std::string linux_as_wine = linux_text;
+    const std::string folder = "P\t\\";
+    ASSERT_TRUE(linux_as_wine.find(folder) != std::string::npos) << linux_text;
+    linux_as_wine.replace(linux_as_wine.find(folder), folder.size(), "P\tZ:\\");
+    EXPECT_EQ(WithoutDevices(wine_text), WithoutDevices(linux_as_wine));
+    EXPECT_EQ(Count(linux_text, "\n"), 5) << linux_text;
+    EXPECT_TRUE(Contains(linux_text, "\tb 100%25.txt\tb 100%25.bak\n")) << linux_text;
+    EXPECT_TRUE(Contains(linux_text, "\t\xC3\xA8.txt\t\xC3\xA8.bak\n")) << linux_text;
+}
 
 TEST_F(WineUndo, ThousandFilesBackExactlyAsBefore) {
     char name[32];
