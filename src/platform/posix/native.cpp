@@ -8,6 +8,7 @@
 #include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/fs.h"
+#include "platform/name_chars.h"
 
 namespace dolv {
 namespace {
@@ -120,23 +121,7 @@ std::string NATIVE_PATH(const ShortText& path) {
 
 namespace {
 
-// The bytes a Windows name may not hold: \\ / : * ? " < > | and those below 32.
-constexpr ByteKinds reserved_bytes() {
-    ByteKinds r;
-    for (int c = 0; c < 32; ++c) r.of[c] = 1;
-    for (unsigned char c : std::string_view("\\/:*?\"<>|")) r.of[c] = 1;
-    return r;
-}
-constexpr ByteKinds kReserved = reserved_bytes();
-
-// The same within a path, where the separators are allowed.
-constexpr ByteKinds reserved_in_path() {
-    ByteKinds r = kReserved;
-    r.of[static_cast<unsigned char>('\\')] = 0;
-    r.of[static_cast<unsigned char>('/')] = 0;
-    return r;
-}
-constexpr ByteKinds kReservedInPath = reserved_in_path();
+constexpr ByteKinds kReserved = windows_reserved_bytes();
 
 // NATIVE_NAME_BYTES's kinds of byte: 1 upper half, 2 refused.
 constexpr ByteKinds name_byte_kinds() {
@@ -154,16 +139,6 @@ NameBytes NATIVE_NAME_BYTES(std::string_view native) {
     const uint8_t seen = KINDS_IN(native, kNameByteKinds);
     if (seen & 2) return NameBytes::kRefused;
     return seen ? NameBytes::kUpper : NameBytes::kAscii;
-}
-
-bool WINDOWS_NAME_CHARS(std::string_view name) {
-    return KINDS_IN(name, kReserved) == 0;
-}
-
-DOLV_HOT bool WINDOWS_PATH_CHARS(std::string_view path) {
-    if (path.size() >= 2 && path[1] == ':') path.remove_prefix(2);
-    // Every component passes WINDOWS_NAME_CHARS: no reserved byte but the separators.
-    return KINDS_IN(path, kReservedInPath) == 0;
 }
 
 uint8_t ITEM_ATTRIBUTES(const struct stat& st, std::string_view name) {
