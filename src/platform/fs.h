@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "base/short_text.h"
 
@@ -79,8 +80,105 @@ int DOSERROR();
 constexpr int kStatusFileNotFound = 2;
 constexpr int kStatusPathNotFound = 3;
 constexpr int kStatusNoMoreFiles = 18;
+constexpr int kStatusInUse = 32;         // the item is held open (the report file)
+constexpr int kStatusExists = 80;        // the destination of a rename exists
 constexpr int kStatusNotOpen = 103;      // the report file is not open
 constexpr int kStatusInvalidName = 123;  // a name no Windows name could be
+
+// What one query of the system tells of an item.
+struct ItemInfo {
+    uint8_t attr = 0;  // the attribute word (FA_...)
+    int64_t size = 0;  // as the system gives it, for a directory too
+    ItemId id;         // where asked for (kAskIdentity); 0 and 0 otherwise
+    // What two names of one directory entry always share: the kind and
+    // permission bits, and the times of the last change of the data and of
+    // the entry, in nanoseconds. 0 where the system tells none of them.
+    uint32_t mode = 0;
+    int64_t modified_ns = 0;
+    int64_t changed_ns = 0;
+    // True where every spelling of a name leads the system to the one item
+    // and its one id (Windows): a different id is then always another item.
+    bool id_decides = false;
+    // The name as its folder holds it (letter case on disk, the long name
+    // behind an 8.3 alias) where asked for and the system tells it; empty
+    // otherwise (the name is then as written).
+    ShortText stored_name;
+};
+// What item_info asks beyond the attributes and the size, where that costs
+// the system more (one lstat on POSIX answers everything but kAskAfresh).
+constexpr uint8_t kAskIdentity = 1;
+constexpr uint8_t kAskStoredName = 2;
+// The item as the file system sees it now: a file system in user space may
+// answer a plain query from a lookup that a rename has made stale.
+constexpr uint8_t kAskAfresh = 4;
+// Asks about the item at path, not following a final link: 0, with info
+// filled, when it exists; kStatusFileNotFound when no item has that name
+// (its folder may be missing too), or another status when the system cannot tell.
+int item_info(const ShortText& path, uint8_t ask, ItemInfo& info);
+
+// Why a listed name is one the program cannot address.
+enum class NameFault : uint8_t {
+    kNone,
+    // Not UTF-8, a character CP850 lacks (a raw DEL among them), or longer
+    // than a text holds: the entry comes without a name.
+    kNoCp850,
+    // A character no Windows name may hold: the entry comes with its name.
+    kWindowsChars,
+};
+// One entry as the directory listing tells it.
+struct ListedEntry {
+    std::string_view name;    // CP850
+    std::string_view native;  // the system's own name, followed by a NUL: for listed_details
+    uint64_t inode = 0;       // as listed (see OpenDir::id_device)
+    int64_t size = 0;         // where complete
+    // FA_DIRECTORY or FA_ARCHIVE where kind_known, FA_HIDDEN where the
+    // system takes the name for hidden; the other bits where complete.
+    uint8_t attr = 0;
+    bool kind_known = true;  // false: only listed_details tells the kind
+    // True where the listing tells everything listed_details would (the
+    // attributes and the size: Windows); the same for all of one listing.
+    bool complete = false;
+    NameFault fault = NameFault::kNone;
+};
+// A directory being listed, or listed: kept open for the details of its entries.
+struct OpenDir {
+    virtual ~OpenDir() = default;
+    // The device that makes an entry's inode its identity; 0 when the
+    // listing's inode numbers are not the items' own (an overlay file system
+    // may give others), or the listing gives none.
+    uint64_t id_device = 0;
+};
+// What a listing hands each entry to, as it reads it.
+class DirVisitor {
+  public:
+    // Before the first entry: room for about this many entries (a hint).
+    virtual void room(size_t entries) { static_cast<void>(entries); }
+    // One entry; false ends the listing there.
+    virtual bool entry(const OpenDir& dir, const ListedEntry& entry) = 0;
+
+  protected:
+    ~DirVisitor() = default;
+};
+// Reads the directory once and hands every entry ("." and ".." too, where
+// the system lists them) to visitor, in the order of the system. dir is the
+// text before the entries' names: empty for the current directory, a drive
+// `X:`, or a path that ends with a separator. Null when the directory
+// cannot be read.
+std::unique_ptr<OpenDir> list_directory(const ShortText& dir, DirVisitor& visitor);
+// The attributes and size of a listed entry now, by its native name (one
+// fstatat in the listed directory on POSIX; on Windows the listing told
+// them already). False when the system cannot tell (the item is gone).
+bool listed_details(const OpenDir& dir, const char* native, ItemInfo& info);
+
+// Renames a file or directory and never replaces an existing destination:
+// 0, kStatusExists when the destination exists (another spelling of the
+// item's own name may count as existing), or the system's status.
+int rename_no_replace(const ShortText& from, const ShortText& to);
+// Removes a file: 0 or the system's status.
+int delete_file(const ShortText& path);
+
+// The program's process number, for the temporary names it makes.
+uint32_t process_id();
 
 // Renames a file or directory; never replaces an existing destination, and
 // never makes a name that a Windows name could not be. The status is read

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/fs.h"
+#include "platform/name_chars.h"
 #include "platform/wildcard.h"
 
 namespace dolv {
@@ -522,6 +523,89 @@ bool ITEMID(const ShortText& path, ItemId& id) {
 bool SAMEITEM(const ShortText& a, const ShortText& b) {
     ItemId ia, ib;
     return ITEMID(a, ia) && ITEMID(b, ib) && ia.inode == ib.inode;
+}
+
+namespace {
+
+// A listed directory of the tree.
+struct FakeDir final : OpenDir {
+    std::string key;
+};
+
+void fill(const Item& item, ItemInfo& info) {
+    info.attr = attributes(item);
+    info.size = item.dir ? 0 : static_cast<int64_t>(item.content.size());
+    info.id = ItemId{1, item.id};
+    info.mode = item.dir ? 040755 : 0100644;
+    // Each item keeps the stamp it was made with: no two items look alike.
+    info.modified_ns = info.changed_ns = static_cast<int64_t>(item.id);
+}
+
+}  // namespace
+
+int item_info(const ShortText& path, uint8_t, ItemInfo& info) {
+    const std::string key = locate(key_of(path.view()));
+    if (key.empty()) return kFileNotFound;
+    fill(S().items[key], info);
+    return 0;
+}
+
+// The entries in the search order, "." and ".." first, each with its kind
+// and hidden flag: the rest comes from listed_details, as on POSIX.
+std::unique_ptr<OpenDir> list_directory(const ShortText& dir, DirVisitor& visitor) {
+    auto listed = std::make_unique<FakeDir>();
+    listed->key = key_of(dir.view());
+    if (!is_dir_key(listed->key)) return nullptr;
+    listed->id_device = 1;
+    std::vector<std::string> names{".", ".."};
+    for (const std::string& n : children(listed->key)) names.push_back(n);
+    visitor.room(names.size());
+    for (const std::string& n : names) {
+        const bool dots = n == "." || n == "..";
+        const Item& item = S().items[dots ? listed->key : join(listed->key, n)];
+        ListedEntry e;
+        e.name = e.native = n;
+        e.inode = item.id;
+        e.attr =
+            static_cast<uint8_t>((item.dir ? FA_DIRECTORY : FA_ARCHIVE) | (item.attr & FA_HIDDEN));
+        e.fault = WINDOWS_NAME_CHARS(n) ? NameFault::kNone : NameFault::kWindowsChars;
+        if (!visitor.entry(*listed, e)) break;
+    }
+    return listed;
+}
+
+bool listed_details(const OpenDir& dir, const char* native, ItemInfo& info) {
+    const std::string name(native);
+    auto it = S().items.find(join(static_cast<const FakeDir&>(dir).key, name));
+    if (name == "." || name == ".." || it == S().items.end()) return false;
+    fill(it->second, info);
+    return true;
+}
+
+int rename_no_replace(const ShortText& from, const ShortText& to) {
+    if (enter(fake::Op::kRename, from)) return kAccessDenied;
+    const std::string source = locate(key_of(from.view()));
+    const std::string wanted = key_of(to.view());
+    if (source.empty()) return kFileNotFound;
+    if (!is_dir_key(parent_of(wanted))) return kPathNotFound;
+    // Another spelling of the item's own name in a folding folder exists too.
+    if (!locate(wanted).empty()) return kStatusExists;
+    if (inside(wanted, source)) return kAccessDenied;
+    move(source, wanted);
+    return 0;
+}
+
+int delete_file(const ShortText& path) {
+    if (enter(fake::Op::kDelete, path)) return kAccessDenied;
+    const std::string key = locate(key_of(path.view()));
+    if (key.empty()) return kFileNotFound;
+    if (S().items[key].dir) return kAccessDenied;
+    S().items.erase(key);
+    return 0;
+}
+
+uint32_t process_id() {
+    return 4242;
 }
 
 ShortText FEXPAND(const ShortText& path) {

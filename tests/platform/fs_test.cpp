@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -133,6 +134,100 @@ TEST_F(FsTest, NamesTheProgramCannotAddressArePassedOver) {
     SearchRec rec;
     FINDFIRST(path("co:lon.txt"), 0x3F, rec);
     EXPECT_NE(DOSERROR(), 0);
+}
+
+// Every entry once, with its CP850 name, its kind, its hidden flag and
+// what keeps the program from its name.
+struct Listed {
+    std::string name;
+    int attr;
+    NameFault fault;
+    bool operator==(const Listed&) const = default;
+};
+
+void PrintTo(const Listed& e, std::ostream* os) {
+    *os << "{" << ::testing::PrintToString(e.name) << " " << e.attr << " "
+        << static_cast<int>(e.fault) << "}";
+}
+
+std::vector<Listed> Sorted(std::vector<Listed> v) {
+    std::sort(v.begin(), v.end(), [](const Listed& a, const Listed& b) {
+        return std::tie(a.name, a.attr) < std::tie(b.name, b.attr);
+    });
+    return v;
+}
+
+class Collect final : public DirVisitor {
+  public:
+    bool entry(const OpenDir&, const ListedEntry& e) override {
+        got.push_back({std::string(e.name), e.attr, e.fault});
+        natives.emplace_back(e.native);
+        return true;
+    }
+    std::vector<Listed> got;
+    std::vector<std::string> natives;
+};
+
+TEST_F(FsTest, ListingGivesEveryEntryWithWhatKeepsItsNameAway) {
+    touch("ok.txt");
+    touch(".hidden");
+    fs::create_directory(root_ / "d");
+    touch("co:lon.txt");
+    touch("bad\xff.txt");            // not UTF-8
+    touch("euro\xE2\x82\xAC.txt");   // a character CP850 lacks
+    touch("del\x7F.txt");            // a raw DEL
+    touch("\xC3\xA9t\xC3\xA9.txt");  // été: fine
+    touch("\xE2\x96\xBA.txt");       // the glyph of the control byte 0x10
+    Collect c;
+    std::unique_ptr<OpenDir> dir = list_directory(path() + "\\", c);
+    ASSERT_TRUE(dir);
+    const NameFault none = NameFault::kNone, lacking = NameFault::kNoCp850;
+    const std::vector<Listed> expected = {
+        {"", FA_ARCHIVE, lacking},
+        {"", FA_ARCHIVE, lacking},
+        {"", FA_ARCHIVE, lacking},
+        {".", FA_DIRECTORY, none},
+        {"..", FA_DIRECTORY, none},
+        {".hidden", FA_ARCHIVE | FA_HIDDEN, none},
+        {"\x10.txt", FA_ARCHIVE, NameFault::kWindowsChars},
+        {"\x82t\x82.txt", FA_ARCHIVE, none},
+        {"co:lon.txt", FA_ARCHIVE, NameFault::kWindowsChars},
+        {"d", FA_DIRECTORY, none},
+        {"ok.txt", FA_ARCHIVE, none},
+    };
+    EXPECT_EQ(Sorted(c.got), Sorted(expected));
+    EXPECT_NE(dir->id_device, 0u);
+    // The details of an entry come by its native name, from the open folder.
+    ItemInfo info;
+    touch("d/inner", "12345");
+    EXPECT_TRUE(listed_details(*dir, "\xC3\xA9t\xC3\xA9.txt", info));
+    EXPECT_EQ(info.attr, FA_ARCHIVE);
+    EXPECT_FALSE(listed_details(*dir, "missing", info));
+    Collect none_there;
+    EXPECT_FALSE(list_directory(path("missing\\"), none_there));
+}
+
+TEST_F(FsTest, ItemInfoTellsAMissingItemFromOneItCannotTell) {
+    touch("f", "abc");
+    fs::create_directory(root_ / "d");
+    ItemInfo info;
+    ASSERT_EQ(item_info(path("f"), 0, info), 0);
+    EXPECT_EQ(info.attr, FA_ARCHIVE);
+    EXPECT_EQ(info.size, 3);
+    EXPECT_FALSE(info.id_decides);
+    EXPECT_TRUE(info.stored_name.empty());
+    ItemInfo again;
+    ASSERT_EQ(item_info(path("d\\..\\f"), kAskIdentity | kAskAfresh, again), 0);
+    EXPECT_EQ(again.id.inode, info.id.inode);
+    EXPECT_EQ(again.modified_ns, info.modified_ns);
+    ASSERT_EQ(item_info(path("d"), 0, info), 0);
+    EXPECT_EQ(info.attr, FA_DIRECTORY);
+    EXPECT_EQ(item_info(path("missing"), 0, info), kStatusFileNotFound);
+    EXPECT_EQ(item_info(path("nodir\\f"), 0, info), kStatusFileNotFound);
+    const int status = item_info(path("f\\inside"), 0, info);  // f is no folder
+    EXPECT_NE(status, 0);
+    EXPECT_NE(status, kStatusFileNotFound);
+    EXPECT_EQ(item_info("", 0, info), kStatusFileNotFound);
 }
 
 TEST_F(FsTest, SymlinksAreItemsOfTheirOwn) {

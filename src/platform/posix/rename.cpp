@@ -252,6 +252,16 @@ bool RENAME_IF_FREE(const ShortText& old_path, const ShortText& new_path) {
     return rename_item(old_path, new_path, false) == 0;
 }
 
+DOLV_HOT int rename_no_replace(const ShortText& from, const ShortText& to) {
+    char native_from[kNativePathSize];
+    char native_to[kNativePathSize];
+    NATIVE_PATH_INTO(from.view(), native_from);
+    NATIVE_PATH_INTO(to.view(), native_to);
+    if (native_from[0] == '\0' || native_to[0] == '\0') return kStatusFileNotFound;
+    const int err = rename_noreplace(native_from, native_to);
+    return err == EEXIST ? kStatusExists : err;
+}
+
 bool SAMEITEM(const ShortText& a, const ShortText& b) {
     const std::string na = NATIVE_PATH(a);
     const std::string nb = NATIVE_PATH(b);

@@ -141,6 +141,26 @@ ShortText GETENV(const ShortText& name) {
     return ShortText(WIDE_TO_CP850_LOSSY(value));
 }
 
+int rename_no_replace(const ShortText& from, const ShortText& to) {
+    std::wstring wide_from, wide_to;
+    if (!Wide(from, wide_from) || !Wide(to, wide_to)) return kStatusInvalidName;
+    // No MOVEFILE_REPLACE_EXISTING: an existing destination makes it fail.
+    if (MoveFileExW(wide_from.c_str(), wide_to.c_str(), 0)) return 0;
+    const DWORD e = GetLastError();
+    return e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS ? kStatusExists
+                                                               : LAST_ERROR_STATUS();
+}
+
+int delete_file(const ShortText& path) {
+    std::wstring wide;
+    if (!Wide(path, wide)) return kStatusFileNotFound;
+    return DeleteFileW(wide.c_str()) ? 0 : LAST_ERROR_STATUS();
+}
+
+uint32_t process_id() {
+    return static_cast<uint32_t>(GetCurrentProcessId());
+}
+
 int LAST_ERROR_STATUS() {
     DWORD e = GetLastError();
     return e == 0 ? 1 : static_cast<int>(e);
