@@ -1,6 +1,7 @@
 #include "rename/exchange.h"
 
 #include "names/case.h"
+#include "names/items.h"
 #include "names/paths.h"
 #include "names/strings.h"
 #include "platform/console.h"

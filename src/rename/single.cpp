@@ -1,6 +1,7 @@
 #include "rename/single.h"
 
 #include "base/hot.h"
+#include "names/items.h"
 #include "names/paths.h"
 #include "names/strings.h"
 #include "platform/console.h"

@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 
+#include "names/items.h"
 #include "names/paths.h"
 #include "platform/console.h"
 #include "platform/fs.h"

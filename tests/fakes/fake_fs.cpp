@@ -7,30 +7,15 @@
 
 #include "platform/fs.h"
 #include "platform/name_chars.h"
-#include "platform/wildcard.h"
+#include "names/wildcard.h"
 
 namespace dolv {
-
-struct SearchEntry {
-    std::string name;
-    uint8_t attr;
-};
-
-struct SearchState {
-    std::string dir;  // the searched directory's key
-    std::vector<SearchEntry> entries;
-    size_t next = 0;
-    uint8_t mask = 0;
-    bool lazy = false;
-    bool pending = false;
-};
 
 namespace {
 
 constexpr int kFileNotFound = 2;
 constexpr int kPathNotFound = 3;
 constexpr int kAccessDenied = 5;
-constexpr int kNoMoreFiles = 18;
 constexpr int kDiskFull = 101;
 constexpr int kNotOpen = 103;
 
@@ -63,7 +48,6 @@ struct State {
     std::map<fake::Op, int> calls;
     uint64_t next_id = 1;
     int io = 0;
-    int dos = 0;
     std::string report;  // key of the open report file, empty when closed
     std::string report_buffer;
 };
@@ -217,110 +201,6 @@ int do_rename(const ShortText& old_path, const ShortText& new_path, bool fault) 
     return 0;
 }
 
-void clear(SearchRec& rec) {
-    rec.name = ShortText();
-    rec.size = 0;
-    rec.attr = 0;
-    rec.id = ItemId();
-}
-
-// Fills the size and attributes from the item as it is now; false when the
-// mask does not take it any more. An item gone keeps what the search saw.
-bool read_details(const SearchState& st, const SearchEntry& e, SearchRec& rec) {
-    auto it = S().items.find(join(st.dir, e.name));
-    if (e.name == "." || e.name == ".." || it == S().items.end()) return true;
-    rec.attr = attributes(it->second);
-    rec.size = it->second.dir ? 0 : static_cast<int64_t>(it->second.content.size());
-    return MASK_ALLOWS(rec.attr, st.mask);
-}
-
-void deliver_next(SearchRec& rec) {
-    SearchState& st = *rec.state;
-    while (st.next < st.entries.size()) {
-        const SearchEntry& e = st.entries[st.next++];
-        rec.size = 0;
-        rec.attr = e.attr;
-        auto item = S().items.find(join(st.dir, e.name));
-        rec.id = item == S().items.end() ? ItemId() : ItemId{1, item->second.id};
-        if (st.lazy) {
-            rec.attr = (e.attr & FA_DIRECTORY) ? FA_DIRECTORY : FA_ARCHIVE;
-            rec.attr |= e.attr & FA_HIDDEN;
-            st.pending = true;
-        } else if (!read_details(st, e, rec)) {
-            continue;
-        }
-        rec.name = ShortText(e.name);
-        S().dos = 0;
-        return;
-    }
-    st.pending = false;
-    clear(rec);
-    S().dos = kNoMoreFiles;
-}
-
-size_t last_component_start(std::string_view p) {
-    size_t cut = p.find_last_of("\\/");
-    size_t start = cut == std::string_view::npos ? 0 : cut + 1;
-    if (start == 0 && p.size() >= 2 && p[1] == ':') start = 2;
-    return start;
-}
-
-void find_literal(const ShortText& path, uint8_t mask, SearchRec& rec) {
-    const std::string key = locate(key_of(path.view()));
-    if (key.empty() || !MASK_ALLOWS(attributes(S().items[key]), mask)) {
-        S().dos = kFileNotFound;
-        return;
-    }
-    const Item& item = S().items[key];
-    rec.name = ShortText(name_of(key_of(path.view())));
-    rec.attr = attributes(item);
-    rec.size = item.dir ? 0 : static_cast<int64_t>(item.content.size());
-    rec.id = ItemId{1, item.id};
-    S().dos = 0;
-}
-
-void find_pattern(std::string_view dir, std::string_view pattern, uint8_t mask, bool lazy,
-                  SearchRec& rec) {
-    const std::string key = key_of(dir.empty() ? std::string_view(".") : dir);
-    if (!is_dir_key(key)) {
-        S().dos = kPathNotFound;
-        return;
-    }
-    auto st = std::make_shared<SearchState>();
-    st->dir = key;
-    st->mask = mask;
-    st->lazy = lazy && (mask & (FA_HIDDEN | FA_DIRECTORY)) == (FA_HIDDEN | FA_DIRECTORY);
-    const std::string expression = WILDCARD_EXPRESSION(pattern);
-    std::vector<std::string> names{".", ".."};
-    for (const std::string& n : children(key)) names.push_back(n);
-    for (const std::string& n : names) {
-        const bool dots = n == "." || n == "..";
-        const uint8_t attr = dots ? FA_DIRECTORY : attributes(S().items[join(key, n)]);
-        if (!WILDCARD_MATCH_EXPRESSION(expression, n) || !MASK_ALLOWS(attr, mask)) continue;
-        st->entries.push_back({n, attr});
-    }
-    std::stable_sort(
-        st->entries.begin(), st->entries.end(),
-        [](const SearchEntry& a, const SearchEntry& b) { return NAME_BEFORE(a.name, b.name); });
-    rec.state = std::move(st);
-    deliver_next(rec);
-}
-
-void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec) {
-    rec.state.reset();
-    clear(rec);
-    const std::string_view p = path.view();
-    const size_t start = last_component_start(p);
-    const std::string_view pattern = p.substr(start);
-    if (pattern.empty()) {
-        S().dos = kFileNotFound;
-    } else if (!HAS_WILDCARDS(pattern)) {
-        find_literal(path, mask, rec);
-    } else {
-        find_pattern(p.substr(0, start), pattern, mask, lazy, rec);
-    }
-}
-
 // Opens the report file; false (with the status set) when it cannot be.
 bool open_report(const ShortText& path, bool append) {
     State& s = S();
@@ -430,53 +310,6 @@ int Fs::Calls(Op op) {
 
 }  // namespace fake
 
-void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
-    start_search(path, mask, false, rec);
-}
-void FINDFIRST_LAZY(const ShortText& path, uint8_t mask, SearchRec& rec) {
-    start_search(path, mask, true, rec);
-}
-void FINDDETAILS(SearchRec& rec) {
-    if (!rec.state || !rec.state->pending) return;
-    SearchState& st = *rec.state;
-    st.pending = false;
-    read_details(st, st.entries[st.next - 1], rec);
-}
-void FINDNEXT(SearchRec& rec) {
-    if (!rec.state) {
-        clear(rec);
-        S().dos = kNoMoreFiles;
-        return;
-    }
-    deliver_next(rec);
-}
-void FINDCLOSE(SearchRec& rec) {
-    rec.state.reset();
-}
-int32_t SEARCH_COUNT(const SearchRec& rec) {
-    if (S().dos != 0 && !rec.state) return 0;
-    if (!rec.state) return (rec.name == "." || rec.name == "..") ? 0 : 1;
-    int32_t n = 0;
-    for (const SearchEntry& e : rec.state->entries)
-        if (e.name != "." && e.name != "..") ++n;
-    return n;
-}
-int DOSERROR() {
-    return S().dos;
-}
-
-ShortText SOURCE_PATH(const ShortText& path) {
-    const std::string_view p = path.view();
-    const size_t start = last_component_start(p);
-    const std::string_view name = p.substr(start);
-    if (name.empty() || name == "." || name == ".." || HAS_WILDCARDS(name)) return path;
-    const std::string key = key_of(p);
-    if (!locate(key).empty() || !is_dir_key(parent_of(key))) return path;
-    for (const std::string& n : children(parent_of(key)))
-        if (NAME_EQUAL_FOLDED(n, name)) return ShortText(p.substr(0, start)) + ShortText(n);
-    return path;
-}
-
 void RENAME(const ShortText& old_path, const ShortText& new_path) {
     S().io = do_rename(old_path, new_path, enter(fake::Op::kRename, old_path));
 }
@@ -498,31 +331,6 @@ bool DELETEFILE(const ShortText& path) {
     if (fault || key.empty() || S().items[key].dir) return false;
     S().items.erase(key);
     return true;
-}
-
-uint16_t GETFATTR(const ShortText& path) {
-    const std::string key = locate(key_of(path.view()));
-    if (key.empty()) {
-        S().dos = kFileNotFound;
-        return 0;
-    }
-    S().dos = 0;
-    return attributes(S().items[key]);
-}
-
-bool ITEMID(const ShortText& path, ItemId& id) {
-    const std::string key = locate(key_of(path.view()));
-    if (key.empty()) return false;
-    id.device = 1;
-    id.inode = S().items[key].id;
-    return true;
-}
-
-// Two names are one item when both find it (in a case-folding folder, two
-// spellings of one name do).
-bool SAMEITEM(const ShortText& a, const ShortText& b) {
-    ItemId ia, ib;
-    return ITEMID(a, ia) && ITEMID(b, ib) && ia.inode == ib.inode;
 }
 
 namespace {

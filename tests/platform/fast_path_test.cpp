@@ -11,8 +11,8 @@
 #include "platform/cp850.h"
 #include "platform/journal_format.h"
 #include "platform/posix/native.h"
-#include "platform/posix/sort_key.h"
-#include "platform/wildcard.h"
+#include "names/sort_key.h"
+#include "names/wildcard.h"
 
 namespace dolv {
 namespace {

@@ -1,3 +1,5 @@
+#include "names/items.h"
+#include "names/search.h"
 #include "platform/fs.h"
 
 #include <gtest/gtest.h>

@@ -204,18 +204,6 @@ int rename_via_temp(const std::string& from, const std::string& to) {
     return err;
 }
 
-// Whether `b` goes away while `a` is moved aside: then both led to the one
-// entry moved. When `a` cannot be moved the answer is yes, so that no
-// caller acts on `b` as on another item.
-bool probe_one_item(const std::string& a, const std::string& b) {
-    std::string temp;
-    if (move_aside(a, temp) != 0) return true;
-    struct stat st;
-    const bool gone = look_afresh(b, st) == ENOENT;
-    rename_noreplace(temp.c_str(), a.c_str());
-    return gone;
-}
-
 // detour: a destination that may name the item itself is reached through
 // a temporary name.
 DOLV_HOT int rename_item(const ShortText& old_path, const ShortText& new_path, bool detour) {
@@ -262,15 +250,9 @@ DOLV_HOT int rename_no_replace(const ShortText& from, const ShortText& to) {
     return err == EEXIST ? kStatusExists : err;
 }
 
-bool SAMEITEM(const ShortText& a, const ShortText& b) {
-    const std::string na = NATIVE_PATH(a);
-    const std::string nb = NATIVE_PATH(b);
-    struct stat sa, sb;
-    if (na.empty() || nb.empty() || look_afresh(na, sa) != 0 || look_afresh(nb, sb) != 0)
-        return false;
-    if (one_inode(sa, sb)) return true;
-    if (!look_alike(sa, sb) || both_listed(na, nb)) return false;
-    return probe_one_item(na, nb);
+bool DELETEFILE(const ShortText& path) {
+    ItemInfo info;
+    return item_info(path, 0, info) == 0 && !(info.attr & FA_DIRECTORY) && delete_file(path) == 0;
 }
 
 }  // namespace dolv

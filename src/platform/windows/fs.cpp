@@ -13,7 +13,6 @@ namespace dolv {
 
 namespace {
 
-int g_doserror = 0;
 int g_ioresult = 0;
 
 bool Wide(const ShortText& path, std::wstring& out) {
@@ -32,15 +31,8 @@ std::wstring FullPath(const std::wstring& path) {
 
 }  // namespace
 
-void SET_DOSERROR(int code) {
-    g_doserror = code;
-}
 void SET_IORESULT(int code) {
     g_ioresult = code;
-}
-
-int DOSERROR() {
-    return g_doserror;
 }
 
 int IORESULT() {
@@ -68,44 +60,6 @@ bool RENAME_IF_FREE(const ShortText&, const ShortText&) {
 bool DELETEFILE(const ShortText& path) {
     std::wstring wide;
     return Wide(path, wide) && DeleteFileW(wide.c_str());
-}
-
-uint16_t GETFATTR(const ShortText& path) {
-    std::wstring wide;
-    DWORD attributes =
-        Wide(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        g_doserror = kStatusFileNotFound;
-        return 0;
-    }
-    g_doserror = 0;
-    return static_cast<uint16_t>(
-        attributes & (FA_READONLY | FA_HIDDEN | FA_SYSFILE | FA_DIRECTORY | FA_ARCHIVE));
-}
-
-bool ITEMID(const ShortText& path, ItemId& id) {
-    std::wstring wide;
-    if (!Wide(path, wide)) return false;
-    // No access asked for: attributes and identity only, also for
-    // directories (backup semantics) and for a link itself.
-    HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    bool ok = GetFileInformationByHandle(h, &info);
-    CloseHandle(h);
-    if (!ok) return false;
-    id.device = info.dwVolumeSerialNumber;
-    id.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return true;
-}
-
-// The system opens every spelling of a name (another letter case, on a
-// volume that folds it) as the one item; the file ID tells it.
-bool SAMEITEM(const ShortText& a, const ShortText& b) {
-    ItemId ia, ib;
-    return ITEMID(a, ia) && ITEMID(b, ib) && ia.device == ib.device && ia.inode == ib.inode;
 }
 
 ShortText FEXPAND(const ShortText& path) {

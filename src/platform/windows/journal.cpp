@@ -154,7 +154,9 @@ void JOURNAL(Step step, const ShortText& old_path, const ShortText& new_path, co
         if (!start(w)) return give_up(w);
     }
     ItemId identity = id;
-    if (identity.device == 0 && identity.inode == 0) ITEMID(old_path, identity);
+    ItemInfo info;
+    if (identity.device == 0 && identity.inode == 0 && item_info(old_path, kAskIdentity, info) == 0)
+        identity = info.id;
     w.old_native = whole_path(old_path);
     JOURNAL_LINE(w.record, step, identity, w.old_native, whole_path(new_path));
     if (!put(w, w.record)) give_up(w);
