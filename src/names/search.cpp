@@ -83,12 +83,14 @@ DOLV_HOT void deliver_next(SearchRec& rec) {
     while (s.next < s.entries.size()) {
         const size_t index = s.next++;
         const SearchEntry& e = s.entries[index];
-        rec.size = s.complete ? s.sizes[index] : 0;
+        rec.size = 0;
         rec.attr = e.attr;
         rec.id = s.device != 0 ? ItemId{s.device, e.inode} : ItemId();
         if (s.lazy) {
             s.pending = true;
-        } else if (!s.complete && !read_details(s, e, rec)) {
+        } else if (s.complete) {
+            rec.size = s.sizes[index];
+        } else if (!read_details(s, e, rec)) {
             continue;
         }
         rec.name = ShortText(s.name(e));
@@ -120,21 +122,24 @@ class EntryReader final : public DirVisitor {
     }
 
     DOLV_HOT bool entry(const OpenDir& dir, const ListedEntry& e) override {
-        if (e.fault != NameFault::kNone || !WILDCARD_MATCH_EXPRESSION(expression_, e.name))
-            return true;
-        uint8_t attr = e.attr;
-        if (!e.kind_known) {
-            ItemInfo info;
-            if (!listed_details(dir, e.native.data(), info)) return true;
-            attr |= (info.attr & FA_DIRECTORY) ? FA_DIRECTORY : FA_ARCHIVE;
-        }
-        if (!MASK_ALLOWS(attr, state_.mask)) return true;
-        keep(e, attr);
+        if (e.fault == NameFault::kNone && WILDCARD_MATCH_EXPRESSION(expression_, e.name))
+            take(dir, e);
         return true;
     }
 
   private:
-    void keep(const ListedEntry& e, uint8_t attr) {
+    // A matching entry, kept when its kind is one the mask allows.
+    [[gnu::always_inline]] void take(const OpenDir& dir, const ListedEntry& e) {
+        uint8_t attr = e.attr;
+        if (!e.kind_known) {
+            ItemInfo info;
+            if (!listed_details(dir, e.native.data(), info)) return;
+            attr |= (info.attr & FA_DIRECTORY) ? FA_DIRECTORY : FA_ARCHIVE;
+        }
+        if (MASK_ALLOWS(attr, state_.mask)) keep(e, attr);
+    }
+
+    [[gnu::always_inline]] void keep(const ListedEntry& e, uint8_t attr) {
         SearchState& s = state_;
         SearchEntry kept{static_cast<uint32_t>(s.pool.size()), static_cast<uint8_t>(e.name.size()),
                          0, attr, e.inode};

@@ -1,6 +1,6 @@
 // The characters a Windows name may hold, asked of a CP850 name or path: the
 // program makes no name that a Windows name could not be, on any system.
-// Shared by both platform builds.
+// Shared by both platform builds; inline, as a rename asks it every time.
 #pragma once
 
 #include <string_view>
@@ -16,10 +16,27 @@ constexpr ByteKinds windows_reserved_bytes() {
     for (unsigned char c : std::string_view("\\/:*?\"<>|")) r.of[c] = 1;
     return r;
 }
+inline constexpr ByteKinds kWindowsReserved = windows_reserved_bytes();
+
+// The same within a path, where the separators are allowed.
+constexpr ByteKinds windows_reserved_in_path() {
+    ByteKinds r = kWindowsReserved;
+    r.of[static_cast<unsigned char>('\\')] = 0;
+    r.of[static_cast<unsigned char>('/')] = 0;
+    return r;
+}
+inline constexpr ByteKinds kWindowsReservedInPath = windows_reserved_in_path();
 
 // True when a name holds no character a Windows name may not hold.
-bool WINDOWS_NAME_CHARS(std::string_view name);
+inline bool WINDOWS_NAME_CHARS(std::string_view name) {
+    return KINDS_IN(name, kWindowsReserved) == 0;
+}
+
 // The same for every component of a path after its drive.
-bool WINDOWS_PATH_CHARS(std::string_view path);
+DOLV_HOT inline bool WINDOWS_PATH_CHARS(std::string_view path) {
+    if (path.size() >= 2 && path[1] == ':') path.remove_prefix(2);
+    // Every component passes WINDOWS_NAME_CHARS: no reserved byte but the separators.
+    return KINDS_IN(path, kWindowsReservedInPath) == 0;
+}
 
 }  // namespace dolv

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <string>
 
@@ -96,6 +97,15 @@ uint64_t identity_device(int fd, const struct stat& dir, const std::string& firs
     return static_cast<uint64_t>(dir.st_dev);
 }
 
+// The attributes of each kind the directory read tells (DT_... & 15): a
+// directory, an item of another kind, or no kind at all (DT_UNKNOWN).
+constexpr auto kKindAttributes = [] {
+    std::array<uint8_t, 16> a{};
+    for (int t = 0; t < 16; ++t)
+        a[t] = t == DT_UNKNOWN ? 0 : t == DT_DIR ? FA_DIRECTORY : FA_ARCHIVE;
+    return a;
+}();
+
 bool dots(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -120,11 +130,14 @@ DOLV_HOT bool read_entries(PosixDir& d, DirVisitor& visitor) {
         e.fault = cp850_name(e.native, buffer, e.name);
         e.inode = ent->d_ino;
         e.kind_known = ent->d_type != DT_UNKNOWN;
-        e.attr = !e.kind_known ? 0 : ent->d_type == DT_DIR ? FA_DIRECTORY : FA_ARCHIVE;
-        if (ent->d_name[0] == '.' && !dots(ent->d_name)) e.attr |= FA_HIDDEN;
-        if (first.empty() && !dots(ent->d_name)) {
-            first = ent->d_name;
-            first_inode = ent->d_ino;
+        e.attr = kKindAttributes[ent->d_type & 15];
+        const bool dot_name = ent->d_name[0] == '.';
+        if (!(dot_name && dots(ent->d_name))) {
+            if (dot_name) e.attr |= FA_HIDDEN;
+            if (first.empty()) {
+                first = ent->d_name;
+                first_inode = ent->d_ino;
+            }
         }
         if (!visitor.entry(d, e)) break;
     }

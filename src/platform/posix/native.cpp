@@ -121,7 +121,7 @@ std::string NATIVE_PATH(const ShortText& path) {
 
 namespace {
 
-constexpr ByteKinds kReserved = windows_reserved_bytes();
+constexpr ByteKinds kReserved = kWindowsReserved;
 
 // NATIVE_NAME_BYTES's kinds of byte: 1 upper half, 2 refused.
 constexpr ByteKinds name_byte_kinds() {
