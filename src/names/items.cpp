@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "names/paths.h"
 #include "names/search.h"
 #include "names/wildcard.h"
 #include "platform/name_chars.h"
@@ -26,21 +27,6 @@ bool one_id(const ItemInfo& a, const ItemInfo& b) {
 bool look_alike(const ItemInfo& a, const ItemInfo& b) {
     return a.id.device == b.id.device && a.mode == b.mode && a.size == b.size &&
            a.modified_ns == b.modified_ns && a.changed_ns == b.changed_ns;
-}
-
-bool is_separator(char c) {
-    return c == '\\' || c == '/';
-}
-
-// A path's folder (the text before its last name, as list_directory takes
-// it) and its last name; trailing separators ignored.
-void split_last(std::string_view path, std::string_view& dir, std::string_view& name) {
-    const size_t drive = path.size() >= 2 && path[1] == ':' ? 2 : 0;
-    while (path.size() > drive + 1 && is_separator(path.back())) path.remove_suffix(1);
-    size_t cut = path.size();
-    while (cut > drive && !is_separator(path[cut - 1])) --cut;
-    dir = path.substr(0, cut);
-    name = path.substr(cut);
 }
 
 // Which of two names a folder lists exactly, byte for byte; the listing

@@ -12,6 +12,10 @@ namespace {
 // or through others, reaches the bound and leaves the text unexpanded.
 constexpr int kMaxReplacements = 64;
 
+bool is_separator(char c) {
+    return c == '\\' || c == '/';
+}
+
 }  // namespace
 
 ShortText PATHOF(const ShortText& path) {
@@ -24,6 +28,15 @@ ShortText NAMEOF(const ShortText& path) {
     ShortText dir, name, ext;
     FSPLIT(path, dir, name, ext);
     return name + ext;
+}
+
+void split_last(std::string_view path, std::string_view& dir, std::string_view& name) {
+    const size_t drive = path.size() >= 2 && path[1] == ':' ? 2 : 0;
+    while (path.size() > drive + 1 && is_separator(path.back())) path.remove_suffix(1);
+    size_t cut = path.size();
+    while (cut > drive && !is_separator(path[cut - 1])) --cut;
+    dir = path.substr(0, cut);
+    name = path.substr(cut);
 }
 
 ShortText ESPANSIONE(const ShortText& text, bool absolute) {

@@ -132,20 +132,6 @@ int delete_file(const ShortText& path);
 // The program's process number, for the temporary names it makes.
 uint32_t process_id();
 
-// Renames a file or directory; never replaces an existing destination, and
-// never makes a name that a Windows name could not be. The status is read
-// (and reset to 0) by IORESULT: 0 = success.
-void RENAME(const ShortText& old_path, const ShortText& new_path);
-int IORESULT();
-// One attempt at RENAME where the destination is expected to be free: true
-// when the item has its new name. False when nothing changed (the
-// destination exists, names the item itself, or the rename failed): the
-// caller then goes the careful way, and may always do so. Leaves IORESULT alone.
-bool RENAME_IF_FREE(const ShortText& old_path, const ShortText& new_path);
-
-// Removes a file; true on success.
-bool DELETEFILE(const ShortText& path);
-
 // Splits a path into directory (up to and including the last `\`, a drive
 // `X:` included), name, and extension (from the last `.`, dot included).
 void FSPLIT(const ShortText& path, ShortText& dir, ShortText& name, ShortText& ext);
@@ -158,16 +144,18 @@ ShortText GETENV(const ShortText& name);
 // or appends ext when there is no such `.`.
 ShortText CHANGEFILEEXT(const ShortText& path, const ShortText& ext);
 
-// The report file: one sequential text file. Each operation's status is read
-// by IORESULT. Text is written as the console shows it; REPORT_WRITE with
-// line_end true appends CR LF. Writes are buffered: REPORT_FLUSH pushes
-// what is buffered to the file, and REPORT_CLOSE does so before it closes.
-// A failed write (full disk) gives a nonzero status at the write or the
-// flush that meets it.
-void REPORT_CREATE(const ShortText& path);
-void REPORT_APPEND(const ShortText& path);
-void REPORT_WRITE(const ShortText& text, bool line_end);
-void REPORT_FLUSH();
-void REPORT_CLOSE();
+// The report file: one sequential text file, written as the console shows
+// it (on disk in the system's encoding of text). Each call returns its
+// status (0 = success). REPORT_CREATE and REPORT_APPEND close a file that is
+// open, then open one: id is its identity (0 and 0 when the system tells
+// none). REPORT_WRITE with line_end true appends CR LF. Writes are buffered:
+// REPORT_FLUSH pushes what is buffered to the file, and REPORT_CLOSE does so
+// before it closes. A failed write (full disk) gives a nonzero status at the
+// write or the flush that meets it.
+int REPORT_CREATE(const ShortText& path, ItemId& id);
+int REPORT_APPEND(const ShortText& path, ItemId& id);
+int REPORT_WRITE(const ShortText& text, bool line_end);
+int REPORT_FLUSH();
+int REPORT_CLOSE();
 
 }  // namespace dolv

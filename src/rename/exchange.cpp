@@ -8,6 +8,7 @@
 #include "platform/fs.h"
 #include "platform/journal.h"
 #include "rename/batch.h"
+#include "rename/move.h"
 #include "rename/preview.h"
 #include "report/answer.h"
 #include "report/channel.h"

@@ -7,6 +7,7 @@
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "platform/journal.h"
+#include "rename/move.h"
 #include "rename/preview.h"
 #include "report/answer.h"
 #include "report/channel.h"

@@ -8,6 +8,7 @@
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "platform/journal.h"
+#include "rename/move.h"
 #include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"

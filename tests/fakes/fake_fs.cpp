@@ -5,19 +5,16 @@
 #include <memory>
 #include <set>
 
+#include "names/wildcard.h"
 #include "platform/fs.h"
 #include "platform/name_chars.h"
-#include "names/wildcard.h"
 
 namespace dolv {
 
 namespace {
 
-constexpr int kFileNotFound = 2;
-constexpr int kPathNotFound = 3;
 constexpr int kAccessDenied = 5;
 constexpr int kDiskFull = 101;
-constexpr int kNotOpen = 103;
 
 struct Item {
     bool dir = false;
@@ -40,14 +37,13 @@ struct Hook {
 };
 
 struct State {
-    std::map<std::string, Item> items;  // by key: full path, `\` separators, no trailing `\`
-    std::set<std::string> folding;
+    std::map<std::string, Item> items;    // by key: full path, `\` separators, no trailing `\`
+    std::map<std::string, bool> folding;  // folder -> each spelling has its own id
     std::map<std::string, std::string> env;
     std::vector<Fault> faults;
     std::vector<Hook> hooks;
     std::map<fake::Op, int> calls;
     uint64_t next_id = 1;
-    int io = 0;
     std::string report;  // key of the open report file, empty when closed
     std::string report_buffer;
 };
@@ -187,35 +183,30 @@ void move(const std::string& from, const std::string& to) {
     if (s.report == from) s.report = to;
 }
 
-// The rename that never replaces: 0 or the status of its failure.
-int do_rename(const ShortText& old_path, const ShortText& new_path, bool fault) {
-    const std::string from = locate(key_of(old_path.view()));
-    const std::string wanted = key_of(new_path.view());
-    if (fault) return kAccessDenied;
-    if (from.empty()) return kFileNotFound;
-    if (!is_dir_key(parent_of(wanted))) return kPathNotFound;
-    const std::string there = locate(wanted);
-    if (!there.empty() && there != from) return kAccessDenied;
-    if (inside(wanted, from)) return kAccessDenied;
-    if (from != wanted) move(from, wanted);
-    return 0;
+void fill(const Item& item, ItemInfo& info) {
+    info.attr = attributes(item);
+    info.size = item.dir ? 0 : static_cast<int64_t>(item.content.size());
+    info.id = ItemId{1, item.id};
+    info.mode = item.dir ? 040755 : 0100644;
+    // Each item keeps the stamp it was made with: no two items look alike.
+    info.modified_ns = info.changed_ns = static_cast<int64_t>(item.id);
 }
 
-// Opens the report file; false (with the status set) when it cannot be.
-bool open_report(const ShortText& path, bool append) {
+// A listed directory of the tree.
+struct FakeDir final : OpenDir {
+    std::string key;
+};
+
+// Opens the report file: 0, or the status of the failure.
+int open_report(const ShortText& path, bool append, ItemId& id) {
     State& s = S();
     s.report.clear();
     s.report_buffer.clear();
+    id = ItemId();
     const std::string key = key_of(path.view());
-    if (enter(fake::Op::kReportOpen, path) || !is_dir_key(parent_of(key))) {
-        s.io = kAccessDenied;
-        return false;
-    }
+    if (enter(fake::Op::kReportOpen, path) || !is_dir_key(parent_of(key))) return kAccessDenied;
     const std::string there = locate(key);
-    if (!there.empty() && s.items[there].dir) {
-        s.io = kAccessDenied;
-        return false;
-    }
+    if (!there.empty() && s.items[there].dir) return kAccessDenied;
     if (there.empty()) {
         add(std::string(path.view()), Item{});
         s.report = key;
@@ -223,22 +214,17 @@ bool open_report(const ShortText& path, bool append) {
         s.report = there;
         if (!append) s.items[there].content.clear();
     }
-    s.io = 0;
-    return true;
+    id = ItemId{1, s.items[s.report].id};
+    return 0;
 }
 
-void report_flush() {
+int report_flush() {
     State& s = S();
-    if (s.report.empty()) {
-        s.io = kNotOpen;
-        return;
-    }
-    if (enter(fake::Op::kReportFlush, ShortText(s.report))) {
-        s.io = kDiskFull;
-        return;
-    }
+    if (s.report.empty()) return kStatusNotOpen;
+    if (enter(fake::Op::kReportFlush, ShortText(s.report))) return kDiskFull;
     s.items[s.report].content += s.report_buffer;
     s.report_buffer.clear();
+    return 0;
 }
 
 }  // namespace
@@ -265,8 +251,8 @@ void Fs::Remove(const std::string& path) {
     std::erase_if(S().items,
                   [&](const auto& kv) { return kv.first == key || inside(kv.first, key); });
 }
-void Fs::FoldCase(const std::string& dir) {
-    S().folding.insert(key_of(dir));
+void Fs::FoldCase(const std::string& dir, bool id_per_spelling) {
+    S().folding[key_of(dir)] = id_per_spelling;
 }
 void Fs::Env(const std::string& name, const std::string& value) {
     S().env[name] = value;
@@ -310,51 +296,15 @@ int Fs::Calls(Op op) {
 
 }  // namespace fake
 
-void RENAME(const ShortText& old_path, const ShortText& new_path) {
-    S().io = do_rename(old_path, new_path, enter(fake::Op::kRename, old_path));
-}
-int IORESULT() {
-    const int status = S().io;
-    S().io = 0;
-    return status;
-}
-bool RENAME_IF_FREE(const ShortText& old_path, const ShortText& new_path) {
-    const bool fault = enter(fake::Op::kRenameIfFree, old_path);
-    const std::string from = locate(key_of(old_path.view()));
-    if (fault || from.empty() || !locate(key_of(new_path.view())).empty()) return false;
-    return do_rename(old_path, new_path, false) == 0;
-}
-
-bool DELETEFILE(const ShortText& path) {
-    const bool fault = enter(fake::Op::kDelete, path);
-    const std::string key = locate(key_of(path.view()));
-    if (fault || key.empty() || S().items[key].dir) return false;
-    S().items.erase(key);
-    return true;
-}
-
-namespace {
-
-// A listed directory of the tree.
-struct FakeDir final : OpenDir {
-    std::string key;
-};
-
-void fill(const Item& item, ItemInfo& info) {
-    info.attr = attributes(item);
-    info.size = item.dir ? 0 : static_cast<int64_t>(item.content.size());
-    info.id = ItemId{1, item.id};
-    info.mode = item.dir ? 040755 : 0100644;
-    // Each item keeps the stamp it was made with: no two items look alike.
-    info.modified_ns = info.changed_ns = static_cast<int64_t>(item.id);
-}
-
-}  // namespace
-
 int item_info(const ShortText& path, uint8_t, ItemInfo& info) {
-    const std::string key = locate(key_of(path.view()));
-    if (key.empty()) return kFileNotFound;
+    const std::string wanted = key_of(path.view());
+    const std::string key = locate(wanted);
+    if (key.empty()) return kStatusFileNotFound;
     fill(S().items[key], info);
+    // Found by another spelling where each spelling has its own number.
+    const auto folding = S().folding.find(parent_of(key));
+    if (key != wanted && folding != S().folding.end() && folding->second)
+        info.id.inode |= uint64_t{1} << 63 | std::hash<std::string>{}(wanted) << 32;
     return 0;
 }
 
@@ -394,8 +344,8 @@ int rename_no_replace(const ShortText& from, const ShortText& to) {
     if (enter(fake::Op::kRename, from)) return kAccessDenied;
     const std::string source = locate(key_of(from.view()));
     const std::string wanted = key_of(to.view());
-    if (source.empty()) return kFileNotFound;
-    if (!is_dir_key(parent_of(wanted))) return kPathNotFound;
+    if (source.empty()) return kStatusFileNotFound;
+    if (!is_dir_key(parent_of(wanted))) return kStatusPathNotFound;
     // Another spelling of the item's own name in a folding folder exists too.
     if (!locate(wanted).empty()) return kStatusExists;
     if (inside(wanted, source)) return kAccessDenied;
@@ -406,7 +356,7 @@ int rename_no_replace(const ShortText& from, const ShortText& to) {
 int delete_file(const ShortText& path) {
     if (enter(fake::Op::kDelete, path)) return kAccessDenied;
     const std::string key = locate(key_of(path.view()));
-    if (key.empty()) return kFileNotFound;
+    if (key.empty()) return kStatusFileNotFound;
     if (S().items[key].dir) return kAccessDenied;
     S().items.erase(key);
     return 0;
@@ -430,34 +380,27 @@ ShortText GETENV(const ShortText& name) {
     return it == S().env.end() ? ShortText() : ShortText(it->second);
 }
 
-void REPORT_CREATE(const ShortText& path) {
-    open_report(path, false);
+int REPORT_CREATE(const ShortText& path, ItemId& id) {
+    return open_report(path, false, id);
 }
-void REPORT_APPEND(const ShortText& path) {
-    open_report(path, true);
+int REPORT_APPEND(const ShortText& path, ItemId& id) {
+    return open_report(path, true, id);
 }
-void REPORT_WRITE(const ShortText& text, bool line_end) {
+int REPORT_WRITE(const ShortText& text, bool line_end) {
     State& s = S();
-    if (s.report.empty()) {
-        s.io = kNotOpen;
-        return;
-    }
-    if (enter(fake::Op::kReportWrite, ShortText(s.report))) {
-        s.io = kDiskFull;
-        return;
-    }
+    if (s.report.empty()) return kStatusNotOpen;
+    if (enter(fake::Op::kReportWrite, ShortText(s.report))) return kDiskFull;
     s.report_buffer += text.view();
     if (line_end) s.report_buffer += "\r\n";
-    s.io = 0;
+    return 0;
 }
-void REPORT_FLUSH() {
-    S().io = 0;
-    report_flush();
+int REPORT_FLUSH() {
+    return report_flush();
 }
-void REPORT_CLOSE() {
-    S().io = 0;
-    report_flush();
+int REPORT_CLOSE() {
+    const int status = report_flush();
     S().report.clear();
+    return status;
 }
 
 }  // namespace dolv

@@ -20,10 +20,9 @@ const std::string kRefusedB =
     "Annulla, Riprova, Ignora, ignora Tutti ?  [A,R,I,T] ";
 
 void BVanishes() {
-    Fs::Before(Op::kRenameIfFree, 1, [] { Fs::Remove("a.txt"); });
+    Fs::Before(Op::kRename, 1, [] { Fs::Remove("a.txt"); });
 }
 void RefuseB() {
-    Fs::Fail(Op::kRenameIfFree, 0, "b.txt");
     Fs::Fail(Op::kRename, 0, "b.txt");
 }
 void SubItems() {
@@ -37,7 +36,6 @@ void CancelAfterFirstItem() {
     Console::CancelAtCheck(1);
 }
 void RefuseAll() {
-    Fs::Fail(Op::kRenameIfFree);
     Fs::Fail(Op::kRename);
 }
 void FoldedFolder() {

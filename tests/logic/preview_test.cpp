@@ -341,7 +341,7 @@ void RunPreview(const RunRow& row) {
     const int halted = Ends([&] { code = RUN(row.args); });
     EXPECT_EQ(halted == kReturned ? code : halted, row.code);
     EXPECT_EQ(Tree(), before);
-    EXPECT_EQ(Fs::Calls(Op::kRename) + Fs::Calls(Op::kRenameIfFree) + Fs::Calls(Op::kDelete), 0);
+    EXPECT_EQ(Fs::Calls(Op::kRename) + Fs::Calls(Op::kDelete), 0);
 }
 
 TEST_P(Preview, Row) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/run_row.h"
+#include "rename/move.h"
 
 namespace dolv::fake {
 namespace {

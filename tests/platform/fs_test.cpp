@@ -1,5 +1,3 @@
-#include "names/items.h"
-#include "names/search.h"
 #include "platform/fs.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +9,10 @@
 #include <vector>
 
 #include "harness/dolv_run.h"
+#include "names/items.h"
+#include "names/search.h"
 #include "platform/fs_testing.h"
+#include "rename/move.h"
 
 namespace dolv {
 namespace {
@@ -128,7 +129,7 @@ TEST_F(FsTest, NamesTheProgramCannotAddressArePassedOver) {
     touch("del\xE2\x8C\x82.txt");    // del⌂.txt: fine, the CP850 byte 0x7F
     EXPECT_EQ(search("*.txt"), (Names{"del\x7F.txt", "ok.txt", "\x82t\x82.txt"}));
     // The CP850 byte 0x7F reaches the house sign on disk, never the raw DEL.
-    EXPECT_TRUE(RENAME_IF_FREE(path("del\x7F.txt"), path("x.txt")));
+    EXPECT_EQ(rename_no_replace(path("del\x7F.txt"), path("x.txt")), 0);
     EXPECT_EQ(content("x.txt"), "");
     EXPECT_TRUE(fs::exists(root_ / "del\x7F.txt"));
     EXPECT_FALSE(fs::exists(root_ / "del\xE2\x8C\x82.txt"));
@@ -288,8 +289,9 @@ TEST_F(FsTest, SourcePathFindsALiteralNameWithLettersFolded) {
         EXPECT_EQ(SOURCE_PATH(path(c.operand)), path(c.expected)) << c.operand;
 }
 
-// The ways RENAME goes: renameat2 with RENAME_NOREPLACE; link and unlink
-// where the flag is refused; a placeholder where hard links are refused too.
+// The ways the rename that never replaces goes: renameat2 with
+// RENAME_NOREPLACE; link and unlink where the flag is refused; a
+// placeholder where hard links are refused too.
 enum class RenameWay { kNoReplace, kLink, kPlaceholder };
 
 void UseRenameWay(RenameWay way) {
@@ -323,8 +325,8 @@ TEST_F(FsTest, RenameNeverReplaces) {
         fs::create_symlink(root_ / "src", root_ / "srclink");
         for (const char* dest : {"file", "empty", "dir", "link"}) {
             for (const char* source : {"src", "srcdir", "srclink"}) {
-                RENAME(path(source), path(dest));
-                EXPECT_NE(IORESULT(), 0) << source << " to " << dest;
+                EXPECT_EQ(rename_no_replace(path(source), path(dest)), kStatusExists)
+                    << source << " to " << dest;
             }
         }
         EXPECT_EQ(content("src"), "source");
@@ -337,21 +339,16 @@ TEST_F(FsTest, RenameNeverReplaces) {
         EXPECT_EQ(ListDir(root_.string()),
                   (Names{"dir", "empty", "file", "link", "src", "srcdir", "srclink"}));
         // And a free name works, for a file, a directory and a symlink.
-        RENAME(path("src"), path("moved"));
-        EXPECT_EQ(IORESULT(), 0);
-        EXPECT_EQ(IORESULT(), 0);  // read once, reset
+        EXPECT_EQ(rename_no_replace(path("src"), path("moved")), 0);
         EXPECT_EQ(content("moved"), "source");
         EXPECT_FALSE(fs::exists(root_ / "src"));
         touch("srcdir/inner", "in");
-        RENAME(path("srcdir"), path("moveddir"));
-        EXPECT_EQ(IORESULT(), 0);
+        EXPECT_EQ(rename_no_replace(path("srcdir"), path("moveddir")), 0);
         EXPECT_EQ(content("moveddir/inner"), "in");
-        RENAME(path("link"), path("link2"));
-        EXPECT_EQ(IORESULT(), 0);
+        EXPECT_EQ(rename_no_replace(path("link"), path("link2")), 0);
         EXPECT_TRUE(fs::is_symlink(root_ / "link2"));
         EXPECT_EQ(fs::read_symlink(root_ / "link2"), root_ / "nowhere");
-        RENAME(path("missing"), path("other"));
-        EXPECT_NE(IORESULT(), 0);
+        EXPECT_EQ(rename_no_replace(path("missing"), path("other")), kStatusFileNotFound);
         EXPECT_EQ(ListDir(root_.string()),
                   (Names{"dir", "empty", "file", "link2", "moved", "moveddir", "srclink"}));
     }
@@ -363,16 +360,14 @@ TEST_F(FsTest, AFailedRenameTakesItsPlaceholderAway) {
     UseRenameWay(RenameWay::kPlaceholder);
     // A directory into itself: the placeholder can be made, the rename not.
     fs::create_directory(root_ / "d");
-    RENAME(path("d"), path("d\\sub"));
-    EXPECT_NE(IORESULT(), 0);
+    EXPECT_NE(rename_no_replace(path("d"), path("d\\sub")), 0);
     EXPECT_TRUE(fs::is_empty(root_ / "d"));
     // A file the system will not rename (immutable), where it allows that.
     touch("fixed", "data");
     const std::string fixed = (root_ / "fixed").string();
     if (RunShell("chattr +i " + ShellQuote(fixed) + " 2>/dev/null").status != 0)
         GTEST_SKIP() << "no immutable files here (chattr)";
-    RENAME(path("fixed"), path("other"));
-    const int status = IORESULT();
+    const int status = rename_no_replace(path("fixed"), path("other"));
     RunShell("chattr -i " + ShellQuote(fixed));
     EXPECT_NE(status, 0);
     EXPECT_EQ(ListDir(root_.string()), (Names{"d", "fixed"}));
@@ -399,6 +394,7 @@ TEST_F(FsTest, RenameRefusesNamesNoWindowsNameCouldBe) {
     // A drive in front of an absolute path is dropped, not refused.
     RENAME(ShortText("C:") + path("a"), ShortText("C:") + path("\x82.txt"));
     EXPECT_EQ(IORESULT(), 0);
+    EXPECT_EQ(IORESULT(), 0);  // read once, reset
     EXPECT_TRUE(fs::exists(root_ / "\xC3\xA9.txt"));
 }
 
@@ -452,55 +448,43 @@ TEST_F(FsTest, DeleteFileAndItemId) {
 }
 
 TEST_F(FsTest, ReportFileWritesConsoleTextWithCrLf) {
-    REPORT_CREATE(path("rep.txt"));
-    EXPECT_EQ(IORESULT(), 0);
-    REPORT_WRITE("pu\x95", false);
-    EXPECT_EQ(IORESULT(), 0);
-    REPORT_WRITE(" \x10", true);
-    EXPECT_EQ(IORESULT(), 0);
-    REPORT_CLOSE();
-    EXPECT_EQ(IORESULT(), 0);
-    REPORT_APPEND(path("rep.txt"));
+    ItemId id;
+    EXPECT_EQ(REPORT_CREATE(path("rep.txt"), id), 0);
+    ItemInfo info;
+    ASSERT_EQ(item_info(path("rep.txt"), kAskIdentity, info), 0);
+    EXPECT_EQ(id.inode, info.id.inode);
+    EXPECT_EQ(REPORT_WRITE("pu\x95", false), 0);
+    EXPECT_EQ(REPORT_WRITE(" \x10", true), 0);
+    EXPECT_EQ(REPORT_CLOSE(), 0);
+    EXPECT_EQ(REPORT_APPEND(path("rep.txt"), id), 0);
     REPORT_WRITE("x", true);
     REPORT_CLOSE();
     EXPECT_EQ(content("rep.txt"), "pu\xC3\xB2 \xE2\x96\xBA\r\nx\r\n");
-    REPORT_WRITE("after close", true);
-    EXPECT_NE(IORESULT(), 0);
-    REPORT_CREATE(path("bad|name.txt"));
-    EXPECT_NE(IORESULT(), 0);
-    EXPECT_FALSE(fs::exists(root_ / "bad|name.txt"));
-    REPORT_CREATE(path("nodir\\rep.txt"));
-    EXPECT_NE(IORESULT(), 0);
+    EXPECT_NE(REPORT_WRITE("after close", true), 0);
+    EXPECT_NE(REPORT_CREATE(path("nodir\\rep.txt"), id), 0);
 }
 
 TEST_F(FsTest, ReportFileOnAFullDiskFailsWhenItsLinesArePushedOut) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    REPORT_CREATE("\\dev\\full");
-    EXPECT_EQ(IORESULT(), 0);
+    ItemId id;
+    EXPECT_EQ(REPORT_CREATE("\\dev\\full", id), 0);
     // Lines are buffered; the flush that pushes them out meets the full disk.
     REPORT_WRITE("first", false);
     REPORT_WRITE(" line", true);
-    IORESULT();
-    REPORT_FLUSH();
-    EXPECT_NE(IORESULT(), 0);
+    EXPECT_NE(REPORT_FLUSH(), 0);
     REPORT_WRITE("second", true);
-    IORESULT();
-    REPORT_CLOSE();
-    EXPECT_NE(IORESULT(), 0);
+    EXPECT_NE(REPORT_CLOSE(), 0);
 }
 
 TEST_F(FsTest, ReportFileHoldsEveryLineAfterAFlush) {
-    REPORT_CREATE(path("rep.txt"));
-    ASSERT_EQ(IORESULT(), 0);
+    ItemId id;
+    ASSERT_EQ(REPORT_CREATE(path("rep.txt"), id), 0);
     REPORT_WRITE("pi\x95", false);
-    REPORT_WRITE(" uno", true);
-    EXPECT_EQ(IORESULT(), 0);
-    REPORT_FLUSH();
-    EXPECT_EQ(IORESULT(), 0);
+    EXPECT_EQ(REPORT_WRITE(" uno", true), 0);
+    EXPECT_EQ(REPORT_FLUSH(), 0);
     EXPECT_EQ(content("rep.txt"), "pi\xc3\xb2 uno\r\n");
     REPORT_WRITE("due", true);
-    REPORT_CLOSE();
-    EXPECT_EQ(IORESULT(), 0);
+    EXPECT_EQ(REPORT_CLOSE(), 0);
     EXPECT_EQ(content("rep.txt"), "pi\xc3\xb2 uno\r\ndue\r\n");
 }
 

@@ -13,8 +13,6 @@
 namespace dolv {
 namespace {
 
-int g_io_status = 0;
-
 bool is_separator(char c) {
     return c == '\\' || c == '/';
 }
@@ -158,16 +156,6 @@ std::string_view LAST_COMPONENT(std::string_view path) {
     size_t i = path.size();
     while (i > 0 && !is_separator(path[i - 1])) --i;
     return path.substr(i);
-}
-
-DOLV_HOT void SET_IO_STATUS(int status) {
-    g_io_status = status;
-}
-
-DOLV_HOT int IORESULT() {
-    int status = g_io_status;
-    g_io_status = 0;
-    return status;
 }
 
 }  // namespace dolv

@@ -1,5 +1,5 @@
 // What the POSIX file-system units share: the path at the system boundary,
-// the name rules of the search, the attribute word and the I/O status.
+// what a name on disk is made of, and the attribute word.
 #pragma once
 
 #include <sys/stat.h>
@@ -33,11 +33,5 @@ NameBytes NATIVE_NAME_BYTES(std::string_view native);
 uint8_t ITEM_ATTRIBUTES(const struct stat& st, std::string_view name);
 // The last component of a path (trailing separators ignored).
 std::string_view LAST_COMPONENT(std::string_view path);
-
-// True when the path names the report file that is open now.
-bool IS_OPEN_REPORT(const char* native_path);
-
-// The status IORESULT reads (0 = success).
-void SET_IO_STATUS(int status);
 
 }  // namespace dolv

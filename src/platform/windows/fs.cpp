@@ -13,8 +13,6 @@ namespace dolv {
 
 namespace {
 
-int g_ioresult = 0;
-
 bool Wide(const ShortText& path, std::wstring& out) {
     return !path.empty() && CP850_TO_WIDE_PATH(path.view(), out);
 }
@@ -30,37 +28,6 @@ std::wstring FullPath(const std::wstring& path) {
 }
 
 }  // namespace
-
-void SET_IORESULT(int code) {
-    g_ioresult = code;
-}
-
-int IORESULT() {
-    int code = g_ioresult;
-    g_ioresult = 0;
-    return code;
-}
-
-void RENAME(const ShortText& old_path, const ShortText& new_path) {
-    std::wstring from, to;
-    if (!Wide(old_path, from) || !Wide(new_path, to)) {
-        g_ioresult = kStatusInvalidName;
-        return;
-    }
-    // No MOVEFILE_REPLACE_EXISTING: an existing destination makes it fail.
-    g_ioresult = MoveFileExW(from.c_str(), to.c_str(), 0) ? 0 : LAST_ERROR_STATUS();
-}
-
-// The system's rename takes a destination that differs from the item's own
-// name only in letter case; the caller's careful way tells the two apart.
-bool RENAME_IF_FREE(const ShortText&, const ShortText&) {
-    return false;
-}
-
-bool DELETEFILE(const ShortText& path) {
-    std::wstring wide;
-    return Wide(path, wide) && DeleteFileW(wide.c_str());
-}
 
 ShortText FEXPAND(const ShortText& path) {
     std::wstring wide;
