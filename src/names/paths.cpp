@@ -1,5 +1,6 @@
 #include "names/paths.h"
 
+#include "names/path_split.h"
 #include "names/search.h"
 #include "names/strings.h"
 #include "platform/fs.h"

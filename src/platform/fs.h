@@ -132,17 +132,11 @@ int delete_file(const ShortText& path);
 // The program's process number, for the temporary names it makes.
 uint32_t process_id();
 
-// Splits a path into directory (up to and including the last `\`, a drive
-// `X:` included), name, and extension (from the last `.`, dot included).
-void FSPLIT(const ShortText& path, ShortText& dir, ShortText& name, ShortText& ext);
 // The absolute path, completed from the current drive and directory; `.` and
 // `..` resolved as text; `\` separators; letter case as written.
 ShortText FEXPAND(const ShortText& path);
 // The value of an environment variable (CP850), empty when not defined.
 ShortText GETENV(const ShortText& name);
-// Replaces the text from the last `.` after the last `\`, `/` or `:` by ext,
-// or appends ext when there is no such `.`.
-ShortText CHANGEFILEEXT(const ShortText& path, const ShortText& ext);
 
 // The report file: one sequential text file, written as the console shows
 // it (on disk in the system's encoding of text). Each call returns its

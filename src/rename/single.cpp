@@ -2,6 +2,7 @@
 
 #include "base/hot.h"
 #include "names/items.h"
+#include "names/path_split.h"
 #include "names/paths.h"
 #include "names/strings.h"
 #include "platform/console.h"

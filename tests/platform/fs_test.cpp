@@ -488,27 +488,6 @@ TEST_F(FsTest, ReportFileHoldsEveryLineAfterAFlush) {
     EXPECT_EQ(content("rep.txt"), "pi\xc3\xb2 uno\r\ndue\r\n");
 }
 
-TEST(PathText, SplitFollowsTheDirectoryNameExtensionRule) {
-    struct Case {
-        const char *path, *dir, *name, *ext;
-    } cases[] = {
-        {"C:\\dir\\sub\\file.tar.gz", "C:\\dir\\sub\\", "file.tar", ".gz"},
-        {"*.txt", "", "*", ".txt"},
-        {"C:*.txt", "C:", "*", ".txt"},
-        {"dir/", "dir\\", "", ""},
-        {"", "", "", ""},
-        {"a/b\\c", "a\\b\\", "c", ""},
-        {".profile", "", "", ".profile"},
-    };
-    for (const auto& c : cases) {
-        ShortText d, n, e;
-        FSPLIT(c.path, d, n, e);
-        EXPECT_EQ(d, c.dir) << c.path;
-        EXPECT_EQ(n, c.name) << c.path;
-        EXPECT_EQ(e, c.ext) << c.path;
-    }
-}
-
 TEST(PathText, ExpandResolvesByTextFromTheCurrentDirectory) {
     std::string cwd = fs::current_path().string();
     for (char& c : cwd)
@@ -525,12 +504,7 @@ TEST(PathText, ExpandResolvesByTextFromTheCurrentDirectory) {
     EXPECT_EQ(FEXPAND(""), ShortText(cwd.empty() ? "\\" : cwd));
 }
 
-TEST(PathText, ChangeFileExtAndGetenv) {
-    EXPECT_EQ(CHANGEFILEEXT("a.txt", ".bak"), "a.bak");
-    EXPECT_EQ(CHANGEFILEEXT("dir.x\\a", ".bak"), "dir.x\\a.bak");
-    EXPECT_EQ(CHANGEFILEEXT("a.b.c", ""), "a.b");
-    EXPECT_EQ(CHANGEFILEEXT("c:.x", ".y"), "c:.y");
-    EXPECT_EQ(CHANGEFILEEXT(ShortText(std::string(253, 'a')), ".bak").size(), 255);
+TEST(PathText, Getenv) {
     setenv("DOLV_TEST_VAR", "caf\xC3\xA9\xE2\x82\xAC", 1);
     EXPECT_EQ(GETENV("DOLV_TEST_VAR"), "caf\x82\x1A");
     EXPECT_EQ(GETENV("DOLV_TEST_UNSET_VAR"), "");
