@@ -1,6 +1,10 @@
-// File-system services. Paths are ShortText values in code page 850 with `\`
-// as the separator (a `/` counts as `\`), optionally starting with a drive
-// `X:`. Results are tested only for success against failure.
+// The file system: what only the system can do. Paths are ShortText values
+// in code page 850 with `\` as the separator (a `/` counts as `\`),
+// optionally starting with a drive `X:`. A status is tested only for success
+// against failure, but for the values named here. The program's rules over
+// these calls are above the platform, the same on every system: the
+// directory search (names/search), the questions about items (names/items),
+// the renames with their guards (rename/move).
 #pragma once
 
 #include <cstdint>
@@ -129,14 +133,13 @@ int rename_no_replace(const ShortText& from, const ShortText& to);
 // Removes a file: 0 or the system's status.
 int delete_file(const ShortText& path);
 
-// The program's process number, for the temporary names it makes.
-uint32_t process_id();
-
 // The absolute path, completed from the current drive and directory; `.` and
 // `..` resolved as text; `\` separators; letter case as written.
 ShortText FEXPAND(const ShortText& path);
 // The value of an environment variable (CP850), empty when not defined.
 ShortText GETENV(const ShortText& name);
+// The program's process number, for the temporary names it makes.
+uint32_t process_id();
 
 // The report file: one sequential text file, written as the console shows
 // it (on disk in the system's encoding of text). Each call returns its

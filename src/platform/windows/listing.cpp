@@ -65,7 +65,6 @@ int identity_info(const std::wstring& wide, ItemInfo& info) {
     info.id.device = data.dwVolumeSerialNumber;
     info.id.inode = (static_cast<uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
     info.modified_ns = nanoseconds(data.ftLastWriteTime);
-    info.changed_ns = nanoseconds(data.ftCreationTime);
     return 0;
 }
 
