@@ -8,11 +8,11 @@
 #include <random>
 #include <string>
 
+#include "names/sort_key.h"
+#include "names/wildcard.h"
 #include "platform/cp850.h"
 #include "platform/journal_format.h"
 #include "platform/posix/native.h"
-#include "names/sort_key.h"
-#include "names/wildcard.h"
 
 namespace dolv {
 namespace {
