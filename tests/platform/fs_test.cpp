@@ -210,6 +210,30 @@ TEST_F(FsTest, ListingGivesEveryEntryWithWhatKeepsItsNameAway) {
     EXPECT_FALSE(list_directory(path("missing\\"), none_there));
 }
 
+// A visitor that takes only the first entries, and the room it was promised.
+class FirstEntries final : public DirVisitor {
+  public:
+    explicit FirstEntries(size_t wanted) : wanted_(wanted) {}
+    void room(size_t entries) override { promised = entries; }
+    bool entry(const OpenDir&, const ListedEntry&) override { return ++seen < wanted_; }
+    size_t promised = 0, seen = 0;
+
+  private:
+    size_t wanted_;
+};
+
+TEST_F(FsTest, ListingStopsWhereTheVisitorSays) {
+    for (int i = 0; i < 50; ++i) touch("f" + std::to_string(i));
+    FirstEntries first(3);
+    ASSERT_TRUE(list_directory(path() + "\\", first));
+    EXPECT_EQ(first.seen, 3u);
+    FirstEntries all(1000);
+    ASSERT_TRUE(list_directory(path() + "\\", all));
+    EXPECT_EQ(all.seen, 52u);  // "." and ".." too
+    // The room is a hint from the folder's size, where the system gives one.
+    EXPECT_LE(all.promised, size_t{1} << 20);
+}
+
 TEST_F(FsTest, ItemInfoTellsAMissingItemFromOneItCannotTell) {
     touch("f", "abc");
     fs::create_directory(root_ / "d");
