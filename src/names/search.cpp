@@ -128,7 +128,9 @@ class EntryReader final : public DirVisitor {
     }
 
   private:
-    // A matching entry, kept when its kind is one the mask allows.
+    // A matching entry, kept when its kind is one the mask allows. Both
+    // steps are inline in entry(): a call of their own for every entry of a
+    // batch costs some 16 instructions an item.
     [[gnu::always_inline]] void take(const OpenDir& dir, const ListedEntry& e) {
         uint8_t attr = e.attr;
         if (!e.kind_known) {
