@@ -121,9 +121,10 @@ class DirVisitor {
 // `X:`, or a path that ends with a separator. Null when the directory
 // cannot be read.
 std::unique_ptr<OpenDir> list_directory(const ShortText& dir, DirVisitor& visitor);
-// The attributes and size of a listed entry now, by its native name (one
-// fstatat in the listed directory on POSIX; on Windows the listing told
-// them already). False when the system cannot tell (the item is gone).
+// The attributes and size of a listed entry now (the rest of info is left
+// alone), by its native name: one fstatat in the listed directory on POSIX;
+// on Windows the listing told them already. False when the system cannot
+// tell (the item is gone).
 bool listed_details(const OpenDir& dir, const char* native, ItemInfo& info);
 
 // Renames a file or directory and never replaces an existing destination:

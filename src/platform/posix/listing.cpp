@@ -30,9 +30,14 @@ int64_t nanoseconds(const struct timespec& t) {
     return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-void fill_info(const struct stat& st, std::string_view name, ItemInfo& info) {
+// What listed_details tells: the attributes and the size.
+void fill_details(const struct stat& st, std::string_view name, ItemInfo& info) {
     info.attr = ITEM_ATTRIBUTES(st, name);
     info.size = static_cast<int64_t>(st.st_size);
+}
+
+void fill_info(const struct stat& st, std::string_view name, ItemInfo& info) {
+    fill_details(st, name, info);
     info.id = ItemId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     info.mode = static_cast<uint32_t>(st.st_mode);
     info.modified_ns = nanoseconds(st.st_mtim);
@@ -161,7 +166,7 @@ bool listed_details(const OpenDir& dir, const char* native, ItemInfo& info) {
     struct stat st;
     if (fstatat(static_cast<const PosixDir&>(dir).fd, native, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
-    fill_info(st, native, info);
+    fill_details(st, native, info);
     return true;
 }
 
