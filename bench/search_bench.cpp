@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fs.h"
+#include "names/search.h"
 
 namespace {
 

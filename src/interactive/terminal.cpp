@@ -5,7 +5,9 @@
 #include <cstdint>
 
 #include "interactive/editor.h"
+#include "names/items.h"
 #include "names/paths.h"
+#include "names/search.h"
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "platform/key_codes.h"

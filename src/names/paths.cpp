@@ -1,5 +1,7 @@
 #include "names/paths.h"
 
+#include "names/path_split.h"
+#include "names/search.h"
 #include "names/strings.h"
 #include "platform/fs.h"
 
@@ -10,6 +12,10 @@ namespace {
 // Replacements of one expansion; a variable that refers to itself, directly
 // or through others, reaches the bound and leaves the text unexpanded.
 constexpr int kMaxReplacements = 64;
+
+bool is_separator(char c) {
+    return c == '\\' || c == '/';
+}
 
 }  // namespace
 
@@ -23,6 +29,15 @@ ShortText NAMEOF(const ShortText& path) {
     ShortText dir, name, ext;
     FSPLIT(path, dir, name, ext);
     return name + ext;
+}
+
+void split_last(std::string_view path, std::string_view& dir, std::string_view& name) {
+    const size_t drive = path.size() >= 2 && path[1] == ':' ? 2 : 0;
+    while (path.size() > drive + 1 && is_separator(path.back())) path.remove_suffix(1);
+    size_t cut = path.size();
+    while (cut > drive && !is_separator(path[cut - 1])) --cut;
+    dir = path.substr(0, cut);
+    name = path.substr(cut);
 }
 
 ShortText ESPANSIONE(const ShortText& text, bool absolute) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "base/short_text.h"
 
@@ -10,6 +11,9 @@ namespace dolv {
 
 ShortText PATHOF(const ShortText& path);  // drive and directory, with closing `\` or `:`
 ShortText NAMEOF(const ShortText& path);  // last component
+// A path's folder (the text before its last name, as the platform's listing
+// takes it) and its last name, trailing separators ignored.
+void split_last(std::string_view path, std::string_view& dir, std::string_view& name);
 ShortText ESPANSIONE(const ShortText& text, bool absolute);
 ShortText FEXPAND2(const ShortText& text);
 int64_t EXIST(const ShortText& path);  // size of a file (not a directory), else -1

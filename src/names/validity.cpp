@@ -4,8 +4,8 @@
 
 #include "base/byte_kinds.h"
 #include "base/hot.h"
+#include "names/path_split.h"
 #include "names/strings.h"
-#include "platform/fs.h"
 
 namespace dolv {
 

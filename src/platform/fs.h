@@ -1,10 +1,15 @@
-// File-system services. Paths are ShortText values in code page 850 with `\`
-// as the separator (a `/` counts as `\`), optionally starting with a drive
-// `X:`. Results are tested only for success against failure.
+// The file system: what only the system can do. Paths are ShortText values
+// in code page 850 with `\` as the separator (a `/` counts as `\`),
+// optionally starting with a drive `X:`. A status is tested only for success
+// against failure, but for the values named here. The program's rules over
+// these calls are above the platform, the same on every system: the
+// directory search (names/search), the questions about items (names/items),
+// the renames with their guards (rename/move).
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "base/short_text.h"
 
@@ -18,18 +23,6 @@ constexpr uint8_t FA_VOLUMEID = 0x08;
 constexpr uint8_t FA_DIRECTORY = 0x10;
 constexpr uint8_t FA_ARCHIVE = 0x20;
 constexpr uint8_t FA_ANYFILE = 0x3F;
-// The search masks the program uses (0x40 is a bit of no kind, kept as the
-// masks have always been written).
-// Files, directories, hidden and system items: every entry but volume labels.
-constexpr uint8_t FA_ALL_BUT_LABELS = 0x76;
-// Files, hidden and system ones included: no directories, no labels.
-constexpr uint8_t FA_FILES_ONLY = 0x66;
-// A search passes over an entry that has a hidden, system, volume or
-// directory bit the mask leaves out; read-only and archive never exclude.
-constexpr bool MASK_ALLOWS(uint8_t attr, uint8_t mask) {
-    constexpr uint8_t kSelective = FA_HIDDEN | FA_SYSFILE | FA_VOLUMEID | FA_DIRECTORY;
-    return (attr & kSelective & ~mask) == 0;
-}
 
 // Identity of an item, to tell whether two paths name the same item.
 struct ItemId {
@@ -37,102 +30,130 @@ struct ItemId {
     uint64_t inode = 0;
 };
 
-struct SearchState;  // the platform's snapshot of one directory search
-
-// One directory search. FINDFIRST reads the directory once, keeps the
-// entries whose name matches the last component of path (wildcards `*` and
-// `?`) and whose attributes the mask allows, sorted; FINDNEXT hands them out
-// one by one. A path without wildcards asks about that one name directly.
-struct SearchRec {
-    ShortText name;  // bare name, no directory
-    int64_t size = 0;
-    uint8_t attr = 0;
-    ItemId id;  // the entry's identity where the search gives it; 0 and 0 otherwise
-    std::shared_ptr<SearchState> state;
-};
-void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec);
-void FINDNEXT(SearchRec& rec);
-void FINDCLOSE(SearchRec& rec);
-// FINDFIRST for a walk that mostly needs the names. Where the directory read
-// tells an item's kind and the mask takes both kinds and hidden items, the
-// entries (this one and those FINDNEXT hands out) come without their size
-// (0) and with the attributes the directory read gave (kind and hidden),
-// until FINDDETAILS reads them. Otherwise the same as FINDFIRST.
-void FINDFIRST_LAZY(const ShortText& path, uint8_t mask, SearchRec& rec);
-// Completes the size and attributes of the entry handed out last, as
-// FINDFIRST would have given them; nothing to do when they are complete.
-void FINDDETAILS(SearchRec& rec);
-// How many entries, "." and ".." aside, the search started by FINDFIRST
-// holds in all (the delivered one included); 0 when it found none.
-int32_t SEARCH_COUNT(const SearchRec& rec);
-// The path of the item that a source operand names. A last component
-// without wildcards that names no item as written stands for the first
-// entry, in the search's order, whose name equals it with letters folded (a
-// case-insensitive volume finds such a name by itself); the path comes back
-// unchanged when there is none, and for a pattern.
-ShortText SOURCE_PATH(const ShortText& path);
-// 0 after FINDFIRST/FINDNEXT delivered an entry or GETFATTR succeeded; nonzero otherwise.
-int DOSERROR();
-
-// Status values of DOSERROR and IORESULT that the platform sets itself,
-// numbered as DOS numbers them (any other nonzero value is the system's).
+// Status values that the file-system calls, and the program's rules over
+// them (DOSERROR, IORESULT), set themselves, numbered as DOS numbers them
+// (any other nonzero value is the system's).
 constexpr int kStatusFileNotFound = 2;
 constexpr int kStatusPathNotFound = 3;
 constexpr int kStatusNoMoreFiles = 18;
+constexpr int kStatusInUse = 32;         // the item is held open (the report file)
+constexpr int kStatusExists = 80;        // the destination of a rename exists
 constexpr int kStatusNotOpen = 103;      // the report file is not open
 constexpr int kStatusInvalidName = 123;  // a name no Windows name could be
 
-// Renames a file or directory; never replaces an existing destination, and
-// never makes a name that a Windows name could not be. The status is read
-// (and reset to 0) by IORESULT: 0 = success.
-void RENAME(const ShortText& old_path, const ShortText& new_path);
-int IORESULT();
-// One attempt at RENAME where the destination is expected to be free: true
-// when the item has its new name. False when nothing changed (the
-// destination exists, names the item itself, or the rename failed): the
-// caller then goes the careful way, and may always do so. Leaves IORESULT alone.
-bool RENAME_IF_FREE(const ShortText& old_path, const ShortText& new_path);
+// What one query of the system tells of an item.
+struct ItemInfo {
+    uint8_t attr = 0;  // the attribute word (FA_...)
+    int64_t size = 0;  // as the system gives it, for a directory too
+    ItemId id;         // where asked for (kAskIdentity); 0 and 0 otherwise
+    // What two names of one directory entry always share: the kind and
+    // permission bits, and the times of the last change of the data and of
+    // the entry, in nanoseconds. 0 where the system tells none of them.
+    uint32_t mode = 0;
+    int64_t modified_ns = 0;
+    int64_t changed_ns = 0;
+    // True where every spelling of a name leads the system to the one item
+    // and its one id (Windows): a different id is then always another item.
+    bool id_decides = false;
+    // The name as its folder holds it (letter case on disk, the long name
+    // behind an 8.3 alias) where asked for and the system tells it; empty
+    // otherwise (the name is then as written).
+    ShortText stored_name;
+};
+// What item_info asks beyond the attributes and the size, where that costs
+// the system more (one lstat on POSIX answers everything but kAskAfresh).
+constexpr uint8_t kAskIdentity = 1;
+constexpr uint8_t kAskStoredName = 2;
+// The item as the file system sees it now: a file system in user space may
+// answer a plain query from a lookup that a rename has made stale.
+constexpr uint8_t kAskAfresh = 4;
+// Asks about the item at path, not following a final link: 0, with info
+// filled, when it exists; kStatusFileNotFound when no item has that name
+// (its folder may be missing too), or another status when the system cannot tell.
+int item_info(const ShortText& path, uint8_t ask, ItemInfo& info);
 
-// Removes a file; true on success.
-bool DELETEFILE(const ShortText& path);
+// Why a listed name is one the program cannot address.
+enum class NameFault : uint8_t {
+    kNone,
+    // Not UTF-8, a character CP850 lacks (a raw DEL among them), or longer
+    // than a text holds: the entry comes without a name.
+    kNoCp850,
+    // A character no Windows name may hold: the entry comes with its name.
+    kWindowsChars,
+};
+// One entry as the directory listing tells it.
+struct ListedEntry {
+    std::string_view name;    // CP850
+    std::string_view native;  // the system's own name, followed by a NUL: for listed_details
+    uint64_t inode = 0;       // as listed (see OpenDir::id_device)
+    int64_t size = 0;         // where complete
+    // FA_DIRECTORY or FA_ARCHIVE where kind_known, FA_HIDDEN where the
+    // system takes the name for hidden; the other bits where complete.
+    uint8_t attr = 0;
+    bool kind_known = true;  // false: only listed_details tells the kind
+    // True where the listing tells everything listed_details would (the
+    // attributes and the size: Windows); the same for all of one listing.
+    bool complete = false;
+    NameFault fault = NameFault::kNone;
+};
+// A directory being listed, or listed: kept open for the details of its entries.
+struct OpenDir {
+    virtual ~OpenDir() = default;
+    // The device that makes an entry's inode its identity; 0 when the
+    // listing's inode numbers are not the items' own (an overlay file system
+    // may give others), or the listing gives none.
+    uint64_t id_device = 0;
+};
+// What a listing hands each entry to, as it reads it.
+class DirVisitor {
+  public:
+    // Before the first entry: room for about this many entries (a hint).
+    virtual void room(size_t entries) { static_cast<void>(entries); }
+    // One entry; false ends the listing there.
+    virtual bool entry(const OpenDir& dir, const ListedEntry& entry) = 0;
 
-// The attribute word of one item (one lstat on POSIX); sets DOSERROR.
-uint16_t GETFATTR(const ShortText& path);
+  protected:
+    ~DirVisitor() = default;
+};
+// Reads the directory once and hands every entry ("." and ".." too, where
+// the system lists them) to visitor, in the order of the system. dir is the
+// text before the entries' names: empty for the current directory, a drive
+// `X:`, or a path that ends with a separator. Null when the directory
+// cannot be read.
+std::unique_ptr<OpenDir> list_directory(const ShortText& dir, DirVisitor& visitor);
+// The attributes and size of a listed entry now (the rest of info is left
+// alone), by its native name: one fstatat in the listed directory on POSIX;
+// on Windows the listing told them already. False when the system cannot
+// tell (the item is gone).
+bool listed_details(const OpenDir& dir, const char* native, ItemInfo& info);
 
-// Whether two paths lead to one item: one name and another spelling of it
-// on a file system that folds names (also where each spelling has its own
-// inode number, as on exFAT in user space), or two links of one file. Both
-// must exist. Cheap unless the two look alike in every other way; then the
-// folders are read, and where that leaves it open the item is moved aside
-// for a moment to see whether the other name goes with it. When it cannot
-// be told, the answer is true: neither is then taken for another item.
-bool SAMEITEM(const ShortText& a, const ShortText& b);
+// Renames a file or directory and never replaces an existing destination:
+// 0, kStatusExists when the destination exists (another spelling of the
+// item's own name may count as existing), or the system's status.
+int rename_no_replace(const ShortText& from, const ShortText& to);
+// Removes a file: 0 or the system's status.
+int delete_file(const ShortText& path);
 
-// True when the item exists; fills id (an item's identity).
-bool ITEMID(const ShortText& path, ItemId& id);
-
-// Splits a path into directory (up to and including the last `\`, a drive
-// `X:` included), name, and extension (from the last `.`, dot included).
-void FSPLIT(const ShortText& path, ShortText& dir, ShortText& name, ShortText& ext);
 // The absolute path, completed from the current drive and directory; `.` and
 // `..` resolved as text; `\` separators; letter case as written.
 ShortText FEXPAND(const ShortText& path);
 // The value of an environment variable (CP850), empty when not defined.
 ShortText GETENV(const ShortText& name);
-// Replaces the text from the last `.` after the last `\`, `/` or `:` by ext,
-// or appends ext when there is no such `.`.
-ShortText CHANGEFILEEXT(const ShortText& path, const ShortText& ext);
+// The program's process number, for the temporary names it makes.
+uint32_t process_id();
 
-// The report file: one sequential text file. Each operation's status is read
-// by IORESULT. Text is written as the console shows it; REPORT_WRITE with
-// line_end true appends CR LF. Writes are buffered: REPORT_FLUSH pushes
-// what is buffered to the file, and REPORT_CLOSE does so before it closes.
-// A failed write (full disk) gives a nonzero status at the write or the
-// flush that meets it.
-void REPORT_CREATE(const ShortText& path);
-void REPORT_APPEND(const ShortText& path);
-void REPORT_WRITE(const ShortText& text, bool line_end);
-void REPORT_FLUSH();
-void REPORT_CLOSE();
+// The report file: one sequential text file, written as the console shows
+// it (on disk in the system's encoding of text). Each call returns its
+// status (0 = success). REPORT_CREATE and REPORT_APPEND close a file that is
+// open, then open one: id is its identity (0 and 0 when the system tells
+// none). REPORT_WRITE with line_end true appends CR LF. Writes are buffered:
+// REPORT_FLUSH pushes what is buffered to the file, and REPORT_CLOSE does so
+// before it closes. A failed write (full disk) gives a nonzero status at the
+// write or the flush that meets it.
+int REPORT_CREATE(const ShortText& path, ItemId& id);
+int REPORT_APPEND(const ShortText& path, ItemId& id);
+int REPORT_WRITE(const ShortText& text, bool line_end);
+int REPORT_FLUSH();
+int REPORT_CLOSE();
 
 }  // namespace dolv

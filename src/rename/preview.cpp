@@ -3,6 +3,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "names/items.h"
 #include "platform/console.h"
 #include "platform/fs.h"
 #include "report/answer.h"

@@ -1,10 +1,13 @@
 #include "rename/single.h"
 
 #include "base/hot.h"
+#include "names/items.h"
+#include "names/path_split.h"
 #include "names/paths.h"
 #include "names/strings.h"
 #include "platform/console.h"
 #include "platform/fs.h"
+#include "rename/move.h"
 #include "rename/preview.h"
 #include "report/answer.h"
 #include "report/channel.h"

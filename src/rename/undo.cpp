@@ -3,10 +3,12 @@
 #include <map>
 #include <string>
 
+#include "names/items.h"
 #include "names/paths.h"
 #include "platform/console.h"
 #include "platform/exit.h"
 #include "platform/fs.h"
+#include "rename/move.h"
 #include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"

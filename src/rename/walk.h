@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/fs.h"
+#include "names/search.h"
 
 namespace dolv {
 

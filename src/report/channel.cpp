@@ -6,6 +6,7 @@
 #include "platform/console.h"
 #include "platform/exit.h"
 #include "platform/fs.h"
+#include "platform/name_chars.h"
 #include "report/err.h"
 #include "report/settings.h"
 
@@ -19,16 +20,17 @@ bool null_device = false;
 // Set when the report file was created or opened; a channel in file mode
 // without it fails at its first line.
 bool report_open = false;
+// The open report file's last name as opened, and its identity; an empty
+// name when none is open or the system told no identity.
+ShortText report_name;
+ItemId report_id;
 
 bool SILENT() {
     return null_device || settings.OUTFILE == "NUL";
 }
 
 void TO_FILE(const ShortText& text, bool line_end) {
-    if (report_open) {
-        REPORT_WRITE(text, line_end);
-        if (IORESULT() == 0) return;
-    }
+    if (report_open && REPORT_WRITE(text, line_end) == 0) return;
     ERR(ErrorCode::kReportWriteFailed);
 }
 
@@ -76,6 +78,21 @@ char ASK_EXISTING() {
     return static_cast<char>(key);
 }
 
+// Creates the report file, or opens it to append; false when it cannot be.
+// A name no Windows name could be, or no file name at all, is refused.
+bool open_report_file(const ShortText& path, bool append) {
+    std::string_view dir, name;
+    split_last(path.view(), dir, name);
+    if (!WINDOWS_PATH_CHARS(path.view()) || name.empty()) return false;
+    ItemId id;
+    if ((append ? REPORT_APPEND(path, id) : REPORT_CREATE(path, id)) != 0) return false;
+    if (id.device != 0 || id.inode != 0) {
+        report_name = ShortText(name);
+        report_id = id;
+    }
+    return true;
+}
+
 }  // namespace
 
 void WRITE2(const ShortText& text) {
@@ -90,6 +107,7 @@ void OPEN_REPORT() {
     close_at_end(CLOSE_REPORT);
     null_device = false;
     report_open = false;
+    report_name = ShortText();
     if (settings.OUTFILE.empty()) return;
     const ShortText name = NAMEOF(settings.OUTFILE);
     if (name == "NUL") {
@@ -115,13 +133,8 @@ void OPEN_REPORT() {
         default:
             break;
     }
-    if (action == 'A') {
-        REPORT_APPEND(path);
-    } else {
-        REPORT_CREATE(path);
-    }
     // A file that could not be opened is reported at the first line written.
-    report_open = IORESULT() == 0;
+    report_open = open_report_file(path, action == 'A');
 }
 
 DOLV_HOT void COMMIT_REPORT() {
@@ -131,16 +144,26 @@ DOLV_HOT void COMMIT_REPORT() {
     FLUSH();
     if (OUTPUT_FAILED()) ERR(ErrorCode::kReportWriteFailed);
     if (!report_open) return;
-    REPORT_FLUSH();
-    if (IORESULT() != 0) ERR(ErrorCode::kReportWriteFailed);
+    if (REPORT_FLUSH() != 0) ERR(ErrorCode::kReportWriteFailed);
 }
 
 void CLOSE_REPORT() {
     if (settings.OUTFILE.empty()) return;
     if (!report_open) return;
     report_open = false;
+    report_name = ShortText();
     REPORT_CLOSE();
-    IORESULT();
+}
+
+DOLV_HOT bool IS_OPEN_REPORT(const ShortText& path) {
+    // The name is compared first, so that other items cost no query.
+    if (report_name.empty()) return false;
+    std::string_view dir, name;
+    split_last(path.view(), dir, name);
+    if (name != report_name.view()) return false;
+    ItemInfo info;
+    return item_info(path, kAskIdentity, info) == 0 && info.id.device == report_id.device &&
+           info.id.inode == report_id.inode;
 }
 
 DOLV_HOT bool REPORT_SILENT() {

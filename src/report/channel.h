@@ -24,5 +24,8 @@ void OPEN_REPORT();
 void COMMIT_REPORT();
 // Closes the report file when OUTFILE is not empty; the outcome is ignored.
 void CLOSE_REPORT();
+// True when the path names the report file that is open now (its name as
+// opened, and its identity). Cheap for any other name.
+bool IS_OPEN_REPORT(const ShortText& path);
 
 }  // namespace dolv

@@ -8,6 +8,7 @@
 
 #include "base/byte_kinds.h"
 #include "base/hot.h"
+#include "names/items.h"
 #include "platform/cp850.h"
 #include "platform/store.h"
 

@@ -5,34 +5,17 @@
 #include <memory>
 #include <set>
 
+#include "names/wildcard.h"
 #include "platform/fs.h"
+#include "platform/name_chars.h"
 #include "platform/system.h"
-#include "platform/wildcard.h"
 
 namespace dolv {
 
-struct SearchEntry {
-    std::string name;
-    uint8_t attr;
-};
-
-struct SearchState {
-    std::string dir;  // the searched directory's key
-    std::vector<SearchEntry> entries;
-    size_t next = 0;
-    uint8_t mask = 0;
-    bool lazy = false;
-    bool pending = false;
-};
-
 namespace {
 
-constexpr int kFileNotFound = 2;
-constexpr int kPathNotFound = 3;
 constexpr int kAccessDenied = 5;
-constexpr int kNoMoreFiles = 18;
 constexpr int kDiskFull = 101;
-constexpr int kNotOpen = 103;
 
 struct Item {
     bool dir = false;
@@ -55,15 +38,13 @@ struct Hook {
 };
 
 struct State {
-    std::map<std::string, Item> items;  // by key: full path, `\` separators, no trailing `\`
-    std::set<std::string> folding;
+    std::map<std::string, Item> items;    // by key: full path, `\` separators, no trailing `\`
+    std::map<std::string, bool> folding;  // folder -> each spelling has its own id
     std::map<std::string, std::string> env;
     std::vector<Fault> faults;
     std::vector<Hook> hooks;
     std::map<fake::Op, int> calls;
     uint64_t next_id = 1;
-    int io = 0;
-    int dos = 0;
     std::string report;  // key of the open report file, empty when closed
     std::string report_buffer;
     SystemConventions conventions;
@@ -204,139 +185,30 @@ void move(const std::string& from, const std::string& to) {
     if (s.report == from) s.report = to;
 }
 
-// The rename that never replaces: 0 or the status of its failure.
-int do_rename(const ShortText& old_path, const ShortText& new_path, bool fault) {
-    const std::string from = locate(key_of(old_path.view()));
-    const std::string wanted = key_of(new_path.view());
-    if (fault) return kAccessDenied;
-    if (from.empty()) return kFileNotFound;
-    if (!is_dir_key(parent_of(wanted))) return kPathNotFound;
-    const std::string there = locate(wanted);
-    if (!there.empty() && there != from) return kAccessDenied;
-    if (inside(wanted, from)) return kAccessDenied;
-    if (from != wanted) move(from, wanted);
-    return 0;
+void fill(const Item& item, ItemInfo& info) {
+    info.attr = attributes(item);
+    info.size = item.dir ? 0 : static_cast<int64_t>(item.content.size());
+    info.id = ItemId{1, item.id};
+    info.mode = item.dir ? 040755 : 0100644;
+    // Each item keeps the stamp it was made with: no two items look alike.
+    info.modified_ns = info.changed_ns = static_cast<int64_t>(item.id);
 }
 
-void clear(SearchRec& rec) {
-    rec.name = ShortText();
-    rec.size = 0;
-    rec.attr = 0;
-    rec.id = ItemId();
-}
+// A listed directory of the tree.
+struct FakeDir final : OpenDir {
+    std::string key;
+};
 
-// Fills the size and attributes from the item as it is now; false when the
-// mask does not take it any more. An item gone keeps what the search saw.
-bool read_details(const SearchState& st, const SearchEntry& e, SearchRec& rec) {
-    auto it = S().items.find(join(st.dir, e.name));
-    if (e.name == "." || e.name == ".." || it == S().items.end()) return true;
-    rec.attr = attributes(it->second);
-    rec.size = it->second.dir ? 0 : static_cast<int64_t>(it->second.content.size());
-    return MASK_ALLOWS(rec.attr, st.mask);
-}
-
-void deliver_next(SearchRec& rec) {
-    SearchState& st = *rec.state;
-    while (st.next < st.entries.size()) {
-        const SearchEntry& e = st.entries[st.next++];
-        rec.size = 0;
-        rec.attr = e.attr;
-        auto item = S().items.find(join(st.dir, e.name));
-        rec.id = item == S().items.end() ? ItemId() : ItemId{1, item->second.id};
-        if (st.lazy) {
-            rec.attr = (e.attr & FA_DIRECTORY) ? FA_DIRECTORY : FA_ARCHIVE;
-            rec.attr |= e.attr & FA_HIDDEN;
-            st.pending = true;
-        } else if (!read_details(st, e, rec)) {
-            continue;
-        }
-        rec.name = ShortText(e.name);
-        S().dos = 0;
-        return;
-    }
-    st.pending = false;
-    clear(rec);
-    S().dos = kNoMoreFiles;
-}
-
-size_t last_component_start(std::string_view p) {
-    size_t cut = p.find_last_of("\\/");
-    size_t start = cut == std::string_view::npos ? 0 : cut + 1;
-    if (start == 0 && p.size() >= 2 && p[1] == ':') start = 2;
-    return start;
-}
-
-void find_literal(const ShortText& path, uint8_t mask, SearchRec& rec) {
-    const std::string key = locate(key_of(path.view()));
-    if (key.empty() || !MASK_ALLOWS(attributes(S().items[key]), mask)) {
-        S().dos = kFileNotFound;
-        return;
-    }
-    const Item& item = S().items[key];
-    rec.name = ShortText(name_of(key_of(path.view())));
-    rec.attr = attributes(item);
-    rec.size = item.dir ? 0 : static_cast<int64_t>(item.content.size());
-    rec.id = ItemId{1, item.id};
-    S().dos = 0;
-}
-
-void find_pattern(std::string_view dir, std::string_view pattern, uint8_t mask, bool lazy,
-                  SearchRec& rec) {
-    const std::string key = key_of(dir.empty() ? std::string_view(".") : dir);
-    if (!is_dir_key(key)) {
-        S().dos = kPathNotFound;
-        return;
-    }
-    auto st = std::make_shared<SearchState>();
-    st->dir = key;
-    st->mask = mask;
-    st->lazy = lazy && (mask & (FA_HIDDEN | FA_DIRECTORY)) == (FA_HIDDEN | FA_DIRECTORY);
-    const std::string expression = WILDCARD_EXPRESSION(pattern);
-    std::vector<std::string> names{".", ".."};
-    for (const std::string& n : children(key)) names.push_back(n);
-    for (const std::string& n : names) {
-        const bool dots = n == "." || n == "..";
-        const uint8_t attr = dots ? FA_DIRECTORY : attributes(S().items[join(key, n)]);
-        if (!WILDCARD_MATCH_EXPRESSION(expression, n) || !MASK_ALLOWS(attr, mask)) continue;
-        st->entries.push_back({n, attr});
-    }
-    std::stable_sort(
-        st->entries.begin(), st->entries.end(),
-        [](const SearchEntry& a, const SearchEntry& b) { return NAME_BEFORE(a.name, b.name); });
-    rec.state = std::move(st);
-    deliver_next(rec);
-}
-
-void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec) {
-    rec.state.reset();
-    clear(rec);
-    const std::string_view p = path.view();
-    const size_t start = last_component_start(p);
-    const std::string_view pattern = p.substr(start);
-    if (pattern.empty()) {
-        S().dos = kFileNotFound;
-    } else if (!HAS_WILDCARDS(pattern)) {
-        find_literal(path, mask, rec);
-    } else {
-        find_pattern(p.substr(0, start), pattern, mask, lazy, rec);
-    }
-}
-
-// Opens the report file; false (with the status set) when it cannot be.
-bool open_report(const ShortText& path, bool append) {
+// Opens the report file: 0, or the status of the failure.
+int open_report(const ShortText& path, bool append, ItemId& id) {
     State& s = S();
     s.report.clear();
     s.report_buffer.clear();
+    id = ItemId();
     const std::string key = key_of(path.view());
-    if (enter(fake::Op::kReportOpen, path) || !is_dir_key(parent_of(key))) {
-        s.io = kAccessDenied;
-        return false;
-    }
+    if (enter(fake::Op::kReportOpen, path) || !is_dir_key(parent_of(key))) return kAccessDenied;
     const std::string there = locate(key);
-    if (!there.empty() && s.items[there].dir) {
-        s.io = kAccessDenied;
-        return false;
-    }
+    if (!there.empty() && s.items[there].dir) return kAccessDenied;
     if (there.empty()) {
         add(std::string(path.view()), Item{});
         s.report = key;
@@ -344,22 +216,17 @@ bool open_report(const ShortText& path, bool append) {
         s.report = there;
         if (!append) s.items[there].content.clear();
     }
-    s.io = 0;
-    return true;
+    id = ItemId{1, s.items[s.report].id};
+    return 0;
 }
 
-void report_flush() {
+int report_flush() {
     State& s = S();
-    if (s.report.empty()) {
-        s.io = kNotOpen;
-        return;
-    }
-    if (enter(fake::Op::kReportFlush, ShortText(s.report))) {
-        s.io = kDiskFull;
-        return;
-    }
+    if (s.report.empty()) return kStatusNotOpen;
+    if (enter(fake::Op::kReportFlush, ShortText(s.report))) return kDiskFull;
     s.items[s.report].content += s.report_buffer;
     s.report_buffer.clear();
+    return 0;
 }
 
 }  // namespace
@@ -386,8 +253,8 @@ void Fs::Remove(const std::string& path) {
     std::erase_if(S().items,
                   [&](const auto& kv) { return kv.first == key || inside(kv.first, key); });
 }
-void Fs::FoldCase(const std::string& dir) {
-    S().folding.insert(key_of(dir));
+void Fs::FoldCase(const std::string& dir, bool id_per_spelling) {
+    S().folding[key_of(dir)] = id_per_spelling;
 }
 void Fs::Conventions(const SystemConventions& conventions) {
     S().conventions = conventions;
@@ -434,99 +301,74 @@ int Fs::Calls(Op op) {
 
 }  // namespace fake
 
-void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
-    start_search(path, mask, false, rec);
+int item_info(const ShortText& path, uint8_t, ItemInfo& info) {
+    const std::string wanted = key_of(path.view());
+    const std::string key = locate(wanted);
+    if (key.empty()) return kStatusFileNotFound;
+    fill(S().items[key], info);
+    // Found by another spelling where each spelling has its own number.
+    const auto folding = S().folding.find(parent_of(key));
+    if (key != wanted && folding != S().folding.end() && folding->second)
+        info.id.inode |= uint64_t{1} << 63 | std::hash<std::string>{}(wanted) << 32;
+    return 0;
 }
-void FINDFIRST_LAZY(const ShortText& path, uint8_t mask, SearchRec& rec) {
-    start_search(path, mask, true, rec);
-}
-void FINDDETAILS(SearchRec& rec) {
-    if (!rec.state || !rec.state->pending) return;
-    SearchState& st = *rec.state;
-    st.pending = false;
-    read_details(st, st.entries[st.next - 1], rec);
-}
-void FINDNEXT(SearchRec& rec) {
-    if (!rec.state) {
-        clear(rec);
-        S().dos = kNoMoreFiles;
-        return;
+
+// The entries in the search order, "." and ".." first, each with its kind
+// and hidden flag: the rest comes from listed_details, as on POSIX.
+std::unique_ptr<OpenDir> list_directory(const ShortText& dir, DirVisitor& visitor) {
+    auto listed = std::make_unique<FakeDir>();
+    listed->key = key_of(dir.view());
+    if (!is_dir_key(listed->key)) return nullptr;
+    listed->id_device = 1;
+    std::vector<std::string> names{".", ".."};
+    for (const std::string& n : children(listed->key)) names.push_back(n);
+    visitor.room(names.size());
+    for (const std::string& n : names) {
+        const bool dots = n == "." || n == "..";
+        const Item& item = S().items[dots ? listed->key : join(listed->key, n)];
+        ListedEntry e;
+        e.name = e.native = n;
+        e.inode = item.id;
+        e.attr =
+            static_cast<uint8_t>((item.dir ? FA_DIRECTORY : FA_ARCHIVE) | (item.attr & FA_HIDDEN));
+        e.fault = WINDOWS_NAME_CHARS(n) ? NameFault::kNone : NameFault::kWindowsChars;
+        if (!visitor.entry(*listed, e)) break;
     }
-    deliver_next(rec);
-}
-void FINDCLOSE(SearchRec& rec) {
-    rec.state.reset();
-}
-int32_t SEARCH_COUNT(const SearchRec& rec) {
-    if (S().dos != 0 && !rec.state) return 0;
-    if (!rec.state) return (rec.name == "." || rec.name == "..") ? 0 : 1;
-    int32_t n = 0;
-    for (const SearchEntry& e : rec.state->entries)
-        if (e.name != "." && e.name != "..") ++n;
-    return n;
-}
-int DOSERROR() {
-    return S().dos;
+    return listed;
 }
 
-ShortText SOURCE_PATH(const ShortText& path) {
-    const std::string_view p = path.view();
-    const size_t start = last_component_start(p);
-    const std::string_view name = p.substr(start);
-    if (name.empty() || name == "." || name == ".." || HAS_WILDCARDS(name)) return path;
-    const std::string key = key_of(p);
-    if (!locate(key).empty() || !is_dir_key(parent_of(key))) return path;
-    for (const std::string& n : children(parent_of(key)))
-        if (NAME_EQUAL_FOLDED(n, name)) return ShortText(p.substr(0, start)) + ShortText(n);
-    return path;
+bool listed_details(const OpenDir& dir, const char* native, ItemInfo& info) {
+    const std::string name(native);
+    auto it = S().items.find(join(static_cast<const FakeDir&>(dir).key, name));
+    if (name == "." || name == ".." || it == S().items.end()) return false;
+    fill(it->second, info);
+    return true;
 }
 
-void RENAME(const ShortText& old_path, const ShortText& new_path) {
-    S().io = do_rename(old_path, new_path, enter(fake::Op::kRename, old_path));
-}
-int IORESULT() {
-    const int status = S().io;
-    S().io = 0;
-    return status;
-}
-bool RENAME_IF_FREE(const ShortText& old_path, const ShortText& new_path) {
-    const bool fault = enter(fake::Op::kRenameIfFree, old_path);
-    const std::string from = locate(key_of(old_path.view()));
-    if (fault || from.empty() || !locate(key_of(new_path.view())).empty()) return false;
-    return do_rename(old_path, new_path, false) == 0;
+int rename_no_replace(const ShortText& from, const ShortText& to) {
+    if (enter(fake::Op::kRename, from)) return kAccessDenied;
+    const std::string source = locate(key_of(from.view()));
+    const std::string wanted = key_of(to.view());
+    if (source.empty()) return kStatusFileNotFound;
+    if (!is_dir_key(parent_of(wanted))) return kStatusPathNotFound;
+    // Another spelling of the item's own name in a folding folder exists too.
+    if (!locate(wanted).empty()) return kStatusExists;
+    if (inside(wanted, source)) return kAccessDenied;
+    move(source, wanted);
+    return 0;
 }
 
-bool DELETEFILE(const ShortText& path) {
-    const bool fault = enter(fake::Op::kDelete, path);
+int delete_file(const ShortText& path) {
+    if (enter(fake::Op::kDelete, path)) return kAccessDenied;
     const std::string key = locate(key_of(path.view()));
-    if (fault || key.empty() || S().items[key].dir) return false;
+    if (key.empty()) return kStatusFileNotFound;
+    if (S().items[key].dir) return kAccessDenied;
     S().items.erase(key);
-    return true;
+    return 0;
 }
 
-uint16_t GETFATTR(const ShortText& path) {
-    const std::string key = locate(key_of(path.view()));
-    if (key.empty()) {
-        S().dos = kFileNotFound;
-        return 0;
-    }
-    S().dos = 0;
-    return attributes(S().items[key]);
-}
-
-bool ITEMID(const ShortText& path, ItemId& id) {
-    const std::string key = locate(key_of(path.view()));
-    if (key.empty()) return false;
-    id.device = 1;
-    id.inode = S().items[key].id;
-    return true;
-}
-
-// Two names are one item when both find it (in a case-folding folder, two
-// spellings of one name do).
-bool SAMEITEM(const ShortText& a, const ShortText& b) {
-    ItemId ia, ib;
-    return ITEMID(a, ia) && ITEMID(b, ib) && ia.inode == ib.inode;
+uint32_t process_id() {
+    return 4242;
 }
 
 ShortText FEXPAND(const ShortText& path) {
@@ -543,34 +385,27 @@ ShortText GETENV(const ShortText& name) {
     return it == S().env.end() ? ShortText() : ShortText(it->second);
 }
 
-void REPORT_CREATE(const ShortText& path) {
-    open_report(path, false);
+int REPORT_CREATE(const ShortText& path, ItemId& id) {
+    return open_report(path, false, id);
 }
-void REPORT_APPEND(const ShortText& path) {
-    open_report(path, true);
+int REPORT_APPEND(const ShortText& path, ItemId& id) {
+    return open_report(path, true, id);
 }
-void REPORT_WRITE(const ShortText& text, bool line_end) {
+int REPORT_WRITE(const ShortText& text, bool line_end) {
     State& s = S();
-    if (s.report.empty()) {
-        s.io = kNotOpen;
-        return;
-    }
-    if (enter(fake::Op::kReportWrite, ShortText(s.report))) {
-        s.io = kDiskFull;
-        return;
-    }
+    if (s.report.empty()) return kStatusNotOpen;
+    if (enter(fake::Op::kReportWrite, ShortText(s.report))) return kDiskFull;
     s.report_buffer += text.view();
     if (line_end) s.report_buffer += "\r\n";
-    s.io = 0;
+    return 0;
 }
-void REPORT_FLUSH() {
-    S().io = 0;
-    report_flush();
+int REPORT_FLUSH() {
+    return report_flush();
 }
-void REPORT_CLOSE() {
-    S().io = 0;
-    report_flush();
+int REPORT_CLOSE() {
+    const int status = report_flush();
     S().report.clear();
+    return status;
 }
 
 // The platform's name on the help screen and its conventions; system.h

@@ -1,10 +1,11 @@
 // The file system of the in-process tests: a tree of files and directories
-// in memory, standing in for the platform's file-system services at link
-// time. Paths are written as the program writes them (`\` separators, `/`
-// counts as `\`); a relative path starts at the fixed current directory
-// kCurrentDir. Searches use the shared wildcard matcher and search order.
-// Any call can be made to fail, and a hook can change the tree just before
-// a chosen call (an item that vanishes between the search and the rename).
+// in memory, standing in for the platform's file-system primitives (fs.h)
+// at link time, so that the program's own search, lookups and guards run
+// over it. Paths are written as the program writes them (`\` separators,
+// `/` counts as `\`); a relative path starts at the fixed current directory
+// kCurrentDir. Any call can be made to fail, and a hook can change the tree
+// just before a chosen call (an item that vanishes between the search and
+// the rename).
 #pragma once
 
 #include <cstdint>
@@ -22,12 +23,11 @@ constexpr char kCurrentDir[] = "\\DATI";
 
 // The calls that faults and hooks can aim at.
 enum class Op {
-    kRename,        // RENAME
-    kRenameIfFree,  // RENAME_IF_FREE
-    kDelete,        // DELETEFILE
-    kReportOpen,    // REPORT_CREATE, REPORT_APPEND
-    kReportWrite,   // REPORT_WRITE
-    kReportFlush,   // REPORT_FLUSH (and the flush of REPORT_CLOSE)
+    kRename,       // rename_no_replace (every try of RENAME and RENAME_IF_FREE)
+    kDelete,       // delete_file (DELETEFILE)
+    kReportOpen,   // REPORT_CREATE, REPORT_APPEND
+    kReportWrite,  // REPORT_WRITE
+    kReportFlush,  // REPORT_FLUSH (and the flush of REPORT_CLOSE)
 };
 
 class Fs {
@@ -42,8 +42,11 @@ class Fs {
     static void Dir(const std::string& path, uint8_t attr = 0);
     static void Remove(const std::string& path);  // with everything below it
     // Names in this directory compare with letters folded (as on a
-    // case-insensitive volume): lookups, existence and renames.
-    static void FoldCase(const std::string& dir);
+    // case-insensitive volume): lookups, existence and renames; a new name
+    // that is another spelling of the item's own exists already. With
+    // id_per_spelling, each spelling that finds an item gives it an
+    // identity of its own, as exFAT in user space does.
+    static void FoldCase(const std::string& dir, bool id_per_spelling = false);
     static void Env(const std::string& name, const std::string& value);
     // The system's habits the program asks about (system.h); none at the start.
     static void Conventions(const SystemConventions& conventions);

@@ -20,10 +20,9 @@ const std::string kRefusedB =
     "Annulla, Riprova, Ignora, ignora Tutti ?  [A,R,I,T] ";
 
 void BVanishes() {
-    Fs::Before(Op::kRenameIfFree, 1, [] { Fs::Remove("a.txt"); });
+    Fs::Before(Op::kRename, 1, [] { Fs::Remove("a.txt"); });
 }
 void RefuseB() {
-    Fs::Fail(Op::kRenameIfFree, 0, "b.txt");
     Fs::Fail(Op::kRename, 0, "b.txt");
 }
 void SubItems() {
@@ -37,11 +36,21 @@ void CancelAfterFirstItem() {
     Console::CancelAtCheck(1);
 }
 void RefuseAll() {
-    Fs::Fail(Op::kRenameIfFree);
     Fs::Fail(Op::kRename);
 }
 void FoldedFolder() {
     Fs::FoldCase(kCurrentDir);
+}
+// A volume that folds names and gives each spelling its own identity
+// (exFAT in user space).
+void FoldedFolderWithIdsPerSpelling() {
+    Fs::FoldCase(kCurrentDir, true);
+}
+void AnotherReadme() {
+    Fs::File("Readme.txt", "R");
+}
+void ANameNoWindowsNameMayHold() {
+    Fs::File("b|c.txt", "b");
 }
 void ReadOnlyBackups() {
     Fs::File("c.bak", "c", FA_READONLY);
@@ -149,6 +158,46 @@ const RunRow kRows[] = {
      0,
      "mixed.txt",
      "Rinomina del file \\DATI\\MIXED.TXT in mixed.txt\n[9 bytes] A____\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
+    // Another spelling of the item's own name is found taken: no question,
+    // the rename reaches it through a temporary name.
+    {"AnAccentedCaseChangeOnAFoldingFolder",
+     "\x82t\x82.txt",
+     FoldedFolder,
+     {"\x82t\x82.txt", "\x90T\x90.TXT"},
+     "",
+     0,
+     "\x90T\x90.TXT",
+     "Rinomina del file \\DATI\\\x82t\x82.txt in \x90T\x90.TXT\n[7 bytes] A____\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
+    // Each spelling has its own identity: the item is moved aside for a
+    // moment to see that the other spelling goes with it.
+    {"AnAccentedCaseChangeWhereEachSpellingHasItsOwnIdentity",
+     "\x82t\x82.txt",
+     FoldedFolderWithIdsPerSpelling,
+     {"\x82t\x82.txt", "\x90T\x90.TXT"},
+     "",
+     0,
+     "\x90T\x90.TXT",
+     "Rinomina del file \\DATI\\\x82t\x82.txt in \x90T\x90.TXT\n[7 bytes] A____\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
+    {"ALiteralNameStandsForTheFirstFoldedNameInTheSearchOrder",
+     "readme.TXT",
+     AnotherReadme,
+     {"README.txt", "*.bak"},
+     "",
+     0,
+     "Readme.bak readme.TXT",
+     "Rinomina del file \\DATI\\Readme.txt in Readme.bak\n[1 bytes] A____\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
+    {"ANameNoWindowsNameMayHoldIsPassedOver",
+     "a.txt",
+     ANameNoWindowsNameMayHold,
+     {"*.txt", "*.bak"},
+     "",
+     0,
+     "a.bak b|c.txt",
+     "Rinomina del file \\DATI\\a.txt in a.bak\n[5 bytes] A____\n"
      "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
     {"APathTooLongIsRefusedAndNoOtherItemTouched",
      "",

@@ -339,7 +339,7 @@ void RunPreview(const RunRow& row) {
     SET_CANCEL_ACTION(CancelRun);
     EXPECT_EQ(Ends([&] { RUN(row.args); }), row.code);
     EXPECT_EQ(Tree(), before);
-    EXPECT_EQ(Fs::Calls(Op::kRename) + Fs::Calls(Op::kRenameIfFree) + Fs::Calls(Op::kDelete), 0);
+    EXPECT_EQ(Fs::Calls(Op::kRename) + Fs::Calls(Op::kDelete), 0);
 }
 
 TEST_P(Preview, Row) {

@@ -125,6 +125,17 @@ const Row kRows[] = {
     REP("AnErrorExitAddsNoMarker", OldReport,
         (std::vector<std::string>{"x.*", "y.*", "/I", "+rep.txt", "/AA"}), "", 1,
         "File non trovato\n", "old\r\n"),
+    // The batch's pattern takes the open report file too: it keeps its name.
+    REPA("TheOpenReportFileKeepsItsName", nullptr,
+         (std::vector<std::string>{"*.txt", "*.bak", "/I", "+rep.txt"}), "", 0, "a.bak rep.txt", "",
+         "Rinomina del file \\DATI\\a.txt in a.bak\r\n[5 bytes] A____\r\n"
+         "Rinomina del file \\DATI\\rep.txt in rep.bak\r\n[57 bytes] A____\r\n"
+         "*** Accesso negato\r\n\r\nRinominati 1 elementi su 2 ,negati 1 ,saltati 0\r\n" +
+             kMarker),
+    // A report file no Windows name could be is not made: the first line fails.
+    REPA("AReportNameNoWindowsNameCouldBe", nullptr,
+         (std::vector<std::string>{"a.txt", "b.txt", "/I", "+rep<1>.txt"}), "", 1, "a.txt",
+         "Errore in scrittura del file di output: rep<1>.txt\n", "<missing>"),
     REP("AFailedWriteEndsTheRun", WritesFail, kKept, "", 1,
         "Errore in scrittura del file di output: rep.txt\n", ""),
     REP("AFailedFlushEndsTheRunBeforeTheRename", FlushFails, kKept, "", 1,

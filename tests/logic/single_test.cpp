@@ -30,23 +30,23 @@ const std::string kCancelled =
     "Operazione interrotta dall' utente\nNessun file e' stato rinominato\n{on}";
 
 void RefuseRenames() {
-    Fs::Fail(Op::kRenameIfFree);
     Fs::Fail(Op::kRename);
 }
 void RefuseFirstRename() {
-    Fs::Fail(Op::kRenameIfFree, 1);
+    // The first try, and the careful rename after it.
     Fs::Fail(Op::kRename, 1);
+    Fs::Fail(Op::kRename, 2);
 }
 void RefuseDelete() {
     Fs::Fail(Op::kDelete);
 }
 // The destination goes away while the question is asked.
 void DestinationLeavesAtRetry() {
-    Fs::Before(Op::kRenameIfFree, 2, [] { Fs::Remove("b.txt"); });
+    Fs::Before(Op::kRename, 2, [] { Fs::Remove("b.txt"); });
 }
 // The item goes away between the search and the rename.
 void SourceVanishes() {
-    Fs::Before(Op::kRenameIfFree, 1, [] { Fs::Remove("a.txt"); });
+    Fs::Before(Op::kRename, 1, [] { Fs::Remove("a.txt"); });
 }
 void FoldedFolder() {
     Fs::FoldCase(kCurrentDir);

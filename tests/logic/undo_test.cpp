@@ -7,6 +7,8 @@
 
 #include "fakes/fake_store.h"
 #include "fakes/run_row.h"
+#include "names/items.h"
+#include "rename/move.h"
 #include "report/journal.h"
 
 namespace dolv::fake {
@@ -40,6 +42,12 @@ void KilledAtThirdRename() {
 }
 void RenamedAgain() {
     RENAME("a.bak", "z.bak");
+}
+// A journal (another build's, or one edited) whose step names a name no
+// Windows name could be: the rename back refuses it.
+void StepToANameNoWindowsNameCouldBe() {
+    JOURNAL(Step::kRename, "a|b.txt", "a.bak", ItemId());
+    Journal::EndRun();
 }
 void Deleted() {
     Fs::Remove("a.bak");
@@ -106,6 +114,10 @@ const Row kRows[] = {
      0,
      "a.txt=a.txt b.txt=b.txt",
      Restored(0, 0, 0)},
+    {"ANameNoWindowsNameCouldBeIsNotMade", "a.txt", nullptr, kBatch, "",
+     StepToANameNoWindowsNameCouldBe, kU, 0, "a.bak=a.txt",
+     Back("a.bak", "a|b.txt") + "*** Impossibile ripristinare: \\DATI\\a.bak\n" +
+         Restored(0, 1, 1)},
     {"Exchange",
      "a",
      BInD,

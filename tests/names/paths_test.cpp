@@ -8,6 +8,7 @@
 
 #include "harness/dolv_run.h"
 #include "harness/short_text_print.h"
+#include "names/path_split.h"
 #include "platform/fs.h"
 
 namespace dolv {
@@ -35,6 +36,56 @@ TEST(Pathof, SplitsAfterTheLastSeparatorOrTheDriveColon) {
     EXPECT_EQ(NAMEOF("Report.TXT"), "Report.TXT");
     EXPECT_EQ(PATHOF(""), "");
     EXPECT_EQ(NAMEOF(""), "");
+}
+
+TEST(PathSplit, SplitFollowsTheDirectoryNameExtensionRule) {
+    struct Case {
+        const char *path, *dir, *name, *ext;
+    } cases[] = {
+        {"C:\\dir\\sub\\file.tar.gz", "C:\\dir\\sub\\", "file.tar", ".gz"},
+        {"*.txt", "", "*", ".txt"},
+        {"C:*.txt", "C:", "*", ".txt"},
+        {"dir/", "dir\\", "", ""},
+        {"", "", "", ""},
+        {"a/b\\c", "a\\b\\", "c", ""},
+        {".profile", "", "", ".profile"},
+    };
+    for (const auto& c : cases) {
+        ShortText d, n, e;
+        FSPLIT(c.path, d, n, e);
+        EXPECT_EQ(d, c.dir) << c.path;
+        EXPECT_EQ(n, c.name) << c.path;
+        EXPECT_EQ(e, c.ext) << c.path;
+    }
+}
+
+TEST(PathSplit, ChangeFileExtReplacesTheLastExtensionOfTheName) {
+    EXPECT_EQ(CHANGEFILEEXT("a.txt", ".bak"), "a.bak");
+    EXPECT_EQ(CHANGEFILEEXT("dir.x\\a", ".bak"), "dir.x\\a.bak");
+    EXPECT_EQ(CHANGEFILEEXT("a.b.c", ""), "a.b");
+    EXPECT_EQ(CHANGEFILEEXT("c:.x", ".y"), "c:.y");
+    EXPECT_EQ(CHANGEFILEEXT(ShortText(std::string(253, 'a')), ".bak").size(), 255);
+}
+
+// The folder as the listing takes it and the last name, as the item
+// questions and the report file's guard split a path.
+TEST(PathSplit, SplitLastIgnoresTrailingSeparators) {
+    struct Case {
+        const char *path, *dir, *name;
+    } cases[] = {
+        {"C:\\dir\\file.txt", "C:\\dir\\", "file.txt"},
+        {"dir/sub\\", "dir/", "sub"},
+        {"file", "", "file"},
+        {"C:file", "C:", "file"},
+        {"C:\\", "C:\\", ""},
+        {"\\\\", "\\", ""},
+    };
+    for (const auto& c : cases) {
+        std::string_view dir, name;
+        split_last(c.path, dir, name);
+        EXPECT_EQ(dir, c.dir) << c.path;
+        EXPECT_EQ(name, c.name) << c.path;
+    }
 }
 
 class Espansione : public ::testing::Test {

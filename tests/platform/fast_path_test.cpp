@@ -7,10 +7,10 @@
 #include <random>
 #include <string>
 
+#include "names/sort_key.h"
+#include "names/wildcard.h"
 #include "platform/cp850.h"
 #include "platform/posix/native.h"
-#include "platform/posix/sort_key.h"
-#include "platform/wildcard.h"
 
 namespace dolv {
 namespace {

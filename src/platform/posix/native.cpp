@@ -8,11 +8,10 @@
 #include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/fs.h"
+#include "platform/name_chars.h"
 
 namespace dolv {
 namespace {
-
-int g_io_status = 0;
 
 bool is_separator(char c) {
     return c == '\\' || c == '/';
@@ -120,23 +119,7 @@ std::string NATIVE_PATH(const ShortText& path) {
 
 namespace {
 
-// The bytes a Windows name may not hold: \\ / : * ? " < > | and those below 32.
-constexpr ByteKinds reserved_bytes() {
-    ByteKinds r;
-    for (int c = 0; c < 32; ++c) r.of[c] = 1;
-    for (unsigned char c : std::string_view("\\/:*?\"<>|")) r.of[c] = 1;
-    return r;
-}
-constexpr ByteKinds kReserved = reserved_bytes();
-
-// The same within a path, where the separators are allowed.
-constexpr ByteKinds reserved_in_path() {
-    ByteKinds r = kReserved;
-    r.of[static_cast<unsigned char>('\\')] = 0;
-    r.of[static_cast<unsigned char>('/')] = 0;
-    return r;
-}
-constexpr ByteKinds kReservedInPath = reserved_in_path();
+constexpr ByteKinds kReserved = kWindowsReserved;
 
 // NATIVE_NAME_BYTES's kinds of byte: 1 upper half, 2 refused.
 constexpr ByteKinds name_byte_kinds() {
@@ -156,16 +139,6 @@ NameBytes NATIVE_NAME_BYTES(std::string_view native) {
     return seen ? NameBytes::kUpper : NameBytes::kAscii;
 }
 
-bool WINDOWS_NAME_CHARS(std::string_view name) {
-    return KINDS_IN(name, kReserved) == 0;
-}
-
-DOLV_HOT bool WINDOWS_PATH_CHARS(std::string_view path) {
-    if (path.size() >= 2 && path[1] == ':') path.remove_prefix(2);
-    // Every component passes WINDOWS_NAME_CHARS: no reserved byte but the separators.
-    return KINDS_IN(path, kReservedInPath) == 0;
-}
-
 uint8_t ITEM_ATTRIBUTES(const struct stat& st, std::string_view name) {
     uint8_t attr = 0;
     if (S_ISDIR(st.st_mode))
@@ -183,16 +156,6 @@ std::string_view LAST_COMPONENT(std::string_view path) {
     size_t i = path.size();
     while (i > 0 && !is_separator(path[i - 1])) --i;
     return path.substr(i);
-}
-
-DOLV_HOT void SET_IO_STATUS(int status) {
-    g_io_status = status;
-}
-
-DOLV_HOT int IORESULT() {
-    int status = g_io_status;
-    g_io_status = 0;
-    return status;
 }
 
 }  // namespace dolv

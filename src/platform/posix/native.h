@@ -1,5 +1,5 @@
 // What the POSIX file-system units share: the path at the system boundary,
-// the name rules of the search, the attribute word and the I/O status.
+// what a name on disk is made of, and the attribute word.
 #pragma once
 
 #include <sys/stat.h>
@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/short_text.h"
+#include "platform/name_chars.h"
 
 namespace dolv {
 
@@ -21,11 +22,6 @@ std::string NATIVE_PATH(std::string_view path);
 constexpr size_t kNativePathSize = 3 * 255 + 1;  // a CP850 byte is at most 3 UTF-8 bytes
 void NATIVE_PATH_INTO(std::string_view path, char (&out)[kNativePathSize]);
 
-// True when a name holds no character a Windows name may not hold
-// (\ / : * ? " < > | or a byte below 32).
-bool WINDOWS_NAME_CHARS(std::string_view name);
-// The same for every component of a path after its drive.
-bool WINDOWS_PATH_CHARS(std::string_view path);
 // What one pass over the bytes of a name on disk tells: plain ASCII that a
 // name may hold (the program's bytes too), refused at once (a byte
 // WINDOWS_NAME_CHARS refuses, or a raw DEL: the CP850 byte 0x7F is U+2302
@@ -37,11 +33,5 @@ NameBytes NATIVE_NAME_BYTES(std::string_view native);
 uint8_t ITEM_ATTRIBUTES(const struct stat& st, std::string_view name);
 // The last component of a path (trailing separators ignored).
 std::string_view LAST_COMPONENT(std::string_view path);
-
-// True when the path names the report file that is open now.
-bool IS_OPEN_REPORT(const char* native_path);
-
-// The status IORESULT reads (0 = success).
-void SET_IO_STATUS(int status);
 
 }  // namespace dolv

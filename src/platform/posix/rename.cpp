@@ -1,17 +1,12 @@
-// RENAME: never replaces what already exists, never makes a name a Windows
-// name could not be. SAMEITEM: whether two paths lead to one item, also on a
-// file system that folds names and gives each spelling its own inode number.
-#include <dirent.h>
+// The rename that never replaces what already exists: renameat2 with
+// RENAME_NOREPLACE, or where the file system refuses that, link and unlink,
+// or a placeholder that holds the new name.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <string>
 
 #include "base/hot.h"
 #include "platform/fs.h"
@@ -104,136 +99,6 @@ DOLV_HOT int rename_noreplace(const char* from, const char* to) {
     return rename_fallback(from, to);
 }
 
-// The item at a path as the file system sees it now: a file system in user
-// space may answer a plain lstat from a lookup a rename has made stale.
-int look_afresh(const std::string& path, struct stat& st) {
-    struct statx sx;
-    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC, STATX_BASIC_STATS,
-              &sx) != 0) {
-        if (errno != ENOSYS) return errno;
-        return lstat(path.c_str(), &st) == 0 ? 0 : errno;
-    }
-    st = {};
-    st.st_dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
-    st.st_ino = sx.stx_ino;
-    st.st_mode = sx.stx_mode;
-    st.st_size = static_cast<off_t>(sx.stx_size);
-    st.st_mtim = {sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec};
-    st.st_ctim = {sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec};
-    return 0;
-}
-
-// What two names of one directory entry always share, read from that entry.
-bool look_alike(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_mode == b.st_mode && a.st_size == b.st_size &&
-           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
-           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
-}
-
-// A path's folder and last name (trailing slashes ignored).
-void split_native(std::string path, std::string& dir, std::string& name) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        dir = ".";
-        name = path;
-    } else {
-        dir = slash == 0 ? "/" : path.substr(0, slash);
-        name = path.substr(slash + 1);
-    }
-}
-
-// How many of the names the folder lists exactly, byte for byte; one pass.
-int count_listed(const std::string& dir, const std::string& n1, const std::string& n2) {
-    DIR* d = opendir(dir.c_str());
-    if (!d) return 0;
-    bool seen1 = false, seen2 = n1 == n2;
-    while (struct dirent* e = readdir(d)) {
-        seen1 = seen1 || n1 == e->d_name;
-        seen2 = seen2 || n2 == e->d_name;
-        if (seen1 && seen2) break;
-    }
-    closedir(d);
-    return int{seen1} + int{seen2};
-}
-
-// True when both paths are spelled as their folders list them. A path that
-// the file system finds (lstat) under a spelling its folder does not list
-// was reached by folding the name: it may be the other one's entry. One
-// directory scan: only for a destination that is found taken.
-bool both_listed(const std::string& a, const std::string& b) {
-    std::string da, na, db, nb;
-    split_native(a, da, na);
-    split_native(b, db, nb);
-    if (da == db) return count_listed(da, na, nb) == 2;
-    return count_listed(da, na, na) == 2 && count_listed(db, nb, nb) == 2;
-}
-
-// True when `a` and `b` may lead to one entry: one inode, or (where each
-// spelling of a name has its own inode number) alike in every other way
-// and at least one of them not listed under its spelling.
-bool may_be_one_item(const std::string& a, const std::string& b) {
-    struct stat sa, sb;
-    if (look_afresh(a, sa) != 0 || look_afresh(b, sb) != 0) return false;
-    if (one_inode(sa, sb)) return true;
-    return look_alike(sa, sb) && !both_listed(a, b);
-}
-
-// Moves `from` to a free temporary name in its own folder.
-int move_aside(const std::string& from, std::string& temp) {
-    std::string dir, name;
-    split_native(from, dir, name);
-    int err = EEXIST;
-    for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-        temp = dir + "/.dolv-" + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        err = rename_noreplace(from.c_str(), temp.c_str());
-    }
-    return err;
-}
-
-// A new name that may name the item itself (another spelling on a file
-// system that folds names): the item goes to a temporary name, and then to
-// the new name, which is free exactly when it named the item; when it is
-// not, the item goes back.
-int rename_via_temp(const std::string& from, const std::string& to) {
-    std::string temp;
-    int err = move_aside(from, temp);
-    if (err != 0) return err;
-    err = rename_noreplace(temp.c_str(), to.c_str());
-    if (err != 0) rename_noreplace(temp.c_str(), from.c_str());
-    return err;
-}
-
-// Whether `b` goes away while `a` is moved aside: then both led to the one
-// entry moved. When `a` cannot be moved the answer is yes, so that no
-// caller acts on `b` as on another item.
-bool probe_one_item(const std::string& a, const std::string& b) {
-    std::string temp;
-    if (move_aside(a, temp) != 0) return true;
-    struct stat st;
-    const bool gone = look_afresh(b, st) == ENOENT;
-    rename_noreplace(temp.c_str(), a.c_str());
-    return gone;
-}
-
-// detour: a destination that may name the item itself is reached through
-// a temporary name.
-DOLV_HOT int rename_item(const ShortText& old_path, const ShortText& new_path, bool detour) {
-    if (!WINDOWS_PATH_CHARS(new_path.view())) return kStatusInvalidName;
-    char from[kNativePathSize];
-    char to[kNativePathSize];
-    NATIVE_PATH_INTO(old_path.view(), from);
-    NATIVE_PATH_INTO(new_path.view(), to);
-    if (from[0] == '\0' || to[0] == '\0') return ENOENT;
-    // The open report file keeps its name, as an open file does on Windows:
-    // the record of the run stays where the user asked for it.
-    if (IS_OPEN_REPORT(from)) return EBUSY;
-    int err = rename_noreplace(from, to);
-    if (detour && err == EEXIST && std::strcmp(from, to) != 0 && may_be_one_item(from, to))
-        err = rename_via_temp(from, to);
-    return err;
-}
-
 }  // namespace
 
 void FORCE_RENAME_FALLBACK(bool on) {
@@ -244,23 +109,14 @@ void FORCE_RENAME_PLACEHOLDER(bool on) {
     g_force_placeholder = on;
 }
 
-DOLV_HOT void RENAME(const ShortText& old_path, const ShortText& new_path) {
-    SET_IO_STATUS(rename_item(old_path, new_path, true));
-}
-
-bool RENAME_IF_FREE(const ShortText& old_path, const ShortText& new_path) {
-    return rename_item(old_path, new_path, false) == 0;
-}
-
-bool SAMEITEM(const ShortText& a, const ShortText& b) {
-    const std::string na = NATIVE_PATH(a);
-    const std::string nb = NATIVE_PATH(b);
-    struct stat sa, sb;
-    if (na.empty() || nb.empty() || look_afresh(na, sa) != 0 || look_afresh(nb, sb) != 0)
-        return false;
-    if (one_inode(sa, sb)) return true;
-    if (!look_alike(sa, sb) || both_listed(na, nb)) return false;
-    return probe_one_item(na, nb);
+DOLV_HOT int rename_no_replace(const ShortText& from, const ShortText& to) {
+    char native_from[kNativePathSize];
+    char native_to[kNativePathSize];
+    NATIVE_PATH_INTO(from.view(), native_from);
+    NATIVE_PATH_INTO(to.view(), native_to);
+    if (native_from[0] == '\0' || native_to[0] == '\0') return kStatusFileNotFound;
+    const int err = rename_noreplace(native_from, native_to);
+    return err == EEXIST ? kStatusExists : err;
 }
 
 }  // namespace dolv

@@ -1,6 +1,7 @@
-// The report file: text as the console shows it, CR LF line ends, written
-// through a buffer that the program pushes out before every rename (so the
-// record of an item is in the file before the item changes) and at the end.
+// The report file: text as the console shows it, in UTF-8, CR LF line ends,
+// written through a buffer that the program pushes out before every rename
+// (so the record of an item is in the file before the item changes) and at
+// the end.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -18,57 +19,47 @@ namespace {
 constexpr size_t kBuffer = 1 << 16;
 
 FILE* g_report = nullptr;
-std::string g_report_name;  // last component of the open report file's path
-struct stat g_report_stat;
 std::string g_line;  // one line's bytes; kept, so that a line costs no allocation
 
-void open_report(const ShortText& path, const char* mode) {
+int open_report(const ShortText& path, const char* mode, ItemId& id) {
+    id = ItemId();
     if (g_report) {
         std::fclose(g_report);
         g_report = nullptr;
     }
-    std::string native = NATIVE_PATH(path);
-    if (native.empty() || !WINDOWS_PATH_CHARS(path.view()) || LAST_COMPONENT(path.view()).empty()) {
-        SET_IO_STATUS(kStatusInvalidName);
-        return;
-    }
+    const std::string native = NATIVE_PATH(path);
+    if (native.empty()) return kStatusInvalidName;
     g_report = std::fopen(native.c_str(), mode);
-    SET_IO_STATUS(g_report ? 0 : (errno ? errno : EIO));
-    if (g_report) std::setvbuf(g_report, nullptr, _IOFBF, kBuffer);
-    if (g_report) {
-        g_report_name = std::string(LAST_COMPONENT(native));
-        if (fstat(fileno(g_report), &g_report_stat) != 0) g_report_name.clear();
-    }
+    if (!g_report) return errno ? errno : EIO;
+    std::setvbuf(g_report, nullptr, _IOFBF, kBuffer);
+    struct stat st;
+    if (fstat(fileno(g_report), &st) == 0)
+        id = ItemId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return 0;
+}
+
+// Kept out of REPORT_WRITE: inline, the rare growth of the line would make
+// every call save the registers it needs.
+[[gnu::noinline]] void append_line_end(std::string& bytes) {
+    bytes += "\r\n";
 }
 
 }  // namespace
 
-DOLV_HOT bool IS_OPEN_REPORT(const char* native_path) {
-    // The name is compared first, so that other items cost no lstat.
-    if (!g_report || g_report_name.empty() || LAST_COMPONENT(native_path) != g_report_name)
-        return false;
-    struct stat st;
-    return lstat(native_path, &st) == 0 && st.st_dev == g_report_stat.st_dev &&
-           st.st_ino == g_report_stat.st_ino;
+int REPORT_CREATE(const ShortText& path, ItemId& id) {
+    return open_report(path, "wb", id);
 }
 
-void REPORT_CREATE(const ShortText& path) {
-    open_report(path, "wb");
+int REPORT_APPEND(const ShortText& path, ItemId& id) {
+    return open_report(path, "ab", id);
 }
 
-void REPORT_APPEND(const ShortText& path) {
-    open_report(path, "ab");
-}
-
-void REPORT_WRITE(const ShortText& text, bool line_end) {
-    if (!g_report) {
-        SET_IO_STATUS(kStatusNotOpen);
-        return;
-    }
+int REPORT_WRITE(const ShortText& text, bool line_end) {
+    if (!g_report) return kStatusNotOpen;
     std::string& bytes = g_line;
     bytes.clear();
     CP850_APPEND_UTF8(bytes, text.view());
-    if (line_end) bytes += "\r\n";
+    if (line_end) append_line_end(bytes);
 #ifdef __GLIBC__
     // The program has one thread: the stream's lock is not needed for a line.
     bool ok = fwrite_unlocked(bytes.data(), 1, bytes.size(), g_report) == bytes.size();
@@ -77,27 +68,20 @@ void REPORT_WRITE(const ShortText& text, bool line_end) {
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), g_report) == bytes.size();
     ok = ok && !std::ferror(g_report);
 #endif
-    SET_IO_STATUS(ok ? 0 : EIO);
+    return ok ? 0 : EIO;
 }
 
-void REPORT_FLUSH() {
-    if (!g_report) {
-        SET_IO_STATUS(kStatusNotOpen);
-        return;
-    }
-    bool ok = std::fflush(g_report) == 0 && !std::ferror(g_report);
-    SET_IO_STATUS(ok ? 0 : EIO);
+int REPORT_FLUSH() {
+    if (!g_report) return kStatusNotOpen;
+    return std::fflush(g_report) == 0 && !std::ferror(g_report) ? 0 : EIO;
 }
 
-void REPORT_CLOSE() {
-    if (!g_report) {
-        SET_IO_STATUS(kStatusNotOpen);
-        return;
-    }
+int REPORT_CLOSE() {
+    if (!g_report) return kStatusNotOpen;
     bool ok = !std::ferror(g_report);
     ok = std::fclose(g_report) == 0 && ok;
     g_report = nullptr;
-    SET_IO_STATUS(ok ? 0 : EIO);
+    return ok ? 0 : EIO;
 }
 
 }  // namespace dolv

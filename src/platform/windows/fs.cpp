@@ -13,9 +13,6 @@ namespace dolv {
 
 namespace {
 
-int g_doserror = 0;
-int g_ioresult = 0;
-
 bool Wide(const ShortText& path, std::wstring& out) {
     return !path.empty() && CP850_TO_WIDE_PATH(path.view(), out);
 }
@@ -31,82 +28,6 @@ std::wstring FullPath(const std::wstring& path) {
 }
 
 }  // namespace
-
-void SET_DOSERROR(int code) {
-    g_doserror = code;
-}
-void SET_IORESULT(int code) {
-    g_ioresult = code;
-}
-
-int DOSERROR() {
-    return g_doserror;
-}
-
-int IORESULT() {
-    int code = g_ioresult;
-    g_ioresult = 0;
-    return code;
-}
-
-void RENAME(const ShortText& old_path, const ShortText& new_path) {
-    std::wstring from, to;
-    if (!Wide(old_path, from) || !Wide(new_path, to)) {
-        g_ioresult = kStatusInvalidName;
-        return;
-    }
-    // No MOVEFILE_REPLACE_EXISTING: an existing destination makes it fail.
-    g_ioresult = MoveFileExW(from.c_str(), to.c_str(), 0) ? 0 : LAST_ERROR_STATUS();
-}
-
-// The system's rename takes a destination that differs from the item's own
-// name only in letter case; the caller's careful way tells the two apart.
-bool RENAME_IF_FREE(const ShortText&, const ShortText&) {
-    return false;
-}
-
-bool DELETEFILE(const ShortText& path) {
-    std::wstring wide;
-    return Wide(path, wide) && DeleteFileW(wide.c_str());
-}
-
-uint16_t GETFATTR(const ShortText& path) {
-    std::wstring wide;
-    DWORD attributes =
-        Wide(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        g_doserror = kStatusFileNotFound;
-        return 0;
-    }
-    g_doserror = 0;
-    return static_cast<uint16_t>(
-        attributes & (FA_READONLY | FA_HIDDEN | FA_SYSFILE | FA_DIRECTORY | FA_ARCHIVE));
-}
-
-bool ITEMID(const ShortText& path, ItemId& id) {
-    std::wstring wide;
-    if (!Wide(path, wide)) return false;
-    // No access asked for: attributes and identity only, also for
-    // directories (backup semantics) and for a link itself.
-    HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    bool ok = GetFileInformationByHandle(h, &info);
-    CloseHandle(h);
-    if (!ok) return false;
-    id.device = info.dwVolumeSerialNumber;
-    id.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return true;
-}
-
-// The system opens every spelling of a name (another letter case, on a
-// volume that folds it) as the one item; the file ID tells it.
-bool SAMEITEM(const ShortText& a, const ShortText& b) {
-    ItemId ia, ib;
-    return ITEMID(a, ia) && ITEMID(b, ib) && ia.device == ib.device && ia.inode == ib.inode;
-}
 
 ShortText FEXPAND(const ShortText& path) {
     std::wstring wide;
@@ -139,6 +60,26 @@ ShortText GETENV(const ShortText& name) {
     n = GetEnvironmentVariableW(wide.c_str(), value.data(), n);
     value.resize(n);
     return ShortText(WIDE_TO_CP850_LOSSY(value));
+}
+
+int rename_no_replace(const ShortText& from, const ShortText& to) {
+    std::wstring wide_from, wide_to;
+    if (!Wide(from, wide_from) || !Wide(to, wide_to)) return kStatusInvalidName;
+    // No MOVEFILE_REPLACE_EXISTING: an existing destination makes it fail.
+    if (MoveFileExW(wide_from.c_str(), wide_to.c_str(), 0)) return 0;
+    const DWORD e = GetLastError();
+    return e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS ? kStatusExists
+                                                               : LAST_ERROR_STATUS();
+}
+
+int delete_file(const ShortText& path) {
+    std::wstring wide;
+    if (!Wide(path, wide)) return kStatusFileNotFound;
+    return DeleteFileW(wide.c_str()) ? 0 : LAST_ERROR_STATUS();
+}
+
+uint32_t process_id() {
+    return static_cast<uint32_t>(GetCurrentProcessId());
 }
 
 int LAST_ERROR_STATUS() {

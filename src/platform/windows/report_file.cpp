@@ -17,88 +17,77 @@ HANDLE g_report = INVALID_HANDLE_VALUE;
 std::string g_pending;  // written by the program, not yet by the system
 constexpr size_t kBuffer = 1 << 16;
 
-void Open(const ShortText& path, DWORD disposition) {
+// The identity of the open file; 0 and 0 when the system tells none.
+ItemId identity(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return ItemId();
+    return ItemId{info.dwVolumeSerialNumber,
+                  (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+int Open(const ShortText& path, DWORD disposition, ItemId& id) {
+    id = ItemId();
     REPORT_CLOSE();
     std::wstring wide;
-    if (path.empty() || !CP850_TO_WIDE_PATH(path.view(), wide)) {
-        SET_IORESULT(ERROR_INVALID_NAME);
-        return;
-    }
+    if (path.empty() || !CP850_TO_WIDE_PATH(path.view(), wide)) return ERROR_INVALID_NAME;
     g_report = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (g_report == INVALID_HANDLE_VALUE) {
-        SET_IORESULT(LAST_ERROR_STATUS());
-        return;
-    }
+    if (g_report == INVALID_HANDLE_VALUE) return LAST_ERROR_STATUS();
     LARGE_INTEGER zero{};
     if (disposition == OPEN_ALWAYS && !SetFilePointerEx(g_report, zero, nullptr, FILE_END)) {
-        SET_IORESULT(LAST_ERROR_STATUS());
+        const int status = LAST_ERROR_STATUS();
         CloseHandle(g_report);
         g_report = INVALID_HANDLE_VALUE;
-        return;
+        return status;
     }
-    SET_IORESULT(0);
+    id = identity(g_report);
+    return 0;
 }
 
 }  // namespace
 
-void REPORT_CREATE(const ShortText& path) {
-    Open(path, CREATE_ALWAYS);
+int REPORT_CREATE(const ShortText& path, ItemId& id) {
+    return Open(path, CREATE_ALWAYS, id);
 }
 
-void REPORT_APPEND(const ShortText& path) {
-    Open(path, OPEN_ALWAYS);
+int REPORT_APPEND(const ShortText& path, ItemId& id) {
+    return Open(path, OPEN_ALWAYS, id);
 }
 
-void REPORT_WRITE(const ShortText& text, bool line_end) {
-    if (g_report == INVALID_HANDLE_VALUE) {
-        SET_IORESULT(ERROR_INVALID_HANDLE);
-        return;
-    }
+int REPORT_WRITE(const ShortText& text, bool line_end) {
+    if (g_report == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
     g_pending.append(text.view());
     if (line_end) g_pending += "\r\n";
-    if (g_pending.size() >= kBuffer) {
-        REPORT_FLUSH();
-        return;
-    }
-    SET_IORESULT(0);
+    if (g_pending.size() >= kBuffer) return REPORT_FLUSH();
+    return 0;
 }
 
-void REPORT_FLUSH() {
-    if (g_report == INVALID_HANDLE_VALUE) {
-        SET_IORESULT(ERROR_INVALID_HANDLE);
-        return;
-    }
+int REPORT_FLUSH() {
+    if (g_report == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
     size_t done = 0;
     while (done < g_pending.size()) {
         DWORD written = 0;
         DWORD chunk = static_cast<DWORD>(g_pending.size() - done);
         if (!WriteFile(g_report, g_pending.data() + done, chunk, &written, nullptr)) {
             g_pending.clear();
-            SET_IORESULT(LAST_ERROR_STATUS());
-            return;
+            return LAST_ERROR_STATUS();
         }
         if (written == 0) {
             g_pending.clear();
-            SET_IORESULT(ERROR_DISK_FULL);
-            return;
+            return ERROR_DISK_FULL;
         }
         done += written;
     }
     g_pending.clear();
-    SET_IORESULT(0);
+    return 0;
 }
 
-void REPORT_CLOSE() {
-    if (g_report == INVALID_HANDLE_VALUE) {
-        SET_IORESULT(0);
-        return;
-    }
-    REPORT_FLUSH();
-    int flushed = IORESULT();
-    bool ok = CloseHandle(g_report);
+int REPORT_CLOSE() {
+    if (g_report == INVALID_HANDLE_VALUE) return 0;
+    const int flushed = REPORT_FLUSH();
+    const bool ok = CloseHandle(g_report);
     g_report = INVALID_HANDLE_VALUE;
-    SET_IORESULT(flushed != 0 ? flushed : ok ? 0 : LAST_ERROR_STATUS());
+    return flushed != 0 ? flushed : ok ? 0 : LAST_ERROR_STATUS();
 }
 
 }  // namespace dolv

@@ -1,7 +1,7 @@
 // The pattern rewrite and the matcher: a walk over the name that keeps the
 // set of live expression positions, so the cost never grows beyond
 // name length x expression length however many stars a pattern holds.
-#include "platform/wildcard.h"
+#include "names/wildcard.h"
 
 #include <vector>
 

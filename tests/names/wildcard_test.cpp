@@ -1,4 +1,4 @@
-#include "platform/wildcard.h"
+#include "names/wildcard.h"
 
 #include <gtest/gtest.h>
 

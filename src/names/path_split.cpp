@@ -1,9 +1,6 @@
-// Path texts: the split into directory, name and extension, and the
-// replacement of an extension. Pure text, no system call, the same on every
-// system.
-#include <string_view>
+#include "names/path_split.h"
 
-#include "platform/fs.h"
+#include <string_view>
 
 namespace dolv {
 

@@ -1,6 +1,6 @@
 // Matching of directory-search patterns (`*`, `?`) against names, with the
 // rules of a Windows long-name search, and the order in which the search
-// hands out names. Shared by both platform builds.
+// hands out names (names/search), on every system.
 #pragma once
 
 #include <string>
