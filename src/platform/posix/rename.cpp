@@ -20,8 +20,12 @@
 namespace dolv {
 namespace {
 
-bool g_force_fallback = false;
-bool g_force_placeholder = false;
+// The test switches of fs_testing.h.
+struct Forced {
+    bool fallback = false;     // as if renameat2 were missing
+    bool placeholder = false;  // as if hard links were missing too
+};
+Forced g_forced;
 
 bool one_inode(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -74,7 +78,7 @@ int rename_fallback(const char* from, const char* to) {
     struct stat st;
     if (lstat(from, &st) != 0) return errno;
     const bool dir = S_ISDIR(st.st_mode);
-    if (!dir && !g_force_placeholder) {
+    if (!dir && !g_forced.placeholder) {
         if (link(from, to) == 0) {
             if (unlink(from) == 0) return 0;
             int err = errno;
@@ -87,7 +91,7 @@ int rename_fallback(const char* from, const char* to) {
 }
 
 DOLV_HOT int rename_noreplace(const char* from, const char* to) {
-    if (!g_force_fallback && !g_force_placeholder) {
+    if (!g_forced.fallback && !g_forced.placeholder) {
 #ifdef SYS_renameat2
         if (syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
         int err = errno;
@@ -102,11 +106,11 @@ DOLV_HOT int rename_noreplace(const char* from, const char* to) {
 }  // namespace
 
 void FORCE_RENAME_FALLBACK(bool on) {
-    g_force_fallback = on;
+    g_forced.fallback = on;
 }
 
 void FORCE_RENAME_PLACEHOLDER(bool on) {
-    g_force_placeholder = on;
+    g_forced.placeholder = on;
 }
 
 DOLV_HOT int rename_no_replace(const ShortText& from, const ShortText& to) {

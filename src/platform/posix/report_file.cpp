@@ -18,22 +18,26 @@ namespace {
 
 constexpr size_t kBuffer = 1 << 16;
 
-FILE* g_report = nullptr;
-std::string g_line;  // one line's bytes; kept, so that a line costs no allocation
+// The report file's state.
+struct ReportFile {
+    FILE* file = nullptr;  // open, or nullptr
+    std::string line;      // one line's bytes; kept, so that a line costs no allocation
+};
+ReportFile g_report_file;
 
 int open_report(const ShortText& path, const char* mode, ItemId& id) {
     id = ItemId();
-    if (g_report) {
-        std::fclose(g_report);
-        g_report = nullptr;
+    if (g_report_file.file) {
+        std::fclose(g_report_file.file);
+        g_report_file.file = nullptr;
     }
     const std::string native = NATIVE_PATH(path);
     if (native.empty()) return kStatusInvalidName;
-    g_report = std::fopen(native.c_str(), mode);
-    if (!g_report) return errno ? errno : EIO;
-    std::setvbuf(g_report, nullptr, _IOFBF, kBuffer);
+    g_report_file.file = std::fopen(native.c_str(), mode);
+    if (!g_report_file.file) return errno ? errno : EIO;
+    std::setvbuf(g_report_file.file, nullptr, _IOFBF, kBuffer);
     struct stat st;
-    if (fstat(fileno(g_report), &st) == 0)
+    if (fstat(fileno(g_report_file.file), &st) == 0)
         id = ItemId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     return 0;
 }
@@ -55,32 +59,32 @@ int REPORT_APPEND(const ShortText& path, ItemId& id) {
 }
 
 int REPORT_WRITE(const ShortText& text, bool line_end) {
-    if (!g_report) return kStatusNotOpen;
-    std::string& bytes = g_line;
+    if (!g_report_file.file) return kStatusNotOpen;
+    std::string& bytes = g_report_file.line;
     bytes.clear();
     CP850_APPEND_UTF8(bytes, text.view());
     if (line_end) append_line_end(bytes);
 #ifdef __GLIBC__
     // The program has one thread: the stream's lock is not needed for a line.
-    bool ok = fwrite_unlocked(bytes.data(), 1, bytes.size(), g_report) == bytes.size();
-    ok = ok && !ferror_unlocked(g_report);
+    bool ok = fwrite_unlocked(bytes.data(), 1, bytes.size(), g_report_file.file) == bytes.size();
+    ok = ok && !ferror_unlocked(g_report_file.file);
 #else
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), g_report) == bytes.size();
-    ok = ok && !std::ferror(g_report);
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), g_report_file.file) == bytes.size();
+    ok = ok && !std::ferror(g_report_file.file);
 #endif
     return ok ? 0 : EIO;
 }
 
 int REPORT_FLUSH() {
-    if (!g_report) return kStatusNotOpen;
-    return std::fflush(g_report) == 0 && !std::ferror(g_report) ? 0 : EIO;
+    if (!g_report_file.file) return kStatusNotOpen;
+    return std::fflush(g_report_file.file) == 0 && !std::ferror(g_report_file.file) ? 0 : EIO;
 }
 
 int REPORT_CLOSE() {
-    if (!g_report) return kStatusNotOpen;
-    bool ok = !std::ferror(g_report);
-    ok = std::fclose(g_report) == 0 && ok;
-    g_report = nullptr;
+    if (!g_report_file.file) return kStatusNotOpen;
+    bool ok = !std::ferror(g_report_file.file);
+    ok = std::fclose(g_report_file.file) == 0 && ok;
+    g_report_file.file = nullptr;
     return ok ? 0 : EIO;
 }
 

@@ -13,8 +13,12 @@ namespace dolv {
 
 namespace {
 
-HANDLE g_report = INVALID_HANDLE_VALUE;
-std::string g_pending;  // written by the program, not yet by the system
+// The report file's state.
+struct ReportFile {
+    HANDLE file = INVALID_HANDLE_VALUE;  // open, or INVALID_HANDLE_VALUE
+    std::string pending;                 // written by the program, not yet by the system
+};
+ReportFile g_report_file;
 constexpr size_t kBuffer = 1 << 16;
 
 // The identity of the open file; 0 and 0 when the system tells none.
@@ -30,17 +34,18 @@ int Open(const ShortText& path, DWORD disposition, ItemId& id) {
     REPORT_CLOSE();
     std::wstring wide;
     if (path.empty() || !CP850_TO_WIDE_PATH(path.view(), wide)) return ERROR_INVALID_NAME;
-    g_report = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (g_report == INVALID_HANDLE_VALUE) return LAST_ERROR_STATUS();
+    g_report_file.file = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (g_report_file.file == INVALID_HANDLE_VALUE) return LAST_ERROR_STATUS();
     LARGE_INTEGER zero{};
-    if (disposition == OPEN_ALWAYS && !SetFilePointerEx(g_report, zero, nullptr, FILE_END)) {
+    if (disposition == OPEN_ALWAYS &&
+        !SetFilePointerEx(g_report_file.file, zero, nullptr, FILE_END)) {
         const int status = LAST_ERROR_STATUS();
-        CloseHandle(g_report);
-        g_report = INVALID_HANDLE_VALUE;
+        CloseHandle(g_report_file.file);
+        g_report_file.file = INVALID_HANDLE_VALUE;
         return status;
     }
-    id = identity(g_report);
+    id = identity(g_report_file.file);
     return 0;
 }
 
@@ -55,38 +60,39 @@ int REPORT_APPEND(const ShortText& path, ItemId& id) {
 }
 
 int REPORT_WRITE(const ShortText& text, bool line_end) {
-    if (g_report == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
-    g_pending.append(text.view());
-    if (line_end) g_pending += "\r\n";
-    if (g_pending.size() >= kBuffer) return REPORT_FLUSH();
+    if (g_report_file.file == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+    g_report_file.pending.append(text.view());
+    if (line_end) g_report_file.pending += "\r\n";
+    if (g_report_file.pending.size() >= kBuffer) return REPORT_FLUSH();
     return 0;
 }
 
 int REPORT_FLUSH() {
-    if (g_report == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+    if (g_report_file.file == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
     size_t done = 0;
-    while (done < g_pending.size()) {
+    while (done < g_report_file.pending.size()) {
         DWORD written = 0;
-        DWORD chunk = static_cast<DWORD>(g_pending.size() - done);
-        if (!WriteFile(g_report, g_pending.data() + done, chunk, &written, nullptr)) {
-            g_pending.clear();
+        DWORD chunk = static_cast<DWORD>(g_report_file.pending.size() - done);
+        if (!WriteFile(g_report_file.file, g_report_file.pending.data() + done, chunk, &written,
+                       nullptr)) {
+            g_report_file.pending.clear();
             return LAST_ERROR_STATUS();
         }
         if (written == 0) {
-            g_pending.clear();
+            g_report_file.pending.clear();
             return ERROR_DISK_FULL;
         }
         done += written;
     }
-    g_pending.clear();
+    g_report_file.pending.clear();
     return 0;
 }
 
 int REPORT_CLOSE() {
-    if (g_report == INVALID_HANDLE_VALUE) return 0;
+    if (g_report_file.file == INVALID_HANDLE_VALUE) return 0;
     const int flushed = REPORT_FLUSH();
-    const bool ok = CloseHandle(g_report);
-    g_report = INVALID_HANDLE_VALUE;
+    const bool ok = CloseHandle(g_report_file.file);
+    g_report_file.file = INVALID_HANDLE_VALUE;
     return flushed != 0 ? flushed : ok ? 0 : LAST_ERROR_STATUS();
 }
 
