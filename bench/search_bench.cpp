@@ -43,7 +43,7 @@ Times measure(const fs::path& dir, int n) {
     for (dolv::FINDFIRST(program_path(dir / "*.txt"), 0x76, rec); dolv::DOSERROR() == 0;
          dolv::FINDNEXT(rec))
         ++t.found;
-    dolv::FINDCLOSE(rec);
+    dolv::findclose(rec);
     t.walk_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 
     start = Clock::now();

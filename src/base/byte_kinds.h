@@ -17,7 +17,7 @@ struct ByteKinds {
 };
 
 // The OR of kinds.of[b] over the bytes b of text (0 for the empty text).
-DOLV_HOT inline uint8_t KINDS_IN(std::string_view text, const ByteKinds& kinds) {
+DOLV_HOT inline uint8_t kinds_in(std::string_view text, const ByteKinds& kinds) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     uint8_t seen = 0;

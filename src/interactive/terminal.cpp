@@ -27,7 +27,7 @@ constexpr uint8_t kFieldRight = 79;
 
 void show_item(const ShortText& D, const ShortText& E) {
     ShortText path = D + E;
-    FRESHLINE();
+    freshline();
     WRITELN();
     WRITELN("[" + DIM_PUNTO(EXIST(path)) + " bytes]   " + ATTR(path));
     WRITE("Nome originale ");
@@ -70,11 +70,11 @@ void rename_item(const ShortText& D, const SearchRec& rec, bool& overwrite) {
     // The new name must be a bare name: a separator would move the item out
     // of its directory. An old path over 255 bytes cannot be addressed: cut
     // short, it could name another item.
-    if (!ACCEPTABLE_NEW_NAME(D, N) || D.size() + E.size() > ShortText::kMax) {
+    if (!acceptable_new_name(D, N) || D.size() + E.size() > ShortText::kMax) {
         ERRPRESU(D + E, N);
         return;
     }
-    FRESHLINE();
+    freshline();
     WRITELN();
     DOREN(D, E, N, rec.id);
 }
@@ -86,7 +86,7 @@ void TERMINALE_INTERATTIVO(const ShortText& source) {
     counters.APPLY = 0;
     bool overwrite = true;
 
-    ShortText P = SOURCE_PATH(FEXPAND2(source));
+    ShortText P = source_path(FEXPAND2(source));
     ShortText D = PATHOF(P);
     ShortText counted_dir = D;
     if (D.last() == '\\' && D.size() > 3) counted_dir = D.left(D.size() - 1);
@@ -94,7 +94,7 @@ void TERMINALE_INTERATTIVO(const ShortText& source) {
 
     SearchRec rec;
     FINDFIRST(P, FA_ALL_BUT_LABELS, rec);
-    WALK_ENTRIES(rec, expected, [&](SearchRec& entry) {
+    walk_entries(rec, expected, [&](SearchRec& entry) {
         const ShortText E = entry.name;
         show_item(D, E);
         rename_item(D, entry, overwrite);

@@ -92,12 +92,12 @@ bool probe_one_item(const ShortText& a, const ShortText& b) {
 
 // The name in a folder that equals a name with letters folded and comes
 // first in the search's order; empty when there is none.
-class FoldedTwin final : public DirVisitor {
+class folded_twin final : public DirVisitor {
   public:
-    explicit FoldedTwin(std::string_view name) : name_(name) {}
+    explicit folded_twin(std::string_view name) : name_(name) {}
     bool entry(const OpenDir&, const ListedEntry& e) override {
-        if (e.fault == NameFault::kNone && NAME_EQUAL_FOLDED(e.name, name_) &&
-            (best.empty() || NAME_BEFORE(e.name, best)))
+        if (e.fault == NameFault::kNone && name_equal_folded(e.name, name_) &&
+            (best.empty() || name_before(e.name, best)))
             best = std::string(e.name);
         return true;
     }
@@ -109,14 +109,14 @@ class FoldedTwin final : public DirVisitor {
 
 }  // namespace
 
-bool ITEMID(const ShortText& path, ItemId& id) {
+bool itemid(const ShortText& path, ItemId& id) {
     ItemInfo info;
     if (item_info(path, kAskIdentity, info) != 0) return false;
     id = info.id;
     return true;
 }
 
-bool SAMEITEM(const ShortText& a, const ShortText& b) {
+bool sameitem(const ShortText& a, const ShortText& b) {
     switch (likeness(a, b)) {
         case Likeness::kOne:
             return true;
@@ -145,17 +145,17 @@ int move_aside(const ShortText& from, ShortText& temp) {
     return err;
 }
 
-ShortText SOURCE_PATH(const ShortText& path) {
+ShortText source_path(const ShortText& path) {
     const std::string_view p = path.view();
     const size_t start = last_component_start(p);
     const std::string_view name = p.substr(start);
-    if (name.empty() || name == "." || name == ".." || HAS_WILDCARDS(name) ||
-        !WINDOWS_NAME_CHARS(name))
+    if (name.empty() || name == "." || name == ".." || has_wildcards(name) ||
+        !windows_name_chars(name))
         return path;
     ItemInfo info;
     if (item_info(path, 0, info) != kStatusFileNotFound) return path;
     const ShortText dir(p.substr(0, start));
-    FoldedTwin twin(name);
+    folded_twin twin(name);
     if (!list_directory(dir, twin) || twin.best.empty()) return path;
     return dir + ShortText(twin.best);
 }

@@ -9,7 +9,7 @@
 namespace dolv {
 
 // True when the item exists; fills id (an item's identity).
-bool ITEMID(const ShortText& path, ItemId& id);
+bool itemid(const ShortText& path, ItemId& id);
 
 // Whether two paths lead to one item: one name and another spelling of it
 // on a file system that folds names (also where each spelling has its own
@@ -18,9 +18,9 @@ bool ITEMID(const ShortText& path, ItemId& id);
 // folders are read, and where that leaves it open the item is moved aside
 // for a moment to see whether the other name goes with it. When it cannot
 // be told, the answer is true: neither is then taken for another item.
-bool SAMEITEM(const ShortText& a, const ShortText& b);
+bool sameitem(const ShortText& a, const ShortText& b);
 
-// SAMEITEM without the moving aside: false only when the two are surely
+// sameitem without the moving aside: false only when the two are surely
 // two items (or one of them is missing).
 bool may_be_one_item(const ShortText& a, const ShortText& b);
 
@@ -33,6 +33,6 @@ int move_aside(const ShortText& from, ShortText& temp);
 // entry, in the search's order, whose name equals it with letters folded (a
 // case-insensitive volume finds such a name by itself); the path comes back
 // unchanged when there is none, and for a pattern.
-ShortText SOURCE_PATH(const ShortText& path);
+ShortText source_path(const ShortText& path);
 
 }  // namespace dolv

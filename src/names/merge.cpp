@@ -56,7 +56,7 @@ constexpr ByteKinds kWildcardBytes = wildcard_bytes();
 
 }  // namespace
 
-MergePattern MERGE_PATTERN(const ShortText& pattern) {
+MergePattern merge_pattern(const ShortText& pattern) {
     MergePattern p;
     p.text = pattern;
     const std::string_view v = pattern.view();
@@ -74,12 +74,12 @@ MergePattern MERGE_PATTERN(const ShortText& pattern) {
 }
 
 ShortText FUSIONJOLLY(const ShortText& source, const ShortText& pattern) {
-    return FUSIONJOLLY(source, MERGE_PATTERN(pattern));
+    return FUSIONJOLLY(source, merge_pattern(pattern));
 }
 
 DOLV_HOT ShortText FUSIONJOLLY(const ShortText& source, const MergePattern& pattern) {
     const std::string_view v = source.view();
-    if (KINDS_IN(v, kWildcardBytes) != 0) end_run(201);
+    if (kinds_in(v, kWildcardBytes) != 0) end_run(201);
     const size_t dot = v.rfind('.');
     const std::string_view source_name = dot == std::string_view::npos ? v : v.substr(0, dot);
     const std::string_view source_ext =

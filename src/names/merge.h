@@ -20,7 +20,7 @@ struct MergePattern {
     ShortText text;
 };
 
-MergePattern MERGE_PATTERN(const ShortText& pattern);
+MergePattern merge_pattern(const ShortText& pattern);
 
 // Merges the bare source name with the pattern, name part and extension
 // each position by position. Empty when the result would pass 255 characters.

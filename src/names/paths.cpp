@@ -77,7 +77,7 @@ int64_t EXIST(const ShortText& path) {
     FINDFIRST(path, FA_FILES_ONLY, rec);
     int64_t size = -1;
     if (DOSERROR() == 0 && !(rec.attr & FA_DIRECTORY)) size = rec.size < 0 ? 0 : rec.size;
-    FINDCLOSE(rec);
+    findclose(rec);
     return size;
 }
 
@@ -94,12 +94,12 @@ ShortText ATTR(const ShortText& path) {
     SearchRec rec;
     FINDFIRST(p, FA_ANYFILE, rec);
     ShortText flags;
-    if (DOSERROR() == 0) flags = ATTR_TEXT(rec.attr);
-    FINDCLOSE(rec);
+    if (DOSERROR() == 0) flags = attr_text(rec.attr);
+    findclose(rec);
     return flags;
 }
 
-ShortText ATTR_TEXT(uint8_t attr) {
+ShortText attr_text(uint8_t attr) {
     ShortText flags;
     flags += (attr & FA_ARCHIVE) ? 'A' : '_';
     flags += (attr & FA_READONLY) ? 'R' : '_';
@@ -118,7 +118,7 @@ int32_t CONTATHIS(const ShortText& directory, const ShortText& pattern) {
     int32_t count = 0;
     for (FINDFIRST(d, FA_ALL_BUT_LABELS, rec); DOSERROR() == 0; FINDNEXT(rec))
         if (!(rec.name == ".") && !(rec.name == "..")) ++count;
-    FINDCLOSE(rec);
+    findclose(rec);
     return count;
 }
 

@@ -19,7 +19,7 @@ ShortText FEXPAND2(const ShortText& text);
 int64_t EXIST(const ShortText& path);  // size of a file (not a directory), else -1
 bool ISDIR(const ShortText& path);
 // The five flags of ATTR from an attribute byte the search already gave.
-ShortText ATTR_TEXT(uint8_t attr);
+ShortText attr_text(uint8_t attr);
 ShortText ATTR(const ShortText& path);  // "ARHSD" flags with '_', or empty
 int32_t CONTATHIS(const ShortText& directory, const ShortText& pattern);
 ShortText TRUNCPATH(const ShortText& path, int width);

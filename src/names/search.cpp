@@ -71,11 +71,11 @@ bool read_details(const SearchState& s, const SearchEntry& e, SearchRec& rec) {
     if (!listed_details(*s.dir, s.native(e), info)) return true;
     rec.attr = info.attr;
     if (!(rec.attr & FA_DIRECTORY)) rec.size = info.size;
-    return MASK_ALLOWS(rec.attr, s.mask);
+    return mask_allows(rec.attr, s.mask);
 }
 
 // Hands out the next entry the mask still allows. Its size and final
-// attributes are read when its turn comes (at once, or at FINDDETAILS in a
+// attributes are read when its turn comes (at once, or at finddetails in a
 // lazy search), so a walk that renames items as it goes sees each item as
 // it is then.
 DOLV_HOT void deliver_next(SearchRec& rec) {
@@ -122,7 +122,7 @@ class EntryReader final : public DirVisitor {
     }
 
     DOLV_HOT bool entry(const OpenDir& dir, const ListedEntry& e) override {
-        if (e.fault == NameFault::kNone && WILDCARD_MATCH_EXPRESSION(expression_, e.name))
+        if (e.fault == NameFault::kNone && wildcard_match_expression(expression_, e.name))
             take(dir, e);
         return true;
     }
@@ -138,7 +138,7 @@ class EntryReader final : public DirVisitor {
             if (!listed_details(dir, e.native.data(), info)) return;
             attr |= (info.attr & FA_DIRECTORY) ? FA_DIRECTORY : FA_ARCHIVE;
         }
-        if (MASK_ALLOWS(attr, state_.mask)) keep(e, attr);
+        if (mask_allows(attr, state_.mask)) keep(e, attr);
     }
 
     [[gnu::always_inline]] void keep(const ListedEntry& e, uint8_t attr) {
@@ -179,7 +179,7 @@ void sort_with_sizes(SearchState& state, const Before& before) {
     }
 }
 
-// Puts the entries in NAME_COMPARE order.
+// Puts the entries in name_compare order.
 void sort_entries(SearchState& state) {
     state.pool.append(8, '\0');  // sort_key reads 8 bytes at every name
     const SearchState& s = state;
@@ -187,7 +187,7 @@ void sort_entries(SearchState& state) {
         const uint64_t ka = sort_key(s.pool.data() + a.offset, a.length);
         const uint64_t kb = sort_key(s.pool.data() + b.offset, b.length);
         if (ka != kb) return ka < kb;
-        return NAME_BEFORE(s.name(a), s.name(b));
+        return name_before(s.name(a), s.name(b));
     };
     // A directory often lists its names in the order they were made, or the
     // reverse: both are found in one pass (the names are all different).
@@ -202,7 +202,7 @@ void sort_entries(SearchState& state) {
 
 void find_pattern(std::string_view dir, std::string_view pattern, uint8_t mask, bool lazy,
                   SearchRec& rec) {
-    const std::string expression = WILDCARD_EXPRESSION(pattern);
+    const std::string expression = wildcard_expression(pattern);
     auto state = std::make_shared<SearchState>();
     state->mask = mask;
     EntryReader reader(*state, expression);
@@ -224,8 +224,8 @@ void find_pattern(std::string_view dir, std::string_view pattern, uint8_t mask, 
 
 void find_literal(const ShortText& path, std::string_view name, uint8_t mask, SearchRec& rec) {
     ItemInfo info;
-    if (!WINDOWS_NAME_CHARS(name) || item_info(path, kAskStoredName, info) != 0 ||
-        !MASK_ALLOWS(info.attr, mask)) {
+    if (!windows_name_chars(name) || item_info(path, kAskStoredName, info) != 0 ||
+        !mask_allows(info.attr, mask)) {
         g_dos_error = kStatusFileNotFound;
         return;
     }
@@ -244,7 +244,7 @@ void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec
     std::string_view pattern = p.substr(start);
     if (pattern.empty()) {
         g_dos_error = kStatusFileNotFound;
-    } else if (!HAS_WILDCARDS(pattern)) {
+    } else if (!has_wildcards(pattern)) {
         find_literal(path, pattern, mask, rec);
     } else {
         find_pattern(p.substr(0, start), pattern, mask, lazy, rec);
@@ -264,11 +264,11 @@ void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
     start_search(path, mask, false, rec);
 }
 
-void FINDFIRST_LAZY(const ShortText& path, uint8_t mask, SearchRec& rec) {
+void findfirst_lazy(const ShortText& path, uint8_t mask, SearchRec& rec) {
     start_search(path, mask, true, rec);
 }
 
-void FINDDETAILS(SearchRec& rec) {
+void finddetails(SearchRec& rec) {
     if (!rec.state || !rec.state->pending) return;
     SearchState& s = *rec.state;
     s.pending = false;
@@ -284,7 +284,7 @@ DOLV_HOT void FINDNEXT(SearchRec& rec) {
     deliver_next(rec);
 }
 
-int32_t SEARCH_COUNT(const SearchRec& rec) {
+int32_t search_count(const SearchRec& rec) {
     if (g_dos_error != 0 && !rec.state) return 0;
     if (!rec.state) return (rec.name == "." || rec.name == "..") ? 0 : 1;  // one literal name
     int32_t n = 0;
@@ -295,7 +295,7 @@ int32_t SEARCH_COUNT(const SearchRec& rec) {
     return n;
 }
 
-void FINDCLOSE(SearchRec& rec) {
+void findclose(SearchRec& rec) {
     rec.state.reset();
 }
 

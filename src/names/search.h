@@ -18,7 +18,7 @@ constexpr uint8_t FA_ALL_BUT_LABELS = 0x76;
 constexpr uint8_t FA_FILES_ONLY = 0x66;
 // A search passes over an entry that has a hidden, system, volume or
 // directory bit the mask leaves out; read-only and archive never exclude.
-constexpr bool MASK_ALLOWS(uint8_t attr, uint8_t mask) {
+constexpr bool mask_allows(uint8_t attr, uint8_t mask) {
     constexpr uint8_t kSelective = FA_HIDDEN | FA_SYSFILE | FA_VOLUMEID | FA_DIRECTORY;
     return (attr & kSelective & ~mask) == 0;
 }
@@ -40,19 +40,19 @@ struct SearchRec {
 };
 void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec);
 void FINDNEXT(SearchRec& rec);
-void FINDCLOSE(SearchRec& rec);
+void findclose(SearchRec& rec);
 // FINDFIRST for a walk that mostly needs the names. Where the directory read
 // tells an item's kind and the mask takes both kinds and hidden items, the
 // entries (this one and those FINDNEXT hands out) come without their size
 // (0) and with the attributes the directory read gave (kind and hidden),
-// until FINDDETAILS reads them. Otherwise the same as FINDFIRST.
-void FINDFIRST_LAZY(const ShortText& path, uint8_t mask, SearchRec& rec);
+// until finddetails reads them. Otherwise the same as FINDFIRST.
+void findfirst_lazy(const ShortText& path, uint8_t mask, SearchRec& rec);
 // Completes the size and attributes of the entry handed out last, as
 // FINDFIRST would have given them; nothing to do when they are complete.
-void FINDDETAILS(SearchRec& rec);
+void finddetails(SearchRec& rec);
 // How many entries, "." and ".." aside, the search started by FINDFIRST
 // holds in all (the delivered one included); 0 when it found none.
-int32_t SEARCH_COUNT(const SearchRec& rec);
+int32_t search_count(const SearchRec& rec);
 // 0 after FINDFIRST/FINDNEXT delivered an entry or GETFATTR succeeded; nonzero otherwise.
 int DOSERROR();
 

@@ -1,4 +1,4 @@
-// The sort key of the directory search: the order of NAME_COMPARE on a
+// The sort key of the directory search: the order of name_compare on a
 // name's first 8 bytes, as one number.
 #pragma once
 
@@ -10,7 +10,7 @@
 namespace dolv {
 
 // The first 8 bytes of a name, ASCII letters in upper case, as one number
-// that orders as NAME_COMPARE orders those bytes (a shorter name pads with
+// that orders as name_compare orders those bytes (a shorter name pads with
 // 0). It reads 8 bytes at name whatever the length: the search's pool holds
 // 8 bytes more past its last name, so that an entry stays small and the
 // key is computed where the sort compares.

@@ -90,7 +90,7 @@ ShortText UPSTR(const ShortText& text) {
     return result;
 }
 
-DOLV_HOT bool SAMETEXT(const ShortText& a, const ShortText& b) {
+DOLV_HOT bool sametext(const ShortText& a, const ShortText& b) {
     const std::string_view x = a.view(), y = b.view();
     if (x.size() != y.size()) return false;
     size_t i = 0;

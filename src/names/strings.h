@@ -21,6 +21,6 @@ ShortText FDELETE(const ShortText& text, int16_t start, int16_t count);
 // a..z raised to A..Z; nothing else changes.
 ShortText UPSTR(const ShortText& text);
 // True when UPSTR(a) == UPSTR(b), without making either.
-bool SAMETEXT(const ShortText& a, const ShortText& b);
+bool sametext(const ShortText& a, const ShortText& b);
 
 }  // namespace dolv

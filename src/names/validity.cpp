@@ -82,7 +82,7 @@ DOLV_HOT bool plainly_valid(const ShortText& s) {
     if (v.empty() || v.back() == '.') return false;
     // The usual new name, one component of plain bytes and dots: only the
     // length of its name before the last dot needs a look.
-    if (KINDS_IN(v, kWalkedBytes) == 0) return !may_be_device(0, v.rfind('.'), v.size());
+    if (kinds_in(v, kWalkedBytes) == 0) return !may_be_device(0, v.rfind('.'), v.size());
     size_t start = 0;  // of the current component
     size_t dot = std::string_view::npos;
     for (size_t i = 0; i < v.size(); ++i) {
@@ -105,10 +105,10 @@ DOLV_HOT bool plainly_valid(const ShortText& s) {
 }  // namespace
 
 DOLV_HOT uint8_t VALIDNAMEWIN(const ShortText& path) {
-    return plainly_valid(path) ? 0 : VALIDNAMEWIN_FULL(path);
+    return plainly_valid(path) ? 0 : validnamewin_full(path);
 }
 
-uint8_t VALIDNAMEWIN_FULL(const ShortText& path) {
+uint8_t validnamewin_full(const ShortText& path) {
     ShortText s = path;
     if (s.empty()) return 1;
     if (s.last() == '.') return as_position(s.size());

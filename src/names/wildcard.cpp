@@ -15,9 +15,9 @@ unsigned char fold(unsigned char c) {
 // The matcher folds letters as a case-insensitive volume does: besides the
 // ASCII letters, the accented CP850 letters that have both cases (é and É).
 // Letters without a CP850 capital (ß, ÿ, ı, µ) stay as they are.
-struct MatchFold {
+struct match_fold {
     unsigned char map[256];
-    MatchFold() {
+    match_fold() {
         for (int c = 0; c < 256; ++c) map[c] = fold(static_cast<unsigned char>(c));
         static const unsigned char pairs[][2] = {
             {0x81, 0x9A}, {0x82, 0x90}, {0x83, 0xB6}, {0x84, 0x8E}, {0x85, 0xB7}, {0x86, 0x8F},
@@ -28,7 +28,7 @@ struct MatchFold {
         for (const auto& p : pairs) map[p[0]] = p[1];
     }
 };
-const MatchFold kMatchFold;
+const match_fold kMatchFold;
 
 unsigned char match_fold(unsigned char c) {
     return kMatchFold.map[c];
@@ -143,11 +143,11 @@ Pass pass_character(std::string_view expression, int c, bool at_last_dot, unsign
 }
 }  // namespace
 
-bool HAS_WILDCARDS(std::string_view pattern) {
+bool has_wildcards(std::string_view pattern) {
     return pattern.find_first_of("*?<>\"") != std::string_view::npos;
 }
 
-std::string WILDCARD_EXPRESSION(std::string_view pattern) {
+std::string wildcard_expression(std::string_view pattern) {
     bool trailing_dot = !pattern.empty() && pattern.back() == '.';
     while (!pattern.empty() && (pattern.back() == '.' || pattern.back() == ' '))
         pattern.remove_suffix(1);
@@ -175,7 +175,7 @@ std::string WILDCARD_EXPRESSION(std::string_view pattern) {
     return expr;
 }
 
-bool WILDCARD_MATCH_EXPRESSION(std::string_view expression, std::string_view name) {
+bool wildcard_match_expression(std::string_view expression, std::string_view name) {
     if (expression.empty() || name.empty()) return false;
     const int quick = match_star_suffix(expression, name);
     if (quick >= 0) return quick == 1;
@@ -214,11 +214,11 @@ bool WILDCARD_MATCH_EXPRESSION(std::string_view expression, std::string_view nam
     return false;
 }
 
-bool WILDCARD_MATCH(std::string_view pattern, std::string_view name) {
-    return WILDCARD_MATCH_EXPRESSION(WILDCARD_EXPRESSION(pattern), name);
+bool wildcard_match(std::string_view pattern, std::string_view name) {
+    return wildcard_match_expression(wildcard_expression(pattern), name);
 }
 
-bool NAME_EQUAL_FOLDED(std::string_view a, std::string_view b) {
+bool name_equal_folded(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (match_fold(static_cast<unsigned char>(a[i])) !=
@@ -227,7 +227,7 @@ bool NAME_EQUAL_FOLDED(std::string_view a, std::string_view b) {
     return true;
 }
 
-int NAME_COMPARE(std::string_view a, std::string_view b) {
+int name_compare(std::string_view a, std::string_view b) {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
         unsigned char x = fold(static_cast<unsigned char>(a[i]));

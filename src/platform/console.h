@@ -11,9 +11,9 @@ namespace dolv {
 
 // Prepares the console for a run: raw keys on a terminal, signal handlers,
 // restoration of the terminal on every exit path. Safe to call twice.
-void CONSOLE_OPEN();
+void console_open();
 // Flushes the output and restores the terminal's modes and cursor.
-void CONSOLE_CLOSE();
+void console_close();
 
 // Console output, bytes in code page 850. WRITELN ends the line with CR LF.
 void WRITE(const ShortText& text);
@@ -27,10 +27,10 @@ void FLUSH();
 // True once writing the output failed while it is no terminal (a full disk,
 // a pipe whose reader has gone); from then on what is written is dropped.
 // Learnt when the output is pushed out: by FLUSH, or when the buffer fills.
-bool OUTPUT_FAILED();
+bool output_failed();
 // Sends what is written from now on to standard error, as plain text, and
 // drops what is pending: the last words of a run whose output failed.
-void OUTPUT_TO_ERRORS();
+void output_to_errors();
 
 // The colours the program draws with (PC colour numbers).
 constexpr int kColourBackground = 0;  // black
@@ -50,11 +50,11 @@ void GOTOXY(int x, int y);
 // Blanks from the cursor to the end of its line; the cursor does not move.
 void CLREOL();
 // Ends the current line unless the cursor stands in column 1.
-inline void FRESHLINE() {
+inline void freshline() {
     if (WHEREX() != 1) WRITELN();
 }
-int SCREEN_WIDTH();
-int SCREEN_HEIGHT();
+int screen_width();
+int screen_height();
 
 void CURSORON();
 void CURSOROFF();
@@ -67,14 +67,14 @@ void CURSORBIG();
 unsigned char READKEY();
 
 // The user's cancel: raised by Ctrl-C, SIGTERM or SIGHUP (or Ctrl-Break).
-// The program installs the action to take (the cancel exit); CHECK_CANCEL
+// The program installs the action to take (the cancel exit); check_cancel
 // runs it when a cancel is pending. READKEY calls it too, and the rename
 // loops call it between two items: never in the middle of a rename.
-// SET_CANCEL_ACTION gives back the action it replaces.
+// set_cancel_action gives back the action it replaces.
 using CancelAction = void (*)();
-CancelAction SET_CANCEL_ACTION(CancelAction action);
-bool CANCEL_PENDING();
-void CHECK_CANCEL();
+CancelAction set_cancel_action(CancelAction action);
+bool cancel_pending();
+void check_cancel();
 
 // Ends the process: flushes the output, restores the terminal, exits with code.
 [[noreturn]] void HALT(int code);

@@ -190,11 +190,11 @@ bool decode_utf8(std::string_view s, size_t& i, char32_t& cp) {
 
 }  // namespace
 
-char32_t CP850_GLYPH(unsigned char byte) {
+char32_t cp850_glyph(unsigned char byte) {
     return kGlyph[byte];
 }
 
-bool CP850_FROM_UNICODE(char32_t cp, unsigned char& byte) {
+bool cp850_from_unicode(char32_t cp, unsigned char& byte) {
     if (cp < 0x80) {
         byte = static_cast<unsigned char>(cp);
         return true;
@@ -207,12 +207,12 @@ bool CP850_FROM_UNICODE(char32_t cp, unsigned char& byte) {
     return true;
 }
 
-std::string_view CP850_UTF8_GLYPH(unsigned char byte) {
+std::string_view cp850_utf8_glyph(unsigned char byte) {
     const Utf8Glyph& g = kUtf8Glyph[byte];
     return std::string_view(g.bytes, g.len);
 }
 
-void CP850_APPEND_UTF8(std::string& out, std::string_view text) {
+void cp850_append_utf8(std::string& out, std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         // Printable ASCII is its own glyph: copy such runs whole.
         size_t j = i + plain_run(text.data() + i, text.size() - i);
@@ -225,14 +225,14 @@ void CP850_APPEND_UTF8(std::string& out, std::string_view text) {
     }
 }
 
-std::string CP850_TO_UTF8(std::string_view text) {
+std::string cp850_to_utf8(std::string_view text) {
     std::string out;
     out.reserve(text.size() * 2);
-    CP850_APPEND_UTF8(out, text);
+    cp850_append_utf8(out, text);
     return out;
 }
 
-std::string CP850_NAME_TO_UTF8(std::string_view text) {
+std::string cp850_name_to_utf8(std::string_view text) {
     std::string out;
     out.reserve(text.size() * 2);
     for (char c : text) {
@@ -245,7 +245,7 @@ std::string CP850_NAME_TO_UTF8(std::string_view text) {
     return out;
 }
 
-bool UTF8_TO_CP850(std::string_view utf8, std::string& out) {
+bool utf8_to_cp850(std::string_view utf8, std::string& out) {
     out.clear();
     out.reserve(utf8.size());
     size_t i = 0;
@@ -259,20 +259,20 @@ bool UTF8_TO_CP850(std::string_view utf8, std::string& out) {
         if (b == 0x7F) return false;  // DEL: the byte 0x7F stands for U+2302
         char32_t cp;
         unsigned char byte;
-        if (!decode_utf8(utf8, i, cp) || !CP850_FROM_UNICODE(cp, byte)) return false;
+        if (!decode_utf8(utf8, i, cp) || !cp850_from_unicode(cp, byte)) return false;
         out += static_cast<char>(byte);
     }
     return true;
 }
 
-std::string UTF8_TO_CP850_LOSSY(std::string_view utf8) {
+std::string utf8_to_cp850_lossy(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     size_t i = 0;
     while (i < utf8.size()) {
         char32_t cp;
         unsigned char byte;
-        if (decode_utf8(utf8, i, cp) && cp != 0x7F && CP850_FROM_UNICODE(cp, byte))
+        if (decode_utf8(utf8, i, cp) && cp != 0x7F && cp850_from_unicode(cp, byte))
             out += static_cast<char>(byte);
         else
             out += '\x1A';

@@ -144,16 +144,16 @@ uint32_t process_id();
 
 // The report file: one sequential text file, written as the console shows
 // it (on disk in the system's encoding of text). Each call returns its
-// status (0 = success). REPORT_CREATE and REPORT_APPEND close a file that is
+// status (0 = success). report_create and report_append close a file that is
 // open, then open one: id is its identity (0 and 0 when the system tells
-// none). REPORT_WRITE with line_end true appends CR LF. Writes are buffered:
-// REPORT_FLUSH pushes what is buffered to the file, and REPORT_CLOSE does so
+// none). report_write with line_end true appends CR LF. Writes are buffered:
+// report_flush pushes what is buffered to the file, and report_close does so
 // before it closes. A failed write (full disk) gives a nonzero status at the
 // write or the flush that meets it.
-int REPORT_CREATE(const ShortText& path, ItemId& id);
-int REPORT_APPEND(const ShortText& path, ItemId& id);
-int REPORT_WRITE(const ShortText& text, bool line_end);
-int REPORT_FLUSH();
-int REPORT_CLOSE();
+int report_create(const ShortText& path, ItemId& id);
+int report_append(const ShortText& path, ItemId& id);
+int report_write(const ShortText& text, bool line_end);
+int report_flush();
+int report_close();
 
 }  // namespace dolv

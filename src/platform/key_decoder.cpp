@@ -197,7 +197,7 @@ void feed_utf8(KeyDecoder& d, unsigned char b) {
         // A character maps to a byte of the upper half or is ignored:
         // the glyphs of the control bytes (such as the arrow that
         // stands for ESC) are no keys.
-        if (UTF8_TO_CP850(d.pending, cp850) && cp850.size() == 1 &&
+        if (utf8_to_cp850(d.pending, cp850) && cp850.size() == 1 &&
             static_cast<unsigned char>(cp850[0]) >= 0x80)
             emit(d, static_cast<unsigned char>(cp850[0]));
         reset(d);
@@ -205,7 +205,7 @@ void feed_utf8(KeyDecoder& d, unsigned char b) {
 }
 }  // namespace
 
-void KEY_FEED(KeyDecoder& d, unsigned char b) {
+void key_feed(KeyDecoder& d, unsigned char b) {
     switch (d.state) {
         case State::kIdle:
             feed_idle(d, b);
@@ -229,16 +229,16 @@ void KEY_FEED(KeyDecoder& d, unsigned char b) {
     }
 }
 
-void KEY_TIMEOUT(KeyDecoder& d) {
+void key_timeout(KeyDecoder& d) {
     if (d.state == State::kEsc) emit(d, kKeyEsc);
     reset(d);
 }
 
-bool KEY_INCOMPLETE(const KeyDecoder& d) {
+bool key_incomplete(const KeyDecoder& d) {
     return d.state != State::kIdle;
 }
 
-bool KEY_TAKE(KeyDecoder& d, unsigned char& key) {
+bool key_take(KeyDecoder& d, unsigned char& key) {
     if (d.next_key >= d.keys.size()) return false;
     key = static_cast<unsigned char>(d.keys[d.next_key++]);
     return true;

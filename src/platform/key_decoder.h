@@ -22,14 +22,14 @@ struct KeyDecoder {
 };
 
 // Feeds one byte.
-void KEY_FEED(KeyDecoder& d, unsigned char byte);
+void key_feed(KeyDecoder& d, unsigned char byte);
 // No byte arrived within kEscWaitMs of the last one (or the input ended):
 // a lone ESC becomes the Esc key, an incomplete sequence is dropped.
-void KEY_TIMEOUT(KeyDecoder& d);
+void key_timeout(KeyDecoder& d);
 // True while the decoder holds part of a sequence: the reader should wait
-// at most kEscWaitMs for the next byte and then call KEY_TIMEOUT.
-bool KEY_INCOMPLETE(const KeyDecoder& d);
+// at most kEscWaitMs for the next byte and then call key_timeout.
+bool key_incomplete(const KeyDecoder& d);
 // Takes the next decoded key code; false when none is waiting.
-bool KEY_TAKE(KeyDecoder& d, unsigned char& key);
+bool key_take(KeyDecoder& d, unsigned char& key);
 
 }  // namespace dolv

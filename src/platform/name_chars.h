@@ -28,15 +28,15 @@ constexpr ByteKinds windows_reserved_in_path() {
 inline constexpr ByteKinds kWindowsReservedInPath = windows_reserved_in_path();
 
 // True when a name holds no character a Windows name may not hold.
-inline bool WINDOWS_NAME_CHARS(std::string_view name) {
-    return KINDS_IN(name, kWindowsReserved) == 0;
+inline bool windows_name_chars(std::string_view name) {
+    return kinds_in(name, kWindowsReserved) == 0;
 }
 
 // The same for every component of a path after its drive.
-DOLV_HOT inline bool WINDOWS_PATH_CHARS(std::string_view path) {
+DOLV_HOT inline bool windows_path_chars(std::string_view path) {
     if (path.size() >= 2 && path[1] == ':') path.remove_prefix(2);
-    // Every component passes WINDOWS_NAME_CHARS: no reserved byte but the separators.
-    return KINDS_IN(path, kWindowsReservedInPath) == 0;
+    // Every component passes windows_name_chars: no reserved byte but the separators.
+    return kinds_in(path, kWindowsReservedInPath) == 0;
 }
 
 }  // namespace dolv

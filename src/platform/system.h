@@ -7,7 +7,7 @@
 namespace dolv {
 
 // The platform variant's name, at most 3 characters.
-const char* PLATFORM_NAME();
+const char* platform_name();
 
 struct SystemConventions {
     // Every command answers `--help` (or `-h`) and `--version` here.

@@ -25,25 +25,25 @@ namespace dolv {
 namespace {
 
 // "[1.234 bytes] A____": the size (-1 for a directory) and the attributes.
-ShortText SIZE_AND_ATTR(const ShortText& path) {
+ShortText size_and_attr(const ShortText& path) {
     return "[" + DIM_PUNTO(EXIST(path)) + " bytes] " + ATTR(path);
 }
 
 // The confirmation of one item under /P.
-void CONFIRM_AND_RENAME(const ShortText& dir, const SearchRec& rec, const ShortText& new_name) {
+void confirm_and_rename(const ShortText& dir, const SearchRec& rec, const ShortText& new_name) {
     const ShortText& name = rec.name;
     const ShortText path = dir + name;
     WRITE("Rinominare ");
     WRITE(F_D(path));
     WRITE(CONVERSION2(new_name));
     WRITELN(" ?");
-    WRITE(SIZE_AND_ATTR(path));
+    WRITE(size_and_attr(path));
     GOTOXY(53, WHEREY());
     WRITE("  [Si,No,Tutti,Annulla] ");
-    unsigned char key = READANSWER(
+    unsigned char key = readanswer(
         "\x1b"
         "ANST");
-    ECHO_ANSWER(key);
+    echo_answer(key);
     switch (key) {
         case 'N':
             return;
@@ -61,13 +61,13 @@ void CONFIRM_AND_RENAME(const ShortText& dir, const SearchRec& rec, const ShortT
 // The two report lines of an item renamed without a question, then the
 // rename. Kind, size and attributes are read by the search now; a silent
 // run reads none of them.
-DOLV_HOT void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const ShortText& new_name) {
+DOLV_HOT void report_and_rename(const ShortText& dir, SearchRec& rec, const ShortText& new_name) {
     const ShortText& name = rec.name;
-    if (!REPORT_SILENT()) {
+    if (!report_silent()) {
         // The fixed pieces are made once, not for every item.
         static const ShortText kRename("Rinomina "), kOfDir("della directory "),
             kOfFile("del file "), kIn(" in "), kOpen("["), kBytes(" bytes] ");
-        FINDDETAILS(rec);
+        finddetails(rec);
         const bool is_dir = (rec.attr & FA_DIRECTORY) != 0;
         WRITE2(kRename);
         WRITE2(is_dir ? kOfDir : kOfFile);
@@ -81,7 +81,7 @@ DOLV_HOT void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const Shor
         ShortText sizes = kOpen;
         sizes += DIM_PUNTO(is_dir ? -1 : rec.size);
         sizes += kBytes;
-        sizes += ATTR_TEXT(rec.attr);
+        sizes += attr_text(rec.attr);
         WRITELN2(sizes);
     }
     DOREN(dir, name, new_name, rec.id);
@@ -92,10 +92,10 @@ DOLV_HOT void REPORT_AND_RENAME(const ShortText& dir, SearchRec& rec, const Shor
 // The steps after the merge give their input back when their option is not
 // given (REM_PRESU then only drops a final dot, which the merge never
 // leaves), so a batch without them makes no copies for them.
-NewNamePlan NEW_NAME_PLAN(const ShortText& pattern) {
+NewNamePlan new_name_plan(const ShortText& pattern) {
     const Settings& s = settings;
     NewNamePlan plan;
-    plan.pattern = MERGE_PATTERN(pattern);
+    plan.pattern = merge_pattern(pattern);
     plan.conversion = s.MAIUSCOLO != '0';
     plan.removal = !s.REM_PREFISSO.empty() || !s.REM_SUFFISSO.empty();
     plan.addition = !s.PREFISSO.empty() || !s.SUFFISSO.empty();
@@ -103,7 +103,7 @@ NewNamePlan NEW_NAME_PLAN(const ShortText& pattern) {
     return plan;
 }
 
-DOLV_HOT ShortText NEW_NAME(const ShortText& name, const NewNamePlan& plan) {
+DOLV_HOT ShortText make_new_name(const ShortText& name, const NewNamePlan& plan) {
     const Settings& s = settings;
     ShortText n = FUSIONJOLLY(name, plan.pattern);
     if (plan.conversion) n = CONVERSION(n, s.MAIUSCOLO);
@@ -116,27 +116,27 @@ DOLV_HOT ShortText NEW_NAME(const ShortText& name, const NewNamePlan& plan) {
 namespace {
 
 // One examined entry: its new name, the checks, then the rename.
-DOLV_HOT void RENAME_ENTRY(const ShortText& dir, SearchRec& rec, const NewNamePlan& plan) {
+DOLV_HOT void rename_entry(const ShortText& dir, SearchRec& rec, const NewNamePlan& plan) {
     const ShortText& name = rec.name;
-    FRESHLINE();
-    const ShortText new_name = NEW_NAME(name, plan);
+    freshline();
+    const ShortText new_name = make_new_name(name, plan);
     // An old path over 255 bytes cannot be addressed: cut short, it could
     // name another item, which the rename would then move.
-    if (!ACCEPTABLE_NEW_NAME(dir, new_name) || dir.size() + name.size() > ShortText::kMax) {
+    if (!acceptable_new_name(dir, new_name) || dir.size() + name.size() > ShortText::kMax) {
         ERRPRESU(dir + name, new_name);
         return;
     }
-    if (name == new_name || (settings.MAIUSCOLO == '0' && SAMETEXT(name, new_name))) {
-        FRESHLINE();
-        if (!settings.ESCLUDI && !REPORT_SILENT())
+    if (name == new_name || (settings.MAIUSCOLO == '0' && sametext(name, new_name))) {
+        freshline();
+        if (!settings.ESCLUDI && !report_silent())
             WRITELN2("File saltato: " + TRUNCPATH(dir + name, 60));
         counters.SALTATI++;
         return;
     }
     if (settings.SBS) {
-        CONFIRM_AND_RENAME(dir, rec, new_name);
+        confirm_and_rename(dir, rec, new_name);
     } else {
-        REPORT_AND_RENAME(dir, rec, new_name);
+        report_and_rename(dir, rec, new_name);
     }
 }
 
@@ -150,10 +150,10 @@ constexpr ByteKinds kLeavingBytes = leaving_bytes();
 
 }  // namespace
 
-DOLV_HOT bool ACCEPTABLE_NEW_NAME(const ShortText& dir, const ShortText& new_name) {
+DOLV_HOT bool acceptable_new_name(const ShortText& dir, const ShortText& new_name) {
     // An empty name would make the directory itself the destination; a
     // separator or a drive colon would move the item out of its directory.
-    if (new_name.empty() || KINDS_IN(new_name.view(), kLeavingBytes) != 0) return false;
+    if (new_name.empty() || kinds_in(new_name.view(), kLeavingBytes) != 0) return false;
     if (dir.size() + new_name.size() > ShortText::kMax) return false;
     return VALIDNAMEWIN(dir + new_name) == 0;
 }
@@ -161,15 +161,15 @@ DOLV_HOT bool ACCEPTABLE_NEW_NAME(const ShortText& dir, const ShortText& new_nam
 void RINOMINA(const ShortText& file1, const ShortText& file2) {
     counters.TOT = 0;
     counters.APPLY = 0;
-    const ShortText source = SOURCE_PATH(file1);
+    const ShortText source = source_path(file1);
     const ShortText dir = PATHOF(source);
 
     // The search reads the directory once; what it holds then is the bound.
     // The walk needs the names; sizes and attributes only for a report line.
     SearchRec rec;
-    FINDFIRST_LAZY(source, FA_ALL_BUT_LABELS, rec);
-    const NewNamePlan plan = NEW_NAME_PLAN(file2);
-    WALK_ENTRIES(rec, SEARCH_COUNT(rec), [&](SearchRec& entry) { RENAME_ENTRY(dir, entry, plan); });
+    findfirst_lazy(source, FA_ALL_BUT_LABELS, rec);
+    const NewNamePlan plan = new_name_plan(file2);
+    walk_entries(rec, search_count(rec), [&](SearchRec& entry) { rename_entry(dir, entry, plan); });
 }
 
 ShortText F_D(const ShortText& path) {

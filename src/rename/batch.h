@@ -7,7 +7,7 @@
 namespace dolv {
 
 void RINOMINA(const ShortText& file1, const ShortText& file2);
-// What NEW_NAME does to every entry of a batch, worked out once from the
+// What make_new_name does to every entry of a batch, worked out once from the
 // destination pattern and the run's settings: the steps after the merge
 // that their options ask for. (The small fields first: a batch reads them
 // for every entry.)
@@ -18,15 +18,15 @@ struct NewNamePlan {
     bool fill = false;        // GIUSTIFICA
     MergePattern pattern;
 };
-NewNamePlan NEW_NAME_PLAN(const ShortText& pattern);
+NewNamePlan new_name_plan(const ShortText& pattern);
 
 // The new name of an entry: merge, case, removal, addition, fill, in that
 // order, with the run's settings.
-ShortText NEW_NAME(const ShortText& name, const NewNamePlan& plan);
+ShortText make_new_name(const ShortText& name, const NewNamePlan& plan);
 // Writes "la directory " or "il file " and the path (35 columns) in red; returns empty.
 ShortText F_D(const ShortText& path);
 // True when new_name may be the new name of an item in dir: a bare, non-empty
 // name that the name checks accept and that keeps the path within 255 characters.
-bool ACCEPTABLE_NEW_NAME(const ShortText& dir, const ShortText& new_name);
+bool acceptable_new_name(const ShortText& dir, const ShortText& new_name);
 
 }  // namespace dolv

@@ -26,30 +26,30 @@ constexpr int kAnswerColumn = 68;
 // The temporary name of an exchange, in the console code page.
 constexpr char kTempName[] = "@!$\x9C@!$\x9C.TMP";
 
-bool ANY_ITEM_AT(const ShortText& path) {
+bool any_item_at(const ShortText& path) {
     ItemId id;
-    return ITEMID(path, id);
+    return itemid(path, id);
 }
 
 // An operand names an existing file or directory; a wildcard names none.
-bool PRESENT(const ShortText& path) {
+bool is_present(const ShortText& path) {
     if (path.contains('*') || path.contains('?')) return false;
     return EXIST(path) >= 0 || ISDIR(path);
 }
 
 // "x\sub\" names the directory "x\sub": the item, not a place inside it.
-ShortText WITHOUT_TRAILING_SEPARATOR(ShortText path) {
+ShortText without_trailing_separator(ShortText path) {
     while (path.size() > 1 && path.last() == '\\' && !(path.size() == 3 && path.at(2) == ':'))
         path.truncate(path.size() - 1);
     return path;
 }
 
-bool SAME_ITEM(const ShortText& a, const ShortText& full_a, const ShortText& b) {
-    return full_a == b || SAMEITEM(a, b);
+bool same_item(const ShortText& a, const ShortText& full_a, const ShortText& b) {
+    return full_a == b || sameitem(a, b);
 }
 
 // The report line of an exchange done without a question.
-void REPORT_EXCHANGE(const ShortText& a, const ShortText& b) {
+void report_exchange(const ShortText& a, const ShortText& b) {
     WRITE2("Scambio ");
     WRITE2(ISDIR(a) ? "della directory " : "del file ");
     TEXTCOLOR(kColourOldName);
@@ -63,7 +63,7 @@ void REPORT_EXCHANGE(const ShortText& a, const ShortText& b) {
 }
 
 // The /P question; only "Si" goes on.
-void CONFIRM_EXCHANGE(const ShortText& a, const ShortText& b) {
+void confirm_exchange(const ShortText& a, const ShortText& b) {
     WRITE("Scambiare ");
     WRITE(F_D(a));
     WRITE(" con ");
@@ -74,7 +74,7 @@ void CONFIRM_EXCHANGE(const ShortText& a, const ShortText& b) {
         GOTOXY(kAnswerColumn, WHEREY());
     }
     WRITE(" [Si,No] ");
-    unsigned char key = READANSWER(
+    unsigned char key = readanswer(
         "\x1b"
         "NS");
     WRITE(static_cast<char>(key));
@@ -84,22 +84,22 @@ void CONFIRM_EXCHANGE(const ShortText& a, const ShortText& b) {
 
 // The lines of a failed step; `first_step` tells whether the temporary name
 // is worth naming as the cause (later, A itself bears it).
-void SAY_FAILURE(const ShortText& a, const ShortText& b, bool first_step) {
-    FRESHLINE();
-    if (first_step && ANY_ITEM_AT(EXCHANGE_TEMP_PATH(a))) WRITELN("Il nome temporaneo esiste gia'");
+void say_failure(const ShortText& a, const ShortText& b, bool first_step) {
+    freshline();
+    if (first_step && any_item_at(exchange_temp_path(a))) WRITELN("Il nome temporaneo esiste gia'");
     WRITE("*** Impossibile scambiare ");
-    WRITE_NAME_PAIR(a, " con ", b);
+    write_name_pair(a, " con ", b);
     WRITELN();
 }
 
 // The question after a failed step.
-unsigned char ASK_AFTER_FAILURE(const ShortText& a, const ShortText& b, bool first_step) {
-    SAY_FAILURE(a, b, first_step);
+unsigned char ask_after_failure(const ShortText& a, const ShortText& b, bool first_step) {
+    say_failure(a, b, first_step);
     WRITE("Annulla, Riprova ?  [A,R] ");
-    unsigned char key = READANSWER(
+    unsigned char key = readanswer(
         "\x1b"
         "AR");
-    ECHO_ANSWER(key);
+    echo_answer(key);
     return key;
 }
 
@@ -117,17 +117,17 @@ struct Parked {
 Parked parked;
 CancelAction run_cancel = nullptr;
 
-bool MOVE_BACK(const ShortText& from, const ShortText& to, const ItemId& id) {
-    JOURNAL(Step::kPutBack, from, to, id);
+bool move_back(const ShortText& from, const ShortText& to, const ItemId& id) {
+    journal(Step::kPutBack, from, to, id);
     RENAME(from, to);
     return IORESULT() == 0;
 }
 
 // Tells where an item that could not be put back is now.
-void SAY_LEFT_AT(const ShortText& item, const ShortText& now) {
+void say_left_at(const ShortText& item, const ShortText& now) {
     const ShortText full_now = FEXPAND2(now);
     const bool dir = ISDIR(full_now);
-    FRESHLINE();
+    freshline();
     WRITE(dir ? "La directory " : "Il file ");
     WRITE(FEXPAND2(item));
     WRITE(dir ? " e' rimasta con il nome " : " e' rimasto con il nome ");
@@ -136,25 +136,25 @@ void SAY_LEFT_AT(const ShortText& item, const ShortText& now) {
 
 // Undoes the renames done so far: B back to its name, then A. Only what
 // cannot be undone is told.
-void UNDO_EXCHANGE() {
+void undo_exchange() {
     const int done = parked.done;
     parked.done = 0;
     if (done == 0) return;
-    const bool b_back = done < 2 || MOVE_BACK(parked.b_moved, parked.b, parked.b_id);
-    if (!MOVE_BACK(parked.temp, parked.a, parked.a_id)) SAY_LEFT_AT(parked.a, parked.temp);
-    if (!b_back) SAY_LEFT_AT(parked.b, parked.b_moved);
+    const bool b_back = done < 2 || move_back(parked.b_moved, parked.b, parked.b_id);
+    if (!move_back(parked.temp, parked.a, parked.a_id)) say_left_at(parked.a, parked.temp);
+    if (!b_back) say_left_at(parked.b, parked.b_moved);
 }
 
 // An exchange that ends half-way puts the items back first.
-[[noreturn]] void END_EXCHANGE(ErrorCode code) {
-    UNDO_EXCHANGE();
+[[noreturn]] void end_exchange(ErrorCode code) {
+    undo_exchange();
     ERR(code);
 }
 
 // The user's cancel while the exchange is under way: undo, then the run's
 // own cancel.
-void CANCEL_EXCHANGE() {
-    UNDO_EXCHANGE();
+void cancel_exchange() {
+    undo_exchange();
     if (run_cancel) run_cancel();
     ERR(ErrorCode::kCancelled);
 }
@@ -162,69 +162,69 @@ void CANCEL_EXCHANGE() {
 // One of the three renames, repeated while the user answers Riprova.
 // Under /I a failure ends the run with kDuplicateName (kTempNameExists for a leftover temporary
 // item in the first step). Any ending undoes the renames already done.
-void EXCHANGE_STEP(Step step, const ShortText& from, const ShortText& to, const ShortText& a,
+void exchange_step(Step step, const ShortText& from, const ShortText& to, const ShortText& a,
                    const ShortText& b) {
     const bool first_step = step == Step::kParkA;
     const ItemId& id = step == Step::kMoveB ? parked.b_id : parked.a_id;
     for (;;) {
-        JOURNAL(step, from, to, id);
+        journal(step, from, to, id);
         RENAME(from, to);
         if (IORESULT() == 0) {
             ++parked.done;
             return;
         }
         if (settings.IGNORA) {
-            if (first_step && ANY_ITEM_AT(to)) END_EXCHANGE(ErrorCode::kTempNameExists);
-            END_EXCHANGE(ErrorCode::kDuplicateName);
+            if (first_step && any_item_at(to)) end_exchange(ErrorCode::kTempNameExists);
+            end_exchange(ErrorCode::kDuplicateName);
         }
-        if (ASK_AFTER_FAILURE(a, b, first_step) != 'R') END_EXCHANGE(ErrorCode::kCancelled);
+        if (ask_after_failure(a, b, first_step) != 'R') end_exchange(ErrorCode::kCancelled);
     }
 }
 
 // The three renames. A cancel in between waits until they are done or
 // undone.
-void SWAP(const ShortText& a, const ShortText& b) {
-    const ShortText temp = EXCHANGE_TEMP_PATH(a);
+void swap_names(const ShortText& a, const ShortText& b) {
+    const ShortText temp = exchange_temp_path(a);
     const ShortText b_moved = PATHOF(b) + NAMEOF(a);
-    COMMIT_REPORT();
-    CHECK_CANCEL();
+    commit_report();
+    check_cancel();
     parked = Parked{a, temp, b, b_moved, 0, ItemId(), ItemId()};
-    ITEMID(a, parked.a_id);
-    ITEMID(b, parked.b_id);
-    run_cancel = SET_CANCEL_ACTION(CANCEL_EXCHANGE);
-    EXCHANGE_STEP(Step::kParkA, a, temp, a, b);
-    EXCHANGE_STEP(Step::kMoveB, b, b_moved, a, b);
-    EXCHANGE_STEP(Step::kPlaceA, temp, PATHOF(a) + NAMEOF(b), a, b);
+    itemid(a, parked.a_id);
+    itemid(b, parked.b_id);
+    run_cancel = set_cancel_action(cancel_exchange);
+    exchange_step(Step::kParkA, a, temp, a, b);
+    exchange_step(Step::kMoveB, b, b_moved, a, b);
+    exchange_step(Step::kPlaceA, temp, PATHOF(a) + NAMEOF(b), a, b);
     parked.done = 0;
-    SET_CANCEL_ACTION(run_cancel);
+    set_cancel_action(run_cancel);
 }
 
 // The three renames judged on the preview's names, and recorded. At the
 // first step the real run would find blocked, its lines are written, under
 // /I with its end of the run; otherwise a line stands for its question.
-void SIMULATE_SWAP(const ShortText& a, const ShortText& b) {
-    const ShortText temp = EXCHANGE_TEMP_PATH(a);
+void simulate_swap(const ShortText& a, const ShortText& b) {
+    const ShortText temp = exchange_temp_path(a);
     const ShortText steps[3][2] = {
         {a, temp}, {b, PATHOF(b) + NAMEOF(a)}, {temp, PATHOF(a) + NAMEOF(b)}};
     for (int i = 0; i < 3; ++i) {
-        if (!PREVIEW_BLOCKED(steps[i][0], steps[i][1])) {
-            PREVIEW_MOVE(steps[i][0], steps[i][1]);
+        if (!preview_blocked(steps[i][0], steps[i][1])) {
+            preview_move(steps[i][0], steps[i][1]);
             continue;
         }
         if (settings.IGNORA) ERR(i == 0 ? ErrorCode::kTempNameExists : ErrorCode::kDuplicateName);
-        SAY_FAILURE(a, b, i == 0);
-        PREVIEW_ASKS("Simulazione: verrebbe chiesto cosa fare");
+        say_failure(a, b, i == 0);
+        preview_asks("Simulazione: verrebbe chiesto cosa fare");
         return;
     }
-    counters.SIMULATI += 2;
+    counters.simulati += 2;
 }
 
-[[noreturn]] void STOP_EXCHANGE() {
+[[noreturn]] void stop_exchange() {
     end_run(1);
 }
 
 // The item in full: a shortened name could be taken for another item.
-void SAY_TOO_LONG(const ShortText& item) {
+void say_too_long(const ShortText& item) {
     WRITE("Percorso troppo lungo per lo scambio: ");
     WRITELN(item);
 }
@@ -232,25 +232,25 @@ void SAY_TOO_LONG(const ShortText& item) {
 // A path of the exchange that would not fit in a text: the item it
 // belongs to is named and nothing is renamed. An expanded operand of the
 // full length cannot be told from one cut to it, and counts as too long.
-void CHECK_LENGTHS(const ShortText& a, const ShortText& full_a, const ShortText& b) {
+void check_lengths(const ShortText& a, const ShortText& full_a, const ShortText& b) {
     const int pa = PATHOF(full_a).size();
     const int temp_length = static_cast<int>(sizeof kTempName) - 1;
     const bool a_long = full_a.size() >= ShortText::kMax || pa + temp_length > ShortText::kMax ||
                         pa + NAMEOF(b).size() > ShortText::kMax;
     const bool b_long =
         b.size() >= ShortText::kMax || PATHOF(b).size() + NAMEOF(a).size() > ShortText::kMax;
-    if (a_long) SAY_TOO_LONG(a);
-    if (b_long) SAY_TOO_LONG(b);
-    if (a_long || b_long) STOP_EXCHANGE();
+    if (a_long) say_too_long(a);
+    if (b_long) say_too_long(b);
+    if (a_long || b_long) stop_exchange();
 }
 
 }  // namespace
 
-ShortText EXCHANGE_TEMP_PATH(const ShortText& a) {
+ShortText exchange_temp_path(const ShortText& a) {
     return PATHOF(a) + kTempName;
 }
 
-bool PATH_INSIDE(const ShortText& outer, const ShortText& inner) {
+bool path_inside(const ShortText& outer, const ShortText& inner) {
     ShortText o = UPSTR(outer);
     const ShortText i = UPSTR(inner);
     if (o.empty()) return false;
@@ -259,37 +259,37 @@ bool PATH_INSIDE(const ShortText& outer, const ShortText& inner) {
 }
 
 void EXCHANGENAME(const ShortText& file1, const ShortText& file2) {
-    const ShortText a = SOURCE_PATH(file1);
-    const ShortText b = SOURCE_PATH(WITHOUT_TRAILING_SEPARATOR(FEXPAND2(file2)));
-    FRESHLINE();
+    const ShortText a = source_path(file1);
+    const ShortText b = source_path(without_trailing_separator(FEXPAND2(file2)));
+    freshline();
 
-    const bool a_present = PRESENT(a);
+    const bool a_present = is_present(a);
     if (!a_present) WRITELN("File non trovato: " + TRUNCPATH(a, 60));
-    const bool b_present = PRESENT(b);
+    const bool b_present = is_present(b);
     if (!b_present) WRITELN("File non trovato: " + TRUNCPATH(b, 60));
-    if (!a_present || !b_present) STOP_EXCHANGE();
+    if (!a_present || !b_present) stop_exchange();
 
     const ShortText full_a = FEXPAND2(a);
-    CHECK_LENGTHS(a, full_a, b);
-    if (SAME_ITEM(a, full_a, b)) ERR(ErrorCode::kSameOperands);
-    if (PATH_INSIDE(full_a, b) || PATH_INSIDE(b, full_a)) ERR(ErrorCode::kDuplicateName);
+    check_lengths(a, full_a, b);
+    if (same_item(a, full_a, b)) ERR(ErrorCode::kSameOperands);
+    if (path_inside(full_a, b) || path_inside(b, full_a)) ERR(ErrorCode::kDuplicateName);
     // Two items of one name in two directories: each bears the other's name
     // already. Going on would park A under the temporary name and then fail.
     if (NAMEOF(a) == NAMEOF(b)) return;
 
     if (settings.SBS) {
-        CONFIRM_EXCHANGE(a, b);
+        confirm_exchange(a, b);
     } else {
-        REPORT_EXCHANGE(a, b);
+        report_exchange(a, b);
     }
-    if (settings.SIMULA) {
-        SIMULATE_SWAP(a, b);
+    if (settings.simula) {
+        simulate_swap(a, b);
         return;
     }
-    SWAP(a, b);
+    swap_names(a, b);
     counters.APPLY += 2;
     // A cancel that came during the renames ends the run now.
-    CHECK_CANCEL();
+    check_cancel();
 }
 
 }  // namespace dolv

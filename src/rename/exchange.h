@@ -8,9 +8,9 @@ namespace dolv {
 void EXCHANGENAME(const ShortText& file1, const ShortText& file2);
 
 // The temporary name of an exchange, in the directory of the first item.
-ShortText EXCHANGE_TEMP_PATH(const ShortText& a);
+ShortText exchange_temp_path(const ShortText& a);
 // True when inner lies below outer (full paths, ASCII letters folded, at a
 // `\` boundary).
-bool PATH_INSIDE(const ShortText& outer, const ShortText& inner);
+bool path_inside(const ShortText& outer, const ShortText& inner);
 
 }  // namespace dolv

@@ -29,10 +29,10 @@ bool same_path_text(std::string_view a, std::string_view b) {
 
 // One rename that never replaces, with the guards every rename keeps.
 DOLV_HOT int guarded_rename(const ShortText& old_path, const ShortText& new_path) {
-    if (!WINDOWS_PATH_CHARS(new_path.view())) return kStatusInvalidName;
+    if (!windows_path_chars(new_path.view())) return kStatusInvalidName;
     // The open report file keeps its name, as an open file does on Windows:
     // the record of the run stays where the user asked for it.
-    if (IS_OPEN_REPORT(old_path)) return kStatusInUse;
+    if (is_open_report(old_path)) return kStatusInUse;
     return rename_no_replace(old_path, new_path);
 }
 
@@ -65,7 +65,7 @@ DOLV_HOT int IORESULT() {
     return status;
 }
 
-DOLV_HOT bool RENAME_IF_FREE(const ShortText& old_path, const ShortText& new_path) {
+DOLV_HOT bool rename_if_free(const ShortText& old_path, const ShortText& new_path) {
     return guarded_rename(old_path, new_path) == 0;
 }
 

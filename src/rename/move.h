@@ -18,7 +18,7 @@ int IORESULT();
 // when the item has its new name. False when nothing changed (the
 // destination exists, names the item itself, or the rename failed): the
 // caller then goes the careful way, and may always do so. Leaves IORESULT alone.
-bool RENAME_IF_FREE(const ShortText& old_path, const ShortText& new_path);
+bool rename_if_free(const ShortText& old_path, const ShortText& new_path);
 
 // Removes a file, never a directory; true on success.
 bool DELETEFILE(const ShortText& path);

@@ -24,63 +24,63 @@ std::string KEY(const ShortText& path) {
     return FEXPAND(path).str();
 }
 
-bool SAME_ITEM_ON_DISK(const ShortText& a, const ShortText& b) {
+bool same_item_on_disk(const ShortText& a, const ShortText& b) {
     ItemId ia, ib;
-    return ITEMID(a, ia) && ITEMID(b, ib) && ia.device == ib.device && ia.inode == ib.inode;
+    return itemid(a, ia) && itemid(b, ib) && ia.device == ib.device && ia.inode == ib.inode;
 }
 
 }  // namespace
 
-void PREVIEW_CLEAR() {
+void preview_clear() {
     names.clear();
 }
 
-bool PREVIEW_BLOCKED(const ShortText& from, const ShortText& to) {
+bool preview_blocked(const ShortText& from, const ShortText& to) {
     const auto known = names.find(KEY(to));
     if (known != names.end()) return known->second;
     ItemId id;
-    if (!ITEMID(to, id)) return false;
+    if (!itemid(to, id)) return false;
     // The destination on disk may be the item itself, under a name that
     // differs only in letter case on a volume that folds letters: the real
     // rename changes the case.
     if (names.count(KEY(from)) != 0) return true;
-    return !SAME_ITEM_ON_DISK(from, to);
+    return !same_item_on_disk(from, to);
 }
 
-void PREVIEW_MOVE(const ShortText& from, const ShortText& to) {
+void preview_move(const ShortText& from, const ShortText& to) {
     names[KEY(from)] = false;
     names[KEY(to)] = true;
 }
 
-void PREVIEW_RENAME(const ShortText& source, const ShortText& destination) {
-    if (!PREVIEW_BLOCKED(source, destination)) {
-        PREVIEW_MOVE(source, destination);
-        counters.SIMULATI++;
+void preview_rename(const ShortText& source, const ShortText& destination) {
+    if (!preview_blocked(source, destination)) {
+        preview_move(source, destination);
+        counters.simulati++;
         return;
     }
     // The real rename never replaces: under /I the item is given up,
     // otherwise the user is asked.
     if (settings.IGNORA) {
-        FRESHLINE();
+        freshline();
         WRITELN2("Simulazione: la destinazione esiste gia', l' elemento verrebbe negato");
         counters.NEGATI++;
         return;
     }
-    PREVIEW_ASKS("Simulazione: la destinazione esiste gia', verrebbe chiesto cosa fare");
+    preview_asks("Simulazione: la destinazione esiste gia', verrebbe chiesto cosa fare");
 }
 
-void PREVIEW_ASKS(const ShortText& line) {
-    FRESHLINE();
+void preview_asks(const ShortText& line) {
+    freshline();
     WRITELN2(line);
-    counters.DOMANDE++;
+    counters.domande++;
 }
 
-ShortText PREVIEW_SUMMARY(bool of_total) {
+ShortText preview_summary(bool of_total) {
     ShortText line =
-        "Simulazione: sarebbero rinominati " + DIM_PUNTO(counters.SIMULATI) + " elementi";
+        "Simulazione: sarebbero rinominati " + DIM_PUNTO(counters.simulati) + " elementi";
     if (of_total) line += " su " + DIM_PUNTO(counters.TOT);
     return line + " ,negati " + DIM_PUNTO(counters.NEGATI) + " ,saltati " +
-           DIM_PUNTO(counters.SALTATI) + " ,con domanda " + DIM_PUNTO(counters.DOMANDE);
+           DIM_PUNTO(counters.SALTATI) + " ,con domanda " + DIM_PUNTO(counters.domande);
 }
 
 }  // namespace dolv

@@ -8,20 +8,20 @@
 namespace dolv {
 
 // Forgets every recorded rename: the names are those on disk.
-void PREVIEW_CLEAR();
+void preview_clear();
 // True when a rename of from to to would find to held by another item:
 // one that an earlier rename of the preview moved there, or one on disk
 // whose name no earlier rename freed.
-bool PREVIEW_BLOCKED(const ShortText& from, const ShortText& to);
+bool preview_blocked(const ShortText& from, const ShortText& to);
 // Records the rename of from to to: from is free from now on, to taken.
-void PREVIEW_MOVE(const ShortText& from, const ShortText& to);
+void preview_move(const ShortText& from, const ShortText& to);
 // The rename of one item of the batch or of the terminal mode, judged and
 // recorded, with the line that stands for the question or the refusal the
 // real run would meet at an existing destination.
-void PREVIEW_RENAME(const ShortText& source, const ShortText& destination);
+void preview_rename(const ShortText& source, const ShortText& destination);
 // The line in place of a question the real run would ask here.
-void PREVIEW_ASKS(const ShortText& line);
+void preview_asks(const ShortText& line);
 // The closing line of a preview; of_total adds the number of items examined.
-ShortText PREVIEW_SUMMARY(bool of_total);
+ShortText preview_summary(bool of_total);
 
 }  // namespace dolv

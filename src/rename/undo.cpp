@@ -38,32 +38,32 @@ struct Places {
     std::map<std::string, ItemId> planned;  // path -> the item there; 0 and 0: none
 };
 
-bool KNOWN(const ItemId& id) {
+bool is_known(const ItemId& id) {
     return id.device != 0 || id.inode != 0;
 }
 
-bool SAME(const ItemId& a, const ItemId& b) {
+bool same_id(const ItemId& a, const ItemId& b) {
     return a.device == b.device && a.inode == b.inode;
 }
 
 // The item at a path now; false when there is none.
-bool ITEM_AT(const Places& places, const ShortText& path, ItemId& id) {
+bool item_at(const Places& places, const ShortText& path, ItemId& id) {
     auto it = places.planned.find(std::string(path.view()));
-    if (it == places.planned.end()) return ITEMID(path, id);
+    if (it == places.planned.end()) return itemid(path, id);
     id = it->second;
-    return KNOWN(id);
+    return is_known(id);
 }
 
 // The steps that move an item of their own: the temporary park of an
 // exchange and its putting back are means, not items.
-bool COUNTS(Step step) {
+bool counts_as_item(Step step) {
     return step != Step::kParkA && step != Step::kPutBack;
 }
 
 // "*** <text>" and the item's path; a step of means says nothing.
-void SAY_NOT_RESTORED(const JournalRecord& r, const char* text, const ShortText& path,
+void say_not_restored(const JournalRecord& r, const char* text, const ShortText& path,
                       Tally& tally) {
-    if (!COUNTS(r.step)) return;
+    if (!counts_as_item(r.step)) return;
     ++tally.total;
     ++tally.lost;
     WRITE2(ShortText("*** ") + text);
@@ -74,7 +74,7 @@ void SAY_NOT_RESTORED(const JournalRecord& r, const char* text, const ShortText&
 
 // "Ripristino del file <new> in <old>": before the rename, as a run's
 // report line is. shown_old is the name the item goes back to in the end.
-void SAY_RESTORING(const JournalRecord& r, const ShortText& shown_old) {
+void say_restoring(const JournalRecord& r, const ShortText& shown_old) {
     WRITE2("Ripristino ");
     WRITE2(ISDIR(r.new_path) ? "della directory " : "del file ");
     TEXTCOLOR(kOld);
@@ -87,45 +87,46 @@ void SAY_RESTORING(const JournalRecord& r, const ShortText& shown_old) {
 }
 
 // A file that answer S deleted: it is told, unless it is still there.
-void TAKE_BACK_DELETION(const JournalRecord& r, const Places& places, Tally& tally) {
+void take_back_deletion(const JournalRecord& r, const Places& places, Tally& tally) {
     ItemId now;
-    if (KNOWN(r.id) && ITEM_AT(places, r.old_path, now) && SAME(now, r.id)) return;
-    SAY_NOT_RESTORED(r, "Sostituito e cancellato, non ripristinabile: ", r.old_path, tally);
+    if (is_known(r.id) && item_at(places, r.old_path, now) && same_id(now, r.id)) return;
+    say_not_restored(r, "Sostituito e cancellato, non ripristinabile: ", r.old_path, tally);
 }
 
 // The rename back of one step, or the reason it is left alone.
-void TAKE_BACK(const JournalRecord& r, const ShortText& shown_old, Places& places, Tally& tally) {
-    if (r.too_long) return SAY_NOT_RESTORED(r, "Percorso troppo lungo: ", r.new_path, tally);
-    if (r.step == Step::kDeleted) return TAKE_BACK_DELETION(r, places, tally);
+void take_back(const JournalRecord& r, const ShortText& shown_old, Places& places, Tally& tally) {
+    if (r.too_long) return say_not_restored(r, "Percorso troppo lungo: ", r.new_path, tally);
+    if (r.step == Step::kDeleted) return take_back_deletion(r, places, tally);
     ItemId at_new, at_old;
-    const bool has_new = ITEM_AT(places, r.new_path, at_new);
-    const bool has_old = ITEM_AT(places, r.old_path, at_old);
-    const bool known = KNOWN(r.id);
+    const bool has_new = item_at(places, r.new_path, at_new);
+    const bool has_old = item_at(places, r.old_path, at_old);
+    const bool known = is_known(r.id);
     // The item is under its old name: the step was never made (its record
     // went ahead of it), or a later one already brought it back.
-    if (has_old && (known ? SAME(at_old, r.id) : !has_new) && !(has_new && SAME(at_new, at_old)))
+    if (has_old && (known ? same_id(at_old, r.id) : !has_new) &&
+        !(has_new && same_id(at_new, at_old)))
         return;
-    if (!has_new) return SAY_NOT_RESTORED(r, "Non piu' presente: ", r.new_path, tally);
-    if (known && !SAME(at_new, r.id))
-        return SAY_NOT_RESTORED(r, "Non e' piu' lo stesso elemento: ", r.new_path, tally);
-    if (has_old && !SAME(at_old, at_new))
-        return SAY_NOT_RESTORED(r, "Il nome originale e' gia' in uso: ", r.old_path, tally);
-    if (COUNTS(r.step)) SAY_RESTORING(r, shown_old);
+    if (!has_new) return say_not_restored(r, "Non piu' presente: ", r.new_path, tally);
+    if (known && !same_id(at_new, r.id))
+        return say_not_restored(r, "Non e' piu' lo stesso elemento: ", r.new_path, tally);
+    if (has_old && !same_id(at_old, at_new))
+        return say_not_restored(r, "Il nome originale e' gia' in uso: ", r.old_path, tally);
+    if (counts_as_item(r.step)) say_restoring(r, shown_old);
     if (places.preview) {
         places.planned[std::string(r.new_path.view())] = ItemId();
         places.planned[std::string(r.old_path.view())] = at_new;
     } else {
-        COMMIT_REPORT();
+        commit_report();
         RENAME(r.new_path, r.old_path);
         if (IORESULT() != 0)
-            return SAY_NOT_RESTORED(r, "Impossibile ripristinare: ", r.new_path, tally);
+            return say_not_restored(r, "Impossibile ripristinare: ", r.new_path, tally);
     }
-    if (!COUNTS(r.step)) return;
+    if (!counts_as_item(r.step)) return;
     ++tally.total;
     ++tally.restored;
 }
 
-void CLOSING_LINE(const Tally& tally, bool preview) {
+void closing_line(const Tally& tally, bool preview) {
     const ShortText counts = DIM_PUNTO(tally.restored) + " elementi su " + DIM_PUNTO(tally.total) +
                              " ,non ripristinabili " + DIM_PUNTO(tally.lost);
     if (preview) {
@@ -135,17 +136,17 @@ void CLOSING_LINE(const Tally& tally, bool preview) {
     }
 }
 
-[[noreturn]] void NOTHING_TO_UNDO() {
-    FRESHLINE();
+[[noreturn]] void nothing_to_undo() {
+    freshline();
     WRITELN("Nessuna esecuzione da annullare");
-    COMMIT_REPORT();
+    commit_report();
     end_run(1);
 }
 
 // The name a step's item goes back to in the end: its old name, but for the
 // last step of an exchange, which starts from the temporary name, the name
 // the item had before its exchange.
-ShortText SHOWN_OLD(const std::vector<JournalRecord>& records, size_t i) {
+ShortText shown_old(const std::vector<JournalRecord>& records, size_t i) {
     if (records[i].step != Step::kPlaceA) return records[i].old_path;
     for (size_t j = i; j-- > 0;)
         if (records[j].step == Step::kParkA) return records[j].old_path;
@@ -154,19 +155,19 @@ ShortText SHOWN_OLD(const std::vector<JournalRecord>& records, size_t i) {
 
 }  // namespace
 
-void ANNULLA_ULTIMA() {
+void annulla_ultima() {
     JournalRun run;
-    if (!JOURNAL_LATEST(run)) NOTHING_TO_UNDO();
+    if (!journal_latest(run)) nothing_to_undo();
     Places places;
-    places.preview = settings.SIMULA;
+    places.preview = settings.simula;
     Tally tally;
-    FRESHLINE();
+    freshline();
     for (size_t i = run.records.size(); i-- > 0;) {
-        TAKE_BACK(run.records[i], SHOWN_OLD(run.records, i), places, tally);
-        CHECK_CANCEL();
+        take_back(run.records[i], shown_old(run.records, i), places, tally);
+        check_cancel();
     }
-    CLOSING_LINE(tally, places.preview);
-    if (!places.preview) JOURNAL_MARK_UNDONE(run);
+    closing_line(tally, places.preview);
+    if (!places.preview) journal_mark_undone(run);
 }
 
 }  // namespace dolv

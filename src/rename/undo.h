@@ -9,6 +9,6 @@ namespace dolv {
 // and left alone. Under /S it only tells what it would do. Closes with its
 // counts and marks the journal undone; with no run to take back it says so
 // and ends the run with code 1.
-void ANNULLA_ULTIMA();
+void annulla_ultima();
 
 }  // namespace dolv

@@ -7,19 +7,19 @@
 
 namespace dolv {
 
-DOLV_HOT void WALK_ENTRIES(SearchRec& rec, int32_t expected,
+DOLV_HOT void walk_entries(SearchRec& rec, int32_t expected,
                            const std::function<void(SearchRec&)>& each) {
     int status = DOSERROR();
     while (status == 0 && expected > counters.TOT) {
         if (!(rec.name == ".") && !(rec.name == "..")) {
             counters.TOT++;
             each(rec);
-            CHECK_CANCEL();
+            check_cancel();
         }
         FINDNEXT(rec);
         status = DOSERROR();
     }
-    FINDCLOSE(rec);
+    findclose(rec);
     if (counters.TOT == 0) ERR(ErrorCode::kNotFound);
 }
 

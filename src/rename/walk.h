@@ -9,11 +9,11 @@
 namespace dolv {
 
 // Hands each entry of the search started in rec (FINDFIRST or
-// FINDFIRST_LAZY), "." and ".." aside, to each, after counting it in
+// findfirst_lazy), "." and ".." aside, to each, after counting it in
 // counters.TOT; a pending cancel is acted on after each entry. Stops when
 // the search runs out or `expected` entries are counted (what the directory
 // held when the search started is the bound, whatever the renames add).
 // Closes the search; ends the run with kNotFound when nothing was counted.
-void WALK_ENTRIES(SearchRec& rec, int32_t expected, const std::function<void(SearchRec&)>& each);
+void walk_entries(SearchRec& rec, int32_t expected, const std::function<void(SearchRec&)>& each);
 
 }  // namespace dolv

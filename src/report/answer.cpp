@@ -4,7 +4,7 @@
 
 namespace dolv {
 
-unsigned char READANSWER(std::string_view accepted) {
+unsigned char readanswer(std::string_view accepted) {
     for (;;) {
         unsigned char key = READKEY();
         if (key == 0) {
@@ -16,13 +16,13 @@ unsigned char READANSWER(std::string_view accepted) {
     }
 }
 
-void ECHO_ANSWER(unsigned char key) {
+void echo_answer(unsigned char key) {
     WRITE(static_cast<char>(key));
     WRITELN();
     WRITELN();
 }
 
-void WRITE_NAME_PAIR(const ShortText& old_name, const ShortText& joiner,
+void write_name_pair(const ShortText& old_name, const ShortText& joiner,
                      const ShortText& new_name) {
     TEXTCOLOR(kColourOldName);
     WRITE(old_name);

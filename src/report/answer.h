@@ -10,11 +10,11 @@ namespace dolv {
 // Reads keys until one is among `accepted` (letters a-z count as A-Z; the
 // second code of an extended key is read and dropped; other keys are ignored
 // without a sign). Returns the accepted key; echoes nothing.
-unsigned char READANSWER(std::string_view accepted);
+unsigned char readanswer(std::string_view accepted);
 // The echo of an answer: the key, a line end and an empty line.
-void ECHO_ANSWER(unsigned char key);
+void echo_answer(unsigned char key);
 // "<old> <joiner> <new>": the old name in its colour, the joiner in the
 // normal one, the new name in its colour; no line end.
-void WRITE_NAME_PAIR(const ShortText& old_name, const ShortText& joiner, const ShortText& new_name);
+void write_name_pair(const ShortText& old_name, const ShortText& joiner, const ShortText& new_name);
 
 }  // namespace dolv

@@ -25,16 +25,16 @@ bool report_open = false;
 ShortText report_name;
 ItemId report_id;
 
-bool SILENT() {
+bool is_silent() {
     return null_device || settings.OUTFILE == "NUL";
 }
 
-void TO_FILE(const ShortText& text, bool line_end) {
-    if (report_open && REPORT_WRITE(text, line_end) == 0) return;
+void to_file(const ShortText& text, bool line_end) {
+    if (report_open && report_write(text, line_end) == 0) return;
     ERR(ErrorCode::kReportWriteFailed);
 }
 
-void PUT(const ShortText& text, bool line_end) {
+void put_text(const ShortText& text, bool line_end) {
     if (settings.OUTFILE.empty()) {
         if (line_end) {
             WRITELN(text);
@@ -43,7 +43,7 @@ void PUT(const ShortText& text, bool line_end) {
         }
         return;
     }
-    if (SILENT()) return;
+    if (is_silent()) return;
     if (settings.VISUALIZZA) {
         if (line_end) {
             WRITELN(text);
@@ -51,13 +51,13 @@ void PUT(const ShortText& text, bool line_end) {
             WRITE(text);
         }
     }
-    TO_FILE(text, line_end);
+    to_file(text, line_end);
 }
 
 // The question about an existing report file; returns 'S' or 'A', or ends
 // the run. The scan code of an extended key is taken as the answer as it is.
-char ASK_EXISTING() {
-    FRESHLINE();
+char ask_existing() {
+    freshline();
     WRITELN();
     WRITELN("Il file di output esiste gia'");
     WRITE("Sovrascrivi, Accoda, Esci ?  [S,A,E] ");
@@ -83,9 +83,9 @@ char ASK_EXISTING() {
 bool open_report_file(const ShortText& path, bool append) {
     std::string_view dir, name;
     split_last(path.view(), dir, name);
-    if (!WINDOWS_PATH_CHARS(path.view()) || name.empty()) return false;
+    if (!windows_path_chars(path.view()) || name.empty()) return false;
     ItemId id;
-    if ((append ? REPORT_APPEND(path, id) : REPORT_CREATE(path, id)) != 0) return false;
+    if ((append ? report_append(path, id) : report_create(path, id)) != 0) return false;
     if (id.device != 0 || id.inode != 0) {
         report_name = ShortText(name);
         report_id = id;
@@ -96,15 +96,15 @@ bool open_report_file(const ShortText& path, bool append) {
 }  // namespace
 
 void WRITE2(const ShortText& text) {
-    PUT(text, false);
+    put_text(text, false);
 }
 
 void WRITELN2(const ShortText& text) {
-    PUT(text, true);
+    put_text(text, true);
 }
 
-void OPEN_REPORT() {
-    close_at_end(CLOSE_REPORT);
+void open_report() {
+    close_at_end(close_report);
     null_device = false;
     report_open = false;
     report_name = ShortText();
@@ -128,7 +128,7 @@ void OPEN_REPORT() {
             break;
         case 'C':
             // A preview asks nothing and loses nothing: it appends.
-            if (exists) action = settings.SIMULA ? 'A' : ASK_EXISTING();
+            if (exists) action = settings.simula ? 'A' : ask_existing();
             break;
         default:
             break;
@@ -137,25 +137,25 @@ void OPEN_REPORT() {
     report_open = open_report_file(path, action == 'A');
 }
 
-DOLV_HOT void COMMIT_REPORT() {
+DOLV_HOT void commit_report() {
     // The console's report lines go out before the rename they record, as
     // the report file's do: lines lost there (a full disk, a pipe without a
     // reader) are a failed report as well, and no rename follows them.
     FLUSH();
-    if (OUTPUT_FAILED()) ERR(ErrorCode::kReportWriteFailed);
+    if (output_failed()) ERR(ErrorCode::kReportWriteFailed);
     if (!report_open) return;
-    if (REPORT_FLUSH() != 0) ERR(ErrorCode::kReportWriteFailed);
+    if (report_flush() != 0) ERR(ErrorCode::kReportWriteFailed);
 }
 
-void CLOSE_REPORT() {
+void close_report() {
     if (settings.OUTFILE.empty()) return;
     if (!report_open) return;
     report_open = false;
     report_name = ShortText();
-    REPORT_CLOSE();
+    report_close();
 }
 
-DOLV_HOT bool IS_OPEN_REPORT(const ShortText& path) {
+DOLV_HOT bool is_open_report(const ShortText& path) {
     // The name is compared first, so that other items cost no query.
     if (report_name.empty()) return false;
     std::string_view dir, name;
@@ -166,8 +166,8 @@ DOLV_HOT bool IS_OPEN_REPORT(const ShortText& path) {
            info.id.inode == report_id.inode;
 }
 
-DOLV_HOT bool REPORT_SILENT() {
-    return !settings.OUTFILE.empty() && SILENT();
+DOLV_HOT bool report_silent() {
+    return !settings.OUTFILE.empty() && is_silent();
 }
 
 }  // namespace dolv

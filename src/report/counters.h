@@ -10,8 +10,8 @@ struct RunCounters {
     int32_t APPLY = 0;     // items renamed
     int32_t NEGATI = 0;    // items given up after a refusal
     int32_t SALTATI = 0;   // items skipped as unchanged
-    int32_t SIMULATI = 0;  // items a preview (/S) would rename
-    int32_t DOMANDE = 0;   // items where a preview met a question
+    int32_t simulati = 0;  // items a preview (/S) would rename
+    int32_t domande = 0;   // items where a preview met a question
 };
 
 extern RunCounters counters;

@@ -13,7 +13,7 @@ namespace {
 
 // The message of each error code; kBadOption, kReportWriteFailed,
 // kReservedName and kBadOptionValue are followed by the text they quote.
-const char* MESSAGE(ErrorCode code) {
+const char* message_of(ErrorCode code) {
     switch (code) {
         case ErrorCode::kBadOption:
             return "Opzione non valida: ";
@@ -47,14 +47,14 @@ const char* MESSAGE(ErrorCode code) {
 }
 
 // The text a message quotes after its fixed part.
-ShortText QUOTED(ErrorCode code) {
+ShortText quoted_text(ErrorCode code) {
     switch (code) {
         case ErrorCode::kBadOption:
         case ErrorCode::kBadOptionValue:
             return settings.TESTA;
         case ErrorCode::kReportWriteFailed:
             // The output that failed: the console's, or the report file.
-            return OUTPUT_FAILED() ? ShortText("standard output") : settings.OUTFILE;
+            return output_failed() ? ShortText("standard output") : settings.OUTFILE;
         case ErrorCode::kReservedName:
             return settings.OUTFILE;
         default:
@@ -66,8 +66,8 @@ ShortText QUOTED(ErrorCode code) {
 // standard error.
 void start_message() {
     FLUSH();
-    if (OUTPUT_FAILED()) OUTPUT_TO_ERRORS();
-    FRESHLINE();
+    if (output_failed()) output_to_errors();
+    freshline();
 }
 
 [[noreturn]] void finish(ErrorCode code) {
@@ -85,10 +85,10 @@ void start_message() {
 
 void ERR(ErrorCode code) {
     start_message();
-    if (const char* message = MESSAGE(code)) {
+    if (const char* message = message_of(code)) {
         // Written in two pieces so that a long quoted text is never cut.
         WRITE(ShortText(message));
-        WRITELN(QUOTED(code));
+        WRITELN(quoted_text(code));
     }
     finish(code);
 }

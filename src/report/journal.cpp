@@ -61,7 +61,7 @@ char* put_path_bytes(char* out, std::string_view path) {
     for (char c : path) {
         const auto u = static_cast<unsigned char>(c);
         if (u >= 0x7F) {
-            const std::string_view glyph = CP850_UTF8_GLYPH(u);
+            const std::string_view glyph = cp850_utf8_glyph(u);
             std::memcpy(out, glyph.data(), glyph.size());
             out += glyph.size();
         } else if (!kEscaped.map[u]) {
@@ -85,7 +85,7 @@ DOLV_HOT char* put_number(char* out, uint64_t n) {
     return out + digits;
 }
 
-char* JOURNAL_PUT_HEAD(char* out, Step step, const ItemId& id) {
+char* journal_put_head(char* out, Step step, const ItemId& id) {
     *out++ = static_cast<char>(step);
     *out++ = '\t';
     if (id.device == 0 && id.inode == 0) {
@@ -103,20 +103,20 @@ char* JOURNAL_PUT_HEAD(char* out, Step step, const ItemId& id) {
 
 }  // namespace
 
-DOLV_HOT char* JOURNAL_PUT_NUMBER(char* out, uint64_t n, char end) {
+DOLV_HOT char* journal_put_number(char* out, uint64_t n, char end) {
     out = put_number(out, n);
     *out++ = end;
     return out;
 }
 
-DOLV_HOT char* JOURNAL_PUT_PLAIN_FIELD(char* out, std::string_view name, char end) {
-    if (KINDS_IN(name, kUnplainBytes) != 0) return nullptr;
+DOLV_HOT char* journal_put_plain_field(char* out, std::string_view name, char end) {
+    if (kinds_in(name, kUnplainBytes) != 0) return nullptr;
     std::memcpy(out, name.data(), name.size());
     out[name.size()] = end;
     return out + name.size() + 1;
 }
 
-char* JOURNAL_PUT_FIELD(char* out, std::string_view path, char end) {
+char* journal_put_field(char* out, std::string_view path, char end) {
     out = put_path_bytes(out, path);
     *out++ = end;
     return out;
@@ -152,7 +152,7 @@ std::string unescaped(std::string_view text) {
 // build's is a `\`); false when it does not fit in a text.
 bool program_path(std::string_view field, ShortText& out) {
     std::string cp850;
-    if (!UTF8_TO_CP850(unescaped(field), cp850) || cp850.size() > ShortText::kMax) return false;
+    if (!utf8_to_cp850(unescaped(field), cp850) || cp850.size() > ShortText::kMax) return false;
     std::replace(cp850.begin(), cp850.end(), '/', '\\');
     out = ShortText(cp850);
     return true;
@@ -197,11 +197,11 @@ bool parse_record(std::string_view line, const std::string& dir, JournalRecord& 
 
 }  // namespace
 
-bool JOURNAL_HEADER_OK(std::string_view text) {
+bool journal_header_ok(std::string_view text) {
     return text.starts_with(kJournalHeader);
 }
 
-void JOURNAL_PARSE(std::string_view text, std::vector<JournalRecord>& records) {
+void journal_parse(std::string_view text, std::vector<JournalRecord>& records) {
     size_t pos = 0;
     bool header = true;
     std::string dir;  // escaped, as written
@@ -267,22 +267,22 @@ void prune() {
 
 }  // namespace
 
-bool JOURNAL_LATEST(JournalRun& run) {
+bool journal_latest(JournalRun& run) {
     if (!store_open(false)) return false;
     const std::vector<std::string> names = journal_names();
     for (auto it = names.rbegin(); it != names.rend(); ++it) {
         std::string text;
-        if (!it->ends_with(kOpenSuffix) || !store_read(*it, text) || !JOURNAL_HEADER_OK(text))
+        if (!it->ends_with(kOpenSuffix) || !store_read(*it, text) || !journal_header_ok(text))
             continue;
         run = JournalRun();
         run.name = ShortText(*it);
-        JOURNAL_PARSE(text, run.records);
+        journal_parse(text, run.records);
         return true;
     }
     return false;
 }
 
-bool JOURNAL_MARK_UNDONE(const JournalRun& run) {
+bool journal_mark_undone(const JournalRun& run) {
     const std::string_view name = run.name.view();
     if (!name.ends_with(kOpenSuffix) || !store_open(false)) return false;
     const std::string base(name.substr(0, name.size() - kOpenSuffix.size()));
@@ -409,16 +409,16 @@ bool put_dir(Writer& w, const ShortText& old_path) {
 // The head of a record: the device's text is made once and kept, as a
 // batch's items all lie on one device.
 DOLV_HOT char* put_head(Writer& w, char* out, Step step, const ItemId& id) {
-    if (id.device == 0 || id.inode == 0) return JOURNAL_PUT_HEAD(out, step, id);
+    if (id.device == 0 || id.inode == 0) return journal_put_head(out, step, id);
     if (id.device != w.device || w.device_length == 0) {
         w.device = id.device;
         w.device_length =
-            static_cast<size_t>(JOURNAL_PUT_NUMBER(w.device_text, id.device, '\t') - w.device_text);
+            static_cast<size_t>(journal_put_number(w.device_text, id.device, '\t') - w.device_text);
     }
     *out++ = static_cast<char>(step);
     *out++ = '\t';
     std::memcpy(out, w.device_text, w.device_length);
-    return JOURNAL_PUT_NUMBER(out + w.device_length, id.inode, '\t');
+    return journal_put_number(out + w.device_length, id.inode, '\t');
 }
 
 // A path's field: its name when it lies in the directory line's directory
@@ -426,14 +426,14 @@ DOLV_HOT char* put_head(Writer& w, char* out, Step step, const ItemId& id) {
 char* put_path(const Writer& w, char* out, const ShortText& path, char end) {
     if (!in_dir(w, path.view())) return put_whole(out, path, false, end);
     const std::string_view name = path.view().substr(w.dir.view().size());
-    if (char* p = JOURNAL_PUT_PLAIN_FIELD(out, name, end)) return p;
-    return JOURNAL_PUT_FIELD(out, name, end);
+    if (char* p = journal_put_plain_field(out, name, end)) return p;
+    return journal_put_field(out, name, end);
 }
 
 enum class Quick { kWritten, kNotQuick, kFailed };
 
 // The usual step of a batch, in few instructions: both paths are plain
-// names (JOURNAL_PUT_PLAIN_FIELD) in the directory of the last directory
+// names (journal_put_plain_field) in the directory of the last directory
 // line. The line goes straight into the reserved room.
 DOLV_HOT Quick put_quick(Writer& w, Step step, const ItemId& id, std::string_view from,
                          std::string_view to) {
@@ -445,8 +445,8 @@ DOLV_HOT Quick put_quick(Writer& w, Step step, const ItemId& id, std::string_vie
     char* start = store_reserve(w.file, kLineMax);
     if (!start) return Quick::kFailed;
     char* from_end =
-        JOURNAL_PUT_PLAIN_FIELD(put_head(w, start, step, id), from.substr(dir.size()), '\t');
-    char* end = from_end ? JOURNAL_PUT_PLAIN_FIELD(from_end, to.substr(dir.size()), '\n') : nullptr;
+        journal_put_plain_field(put_head(w, start, step, id), from.substr(dir.size()), '\t');
+    char* end = from_end ? journal_put_plain_field(from_end, to.substr(dir.size()), '\n') : nullptr;
     if (!end) {
         // What was begun is no line; the room stays zero bytes, as the reader expects.
         std::memset(start, 0, kJournalHeadMax + from.size() + to.size() + 2);
@@ -469,12 +469,12 @@ bool put_step(Writer& w, Step step, const ItemId& id, const ShortText& from, con
 
 }  // namespace
 
-DOLV_HOT void JOURNAL(Step step, const ShortText& old_path, const ShortText& new_path,
+DOLV_HOT void journal(Step step, const ShortText& old_path, const ShortText& new_path,
                       const ItemId& id) {
     Writer& w = g_writer;
     if (!ready(w)) return;
     ItemId identity = id;
-    if (identity.device == 0 && identity.inode == 0) ITEMID(old_path, identity);
+    if (identity.device == 0 && identity.inode == 0) itemid(old_path, identity);
     switch (put_quick(w, step, identity, old_path.view(), new_path.view())) {
         case Quick::kWritten:
             return;
@@ -486,7 +486,7 @@ DOLV_HOT void JOURNAL(Step step, const ShortText& old_path, const ShortText& new
     if (!put_step(w, step, identity, old_path, new_path)) give_up(w);
 }
 
-void JOURNAL_CLOSE() {
+void journal_close() {
     Writer& w = g_writer;
     // A cut that fails leaves the zero tail, which the reader passes over.
     if (w.state == State::kOpen) store_close(w.file);

@@ -44,11 +44,11 @@ enum class Step : char {
 };
 
 // Records one step before it is made; id is the item's identity, asked of
-// the system (ITEMID) when both fields are 0. No system call for most
+// the system (itemid) when both fields are 0. No system call for most
 // records.
-void JOURNAL(Step step, const ShortText& old_path, const ShortText& new_path, const ItemId& id);
+void journal(Step step, const ShortText& old_path, const ShortText& new_path, const ItemId& id);
 // The run's end: the journal file gets its final length and is closed.
-void JOURNAL_CLOSE();
+void journal_close();
 // The end of a process that did not close its journal (one killed), as the
 // in-process tests play it: the file is left as it is, and the next record
 // starts a new journal. Not for the program itself.
@@ -68,9 +68,9 @@ struct JournalRun {
 };
 // The latest run not yet undone; false when there is none (or no store).
 // Records cut short at the end are left out.
-bool JOURNAL_LATEST(JournalRun& run);
-// Marks a run as undone: the next JOURNAL_LATEST takes the one before.
-bool JOURNAL_MARK_UNDONE(const JournalRun& run);
+bool journal_latest(JournalRun& run);
+// Marks a run as undone: the next journal_latest takes the one before.
+bool journal_mark_undone(const JournalRun& run);
 
 // The line that a journal that cannot be written leaves on standard error.
 extern const char kJournalUnwritable[];
@@ -81,18 +81,18 @@ extern const char kJournalHeader[];
 // (room enough: three bytes for each byte of a field, and its end) and
 // gives back the place after what it wrote.
 // A path's field in the program's form, then end.
-char* JOURNAL_PUT_FIELD(char* out, std::string_view path, char end);
+char* journal_put_field(char* out, std::string_view path, char end);
 // A number in hex, then end.
-char* JOURNAL_PUT_NUMBER(char* out, uint64_t n, char end);
+char* journal_put_number(char* out, uint64_t n, char end);
 // The quick field of a name whose bytes are all printable ASCII but %, \,
 // / and : (the same bytes in the record: no separator, no drive, nothing
 // to escape); nullptr, with nothing written, for any other name.
-char* JOURNAL_PUT_PLAIN_FIELD(char* out, std::string_view name, char end);
-bool JOURNAL_HEADER_OK(std::string_view text);
+char* journal_put_plain_field(char* out, std::string_view name, char end);
+bool journal_header_ok(std::string_view text);
 // The records of a journal's text, whole lines only. Read as well: the
 // files of the builds before this one, whose paths were the system's own
 // (`/` separators on POSIX), which come back in the program's form too.
-void JOURNAL_PARSE(std::string_view text, std::vector<JournalRecord>& records);
+void journal_parse(std::string_view text, std::vector<JournalRecord>& records);
 // The name of a new journal made at the time (nanoseconds since 1970 UTC)
 // by the process.
 std::string journal_file_name(int64_t nanoseconds, uint64_t process);

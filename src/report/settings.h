@@ -17,8 +17,8 @@ struct Settings {
     bool VISUALIZZA = false;  // /V  report lines on the console too
     bool ESCLUDI = false;     // /E  no lines about skipped items
     bool TERMINALE = false;   // /T  edit each name on the terminal
-    bool SIMULA = false;      // /S  preview: nothing renamed, no question
-    bool ANNULLA = false;     // /U  take back the latest run
+    bool simula = false;      // /S  preview: nothing renamed, no question
+    bool annulla = false;     // /U  take back the latest run
     char MAIUSCOLO = '0';     // '0' unchanged, '+' upper, '-' lower
     char ACCODA = 'C';        // report file exists: A append, C ask, E end, S overwrite
     ShortText OUTFILE;        // report file (with its leading '+' until the driver drops it)

@@ -21,17 +21,17 @@ namespace dolv {
 namespace {
 
 // The report file: kept only with /I and without /P, then checked and opened.
-void SET_UP_REPORT() {
+void set_up_report() {
     Settings& s = settings;
     if (s.OUTFILE == "+") ERR(ErrorCode::kBadOption);
     if (!s.IGNORA || s.SBS) s.OUTFILE = ShortText();
     if (s.OUTFILE.empty()) return;
     s.OUTFILE = s.OUTFILE.sub(2);
-    if (!s.OUTFILE.empty()) OPEN_REPORT();
+    if (!s.OUTFILE.empty()) open_report();
 }
 
 // The operand checks, in their fixed order; the first failure ends the run.
-void CHECK_OPERANDS() {
+void check_operands() {
     Settings& s = settings;
     if (!PATHOF(s.FILE2).empty() && !s.REN) ERR(ErrorCode::kDestinationPath);
     if (s.FILE1.last() == '\\') s.FILE1 += "*.*";
@@ -43,9 +43,9 @@ void CHECK_OPERANDS() {
     if (s.REN && CHARRESERVED(NAMEOF(s.FILE2), false) != 0) ERR(ErrorCode::kReservedCharacters);
 }
 
-void CLOSING_LINES() {
-    if (settings.SIMULA) {
-        WRITELN2(PREVIEW_SUMMARY(!settings.REN));
+void closing_lines() {
+    if (settings.simula) {
+        WRITELN2(preview_summary(!settings.REN));
     } else {
         if (!settings.REN) {
             WRITELN2("Rinominati " + DIM_PUNTO(counters.APPLY) + " elementi su " +
@@ -61,11 +61,11 @@ void CLOSING_LINES() {
 }
 
 // The run's mode, on its own copies of the operands.
-void RENAME_MODE() {
+void rename_mode() {
     // A preview asks nothing: the /P questions are left out too.
-    if (settings.SIMULA) {
+    if (settings.simula) {
         settings.SBS = false;
-        PREVIEW_CLEAR();
+        preview_clear();
     }
     const ShortText file1 = settings.FILE1;
     const ShortText file2 = settings.FILE2;
@@ -76,39 +76,39 @@ void RENAME_MODE() {
     } else {
         RINOMINA(file1, file2);
     }
-    CLOSING_LINES();
+    closing_lines();
 }
 
 // /U takes back a run already made: an operand would name something it
 // does not use, and is refused as an option that does not belong.
-void UNDO_MODE() {
+void undo_mode() {
     if (!settings.FILE1.empty()) {
         settings.TESTA = settings.FILE1;
         ERR(ErrorCode::kBadOption);
     }
-    ANNULLA_ULTIMA();
+    annulla_ultima();
 }
 
 }  // namespace
 
-void RUN(const std::vector<std::string>& args) {
-    close_at_end(JOURNAL_CLOSE);
+void run(const std::vector<std::string>& args) {
+    close_at_end(journal_close);
     if (LASTMODE() != 3) TEXTMODE(3);
     TEXTCOLOR(kColourNormal);
     TEXTBACKGROUND(kColourBackground);
-    RESET_SETTINGS();
-    READ_ARGUMENTS(args);
-    SET_UP_REPORT();
-    if (settings.ANNULLA) {
-        UNDO_MODE();
+    reset_settings();
+    read_arguments(args);
+    set_up_report();
+    if (settings.annulla) {
+        undo_mode();
     } else {
-        CHECK_OPERANDS();
-        RENAME_MODE();
+        check_operands();
+        rename_mode();
     }
     // The closing lines must reach the output and the file: a failure here
     // is an error too.
     FLUSH();
-    COMMIT_REPORT();
+    commit_report();
     end_run(0);
 }
 

@@ -15,24 +15,24 @@ namespace dolv {
 namespace {
 
 // The user's cancel (Ctrl-C and the like) ends the run as a cancelled question does.
-void CANCEL_RUN() {
+void cancel_run() {
     ERR(ErrorCode::kCancelled);
 }
 
 }  // namespace
 
-void DOLV_MAIN(const CommandLine& command_line) {
+void dolv_main(const CommandLine& command_line) {
     std::vector<std::string> args = command_line.args;
     if (system_conventions().help_words && take_help_words(args) == HelpWords::kVersion) {
         // Asked before anything else is set up: the line alone, nothing
         // else on the terminal.
-        write_line_native(ShortText("dolv ") + PROGRAM_VERSION());
+        write_line_native(ShortText("dolv ") + program_version());
         FLUSH();
-        end_run(OUTPUT_FAILED() ? 1 : 0);
+        end_run(output_failed() ? 1 : 0);
     }
-    CONSOLE_OPEN();
-    SET_CANCEL_ACTION(CANCEL_RUN);
-    RUN(args);
+    console_open();
+    set_cancel_action(cancel_run);
+    run(args);
 }
 
 }  // namespace dolv

@@ -58,32 +58,32 @@ const char* const kSecondBlock[] = {
 };
 
 // The version as the help screen shows it: major and minor ("1.30").
-ShortText SHORT_VERSION() {
-    std::string_view version = PROGRAM_VERSION();
+ShortText short_version() {
+    std::string_view version = program_version();
     size_t first_dot = version.find('.');
     size_t second_dot =
         first_dot == std::string_view::npos ? first_dot : version.find('.', first_dot + 1);
     return version.substr(0, second_dot);
 }
 
-ShortText VERSION_LINE() {
-    return "  DOLV  file1  file2  [opzioni]              Versione " + SHORT_VERSION() + " per " +
+ShortText version_line() {
+    return "  DOLV  file1  file2  [opzioni]              Versione " + short_version() + " per " +
            OS_PROG() + " " + ShortText("32") + " bit";
 }
 
 }  // namespace
 
-const char* PROGRAM_VERSION() {
+const char* program_version() {
     return DOLV_VERSION;
 }
 
 ShortText OS_PROG() {
-    return ShortText(PLATFORM_NAME()).left(3);
+    return ShortText(platform_name()).left(3);
 }
 
 void HELP() {
     if (WHEREX() != 1) WRITELN();
-    for (const char* line : kFirstBlock) WRITELN(line ? ShortText(line) : VERSION_LINE());
+    for (const char* line : kFirstBlock) WRITELN(line ? ShortText(line) : version_line());
 
     WRITE("Premere un tasto per continuare...");
     if (READKEY() == 0) READKEY();

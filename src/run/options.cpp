@@ -21,7 +21,7 @@ constexpr size_t kMaxArguments = 255;
 // Text to 32-bit integer: an optional sign and decimal digits. Returns the
 // position of the first character that spoils the number (the end + 1 for an
 // empty text or one that overflows), 0 when the whole text is a number.
-int16_t TO_NUMBER(const ShortText& text, int32_t& value) {
+int16_t to_number(const ShortText& text, int32_t& value) {
     value = 0;
     int pos = 1;
     const bool negative = text.at(1) == '-';
@@ -41,17 +41,17 @@ int16_t TO_NUMBER(const ShortText& text, int32_t& value) {
 }
 
 // The padding length of /LL and /LR: a whole number 2..255 in plain decimal.
-void READ_LENGTH(char side) {
+void read_length(char side) {
     settings.GIUSTIFICA = side;
     const ShortText value = settings.TESTA.sub(4);
-    settings.CODE = TO_NUMBER(value, settings.NN);
+    settings.CODE = to_number(value, settings.NN);
     if (settings.CODE != 0) ERR(ErrorCode::kBadOptionValue);
     if (!(ShortText(std::to_string(settings.NN)) == value)) ERR(ErrorCode::kBadOptionValue);
     if (settings.NN > 255 || settings.NN < 2) ERR(ErrorCode::kBadOptionValue);
 }
 
 // Options that only switch a field, matched without regard to case.
-bool SWITCH(const ShortText& upper) {
+bool read_switch(const ShortText& upper) {
     Settings& s = settings;
     if (upper == "/R") {
         s.REN = true;
@@ -82,11 +82,11 @@ bool SWITCH(const ShortText& upper) {
     } else if (upper == "/-T") {
         s.TERMINALE = false;
     } else if (upper == "/S") {
-        s.SIMULA = true;
+        s.simula = true;
     } else if (upper == "/-S") {
-        s.SIMULA = false;
+        s.simula = false;
     } else if (upper == "/U") {
-        s.ANNULLA = true;
+        s.annulla = true;
     } else {
         return false;
     }
@@ -95,11 +95,11 @@ bool SWITCH(const ShortText& upper) {
 
 // Handles one segment (settings.TESTA); opens tells whether the segment is
 // the first of its argument.
-void SEGMENT(bool opens) {
+void read_segment(bool opens) {
     Settings& s = settings;
     const ShortText& segment = s.TESTA;
     if (segment == "/?") HELP();
-    if (SWITCH(UPSTR(segment))) return;
+    if (read_switch(UPSTR(segment))) return;
     if (segment.at(1) == '+') {
         s.OUTFILE = segment;
     } else if (segment.left(3) == "/-[") {
@@ -111,9 +111,9 @@ void SEGMENT(bool opens) {
     } else if (segment.left(2) == "/]") {
         s.SUFFISSO = segment.sub(3);
     } else if (UPSTR(segment.left(3)) == "/LL") {
-        READ_LENGTH('L');
+        read_length('L');
     } else if (UPSTR(segment.left(3)) == "/LR") {
-        READ_LENGTH('R');
+        read_length('R');
     } else if (!opens) {
         // A segment after a '/' that is no option is a mistyped option or a
         // path (`Photos/`, `project/src`), never an operand: taking one would
@@ -129,12 +129,12 @@ void SEGMENT(bool opens) {
 }
 
 // True when a segment is a whole option of the table (not an operand and
-// not the report file): what SEGMENT would take as an option.
+// not the report file): what read_segment would take as an option.
 bool is_whole_option(const ShortText& segment) {
     if (segment.at(1) != '/') return false;
     if (segment == "/?") return true;
     Settings saved = settings;
-    const bool is_switch = SWITCH(UPSTR(segment));
+    const bool is_switch = read_switch(UPSTR(segment));
     settings = saved;
     if (is_switch) return true;
     const ShortText upper = UPSTR(segment.left(3));
@@ -206,18 +206,18 @@ void read_with_paths(const ShortText& argument) {
     if (!part.empty()) path_part(part);
     for (size_t i = first_option; i < parts.size(); ++i) {
         settings.TESTA = parts[i];
-        SEGMENT(false);
+        read_segment(false);
     }
 }
 
 }  // namespace
 
-void RESET_SETTINGS() {
+void reset_settings() {
     settings = Settings();
     counters = RunCounters();
 }
 
-void READ_ARGUMENTS(const std::vector<std::string>& args) {
+void read_arguments(const std::vector<std::string>& args) {
     read_arguments(args, system_conventions().slash_paths);
 }
 
@@ -237,7 +237,7 @@ void read_arguments(const std::vector<std::string>& args, bool slash_paths) {
         bool opens = true;
         while (!s.TESTA.empty()) {
             TESTA_CODA(s.TESTA, "/", s.TESTA, s.CODA);
-            SEGMENT(opens);
+            read_segment(opens);
             opens = false;
             s.TESTA = s.CODA;
         }

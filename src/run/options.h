@@ -9,10 +9,10 @@
 namespace dolv {
 
 // Resets Settings to their defaults.
-void RESET_SETTINGS();
+void reset_settings();
 // Reads every argument, segment by segment, into Settings. May end the run
 // (help screen, kBadOption or kBadOptionValue).
-void READ_ARGUMENTS(const std::vector<std::string>& args);
+void read_arguments(const std::vector<std::string>& args);
 // The same with the system's reading given: slash_paths reads a '/' that
 // does not start a trailing option as a path separator (the POSIX reading),
 // else every '/' starts a segment (the Windows reading).

@@ -9,7 +9,7 @@ namespace {
 // The quote and separator rules look at ASCII only, so they read the same on
 // CP850 bytes and on UTF-16 units: every other character is part of a word.
 template <class Char>
-std::vector<std::basic_string<Char>> SplitWords(std::basic_string_view<Char> line) {
+std::vector<std::basic_string<Char>> split_words(std::basic_string_view<Char> line) {
     using Unit = std::make_unsigned_t<Char>;
     constexpr Char kDouble = static_cast<Char>('"');
     constexpr Char kSingle = static_cast<Char>('\'');
@@ -47,12 +47,12 @@ std::vector<std::basic_string<Char>> SplitWords(std::basic_string_view<Char> lin
 
 }  // namespace
 
-std::vector<std::string> SPLIT_COMMAND_LINE(const std::string& line) {
-    return SplitWords<char>(line);
+std::vector<std::string> split_command_line(const std::string& line) {
+    return split_words<char>(line);
 }
 
-std::vector<std::wstring> SPLIT_COMMAND_LINE(std::wstring_view line) {
-    return SplitWords<wchar_t>(line);
+std::vector<std::wstring> split_command_line(std::wstring_view line) {
+    return split_words<wchar_t>(line);
 }
 
 }  // namespace dolv

@@ -11,6 +11,6 @@ namespace dolv {
 // The arguments of a whole command line; the first word (the program's own name) is dropped.
 // (The wide form, for a platform that keeps its command line as UTF-16, is declared in
 // platform/entry.h and follows the same rules.)
-std::vector<std::string> SPLIT_COMMAND_LINE(const std::string& line);
+std::vector<std::string> split_command_line(const std::string& line);
 
 }  // namespace dolv

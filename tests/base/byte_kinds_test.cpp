@@ -20,7 +20,7 @@ TEST(ByteKinds, AgreesWithOneByteAtATime) {
             for (char& c : text) c = static_cast<char>(rng() % 256);
             uint8_t plain = 0;
             for (char c : text) plain |= kinds.of[static_cast<unsigned char>(c)];
-            ASSERT_EQ(KINDS_IN(text, kinds), plain) << "round " << round << " length " << length;
+            ASSERT_EQ(kinds_in(text, kinds), plain) << "round " << round << " length " << length;
         }
     }
     // Each position alone, so that no byte of a group of four is left out.
@@ -30,9 +30,9 @@ TEST(ByteKinds, AgreesWithOneByteAtATime) {
         for (size_t at = 0; at < length; ++at) {
             std::string text(length, 'a');
             text[at] = 'x';
-            EXPECT_EQ(KINDS_IN(text, x), 4) << length << " " << at;
+            EXPECT_EQ(kinds_in(text, x), 4) << length << " " << at;
         }
-    EXPECT_EQ(KINDS_IN("", x), 0);
+    EXPECT_EQ(kinds_in("", x), 0);
 }
 
 }  // namespace

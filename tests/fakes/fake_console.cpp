@@ -124,7 +124,7 @@ void Console::CancelAtKey(int n) {
 void Console::CancelAtCheck(int n) {
     S().cancel_at_check = n;
 }
-void Console::RaiseCancel() {
+void Console::raise_cancel() {
     S().cancel = true;
 }
 int Console::Checks() {
@@ -139,8 +139,8 @@ bool Console::ToErrors() {
 
 }  // namespace fake
 
-void CONSOLE_OPEN() {}
-void CONSOLE_CLOSE() {}
+void console_open() {}
+void console_close() {}
 
 void WRITE(const ShortText& text) {
     for (int i = 1; i <= text.size(); ++i) put(static_cast<char>(text.at(i)));
@@ -158,10 +158,10 @@ void write_line_native(const ShortText& text) {
     WRITELN(text);
 }
 void FLUSH() {}
-bool OUTPUT_FAILED() {
+bool output_failed() {
     return S().output_failed;
 }
-void OUTPUT_TO_ERRORS() {
+void output_to_errors() {
     S().to_errors = true;
 }
 
@@ -196,10 +196,10 @@ void GOTOXY(int x, int y) {
 void CLREOL() {
     screen().erase_in_line(screen().x(), kWidth);
 }
-int SCREEN_WIDTH() {
+int screen_width() {
     return kWidth;
 }
-int SCREEN_HEIGHT() {
+int screen_height() {
     return kHeight;
 }
 
@@ -225,15 +225,15 @@ unsigned char READKEY() {
     return 27;
 }
 
-CancelAction SET_CANCEL_ACTION(CancelAction action) {
+CancelAction set_cancel_action(CancelAction action) {
     const CancelAction previous = S().action;
     S().action = action;
     return previous;
 }
-bool CANCEL_PENDING() {
+bool cancel_pending() {
     return S().cancel;
 }
-void CHECK_CANCEL() {
+void check_cancel() {
     State& s = S();
     if (++s.checks == s.cancel_at_check) s.cancel = true;
     run_cancel();

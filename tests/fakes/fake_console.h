@@ -3,7 +3,7 @@
 // recorded (as plain text, as a transcript with its colour changes, cursor
 // moves and cursor shapes, and on an 80x25 screen), keys come from a script
 // (then Esc for ever, as at the end of a piped input), HALT throws Halted,
-// and a cancel can be raised at a chosen key or at a chosen CHECK_CANCEL.
+// and a cancel can be raised at a chosen key or at a chosen check_cancel.
 #pragma once
 
 #include <string>
@@ -48,12 +48,12 @@ class Console {
     static int CursorShape();  // 0 normal, 1 hidden, 2 block
 
     // A cancel (as from Ctrl-C) raised just before the nth key is read
-    // (1-based), or just before the nth explicit CHECK_CANCEL call acts.
+    // (1-based), or just before the nth explicit check_cancel call acts.
     static void CancelAtKey(int n);
     static void CancelAtCheck(int n);
     // Raises a cancel now (from a file-system hook, say).
-    static void RaiseCancel();
-    static int Checks();  // CHECK_CANCEL calls so far
+    static void raise_cancel();
+    static int Checks();  // check_cancel calls so far
     // Makes the output fail as a full disk or a pipe without reader does;
     // ToErrors tells whether the program then turned to standard error.
     static void FailOutput();

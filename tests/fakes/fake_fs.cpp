@@ -111,7 +111,7 @@ std::vector<std::string> children(const std::string& dir) {
     std::vector<std::string> names;
     for (const auto& [key, item] : S().items)
         if (key != "\\" && parent_of(key) == dir) names.push_back(name_of(key));
-    std::sort(names.begin(), names.end(), NAME_BEFORE);
+    std::sort(names.begin(), names.end(), name_before);
     return names;
 }
 
@@ -123,7 +123,7 @@ std::string locate(const std::string& key) {
     const std::string dir = parent_of(key);
     if (key == "\\" || !s.folding.count(dir)) return std::string();
     for (const std::string& name : children(dir))
-        if (NAME_EQUAL_FOLDED(name, name_of(key))) return join(dir, name);
+        if (name_equal_folded(name, name_of(key))) return join(dir, name);
     return std::string();
 }
 
@@ -220,7 +220,7 @@ int open_report(const ShortText& path, bool append, ItemId& id) {
     return 0;
 }
 
-int report_flush() {
+int flush_buffer() {
     State& s = S();
     if (s.report.empty()) return kStatusNotOpen;
     if (enter(fake::Op::kReportFlush, ShortText(s.report))) return kDiskFull;
@@ -331,7 +331,7 @@ std::unique_ptr<OpenDir> list_directory(const ShortText& dir, DirVisitor& visito
         e.inode = item.id;
         e.attr =
             static_cast<uint8_t>((item.dir ? FA_DIRECTORY : FA_ARCHIVE) | (item.attr & FA_HIDDEN));
-        e.fault = WINDOWS_NAME_CHARS(n) ? NameFault::kNone : NameFault::kWindowsChars;
+        e.fault = windows_name_chars(n) ? NameFault::kNone : NameFault::kWindowsChars;
         if (!visitor.entry(*listed, e)) break;
     }
     return listed;
@@ -385,13 +385,13 @@ ShortText GETENV(const ShortText& name) {
     return it == S().env.end() ? ShortText() : ShortText(it->second);
 }
 
-int REPORT_CREATE(const ShortText& path, ItemId& id) {
+int report_create(const ShortText& path, ItemId& id) {
     return open_report(path, false, id);
 }
-int REPORT_APPEND(const ShortText& path, ItemId& id) {
+int report_append(const ShortText& path, ItemId& id) {
     return open_report(path, true, id);
 }
-int REPORT_WRITE(const ShortText& text, bool line_end) {
+int report_write(const ShortText& text, bool line_end) {
     State& s = S();
     if (s.report.empty()) return kStatusNotOpen;
     if (enter(fake::Op::kReportWrite, ShortText(s.report))) return kDiskFull;
@@ -399,11 +399,11 @@ int REPORT_WRITE(const ShortText& text, bool line_end) {
     if (line_end) s.report_buffer += "\r\n";
     return 0;
 }
-int REPORT_FLUSH() {
-    return report_flush();
+int report_flush() {
+    return flush_buffer();
 }
-int REPORT_CLOSE() {
-    const int status = report_flush();
+int report_close() {
+    const int status = flush_buffer();
     S().report.clear();
     return status;
 }
@@ -411,7 +411,7 @@ int REPORT_CLOSE() {
 // The platform's name on the help screen and its conventions; system.h
 // belongs to the file system's part of the platform, here as in the native
 // one. The tables choose the conventions (fake::Fs::Conventions).
-const char* PLATFORM_NAME() {
+const char* platform_name() {
     return "TST";
 }
 

@@ -23,11 +23,11 @@ constexpr char kCurrentDir[] = "\\DATI";
 
 // The calls that faults and hooks can aim at.
 enum class Op {
-    kRename,       // rename_no_replace (every try of RENAME and RENAME_IF_FREE)
+    kRename,       // rename_no_replace (every try of RENAME and rename_if_free)
     kDelete,       // delete_file (DELETEFILE)
-    kReportOpen,   // REPORT_CREATE, REPORT_APPEND
-    kReportWrite,  // REPORT_WRITE
-    kReportFlush,  // REPORT_FLUSH (and the flush of REPORT_CLOSE)
+    kReportOpen,   // report_create, report_append
+    kReportWrite,  // report_write
+    kReportFlush,  // report_flush (and the flush of report_close)
 };
 
 class Fs {

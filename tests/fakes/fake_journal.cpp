@@ -42,7 +42,7 @@ int Journal::Undone() {
 std::string Journal::Steps() {
     const std::vector<std::string> names = Store::Names();
     std::vector<JournalRecord> records;
-    if (!names.empty()) JOURNAL_PARSE(Store::Content(names.back()), records);
+    if (!names.empty()) journal_parse(Store::Content(names.back()), records);
     std::string out;
     for (const JournalRecord& r : records) {
         if (!out.empty()) out += ' ';

@@ -39,9 +39,9 @@ inline void FreshRun(const std::string& keys = std::string()) {
     Console::Reset(keys);
     Fs::Reset();
     Journal::Reset();
-    SET_CANCEL_ACTION(nullptr);
+    set_cancel_action(nullptr);
     forget_closings();
-    OPEN_REPORT();  // with no report file: the channel writes to the console
+    open_report();  // with no report file: the channel writes to the console
 }
 
 class InProcess : public ::testing::Test {

@@ -41,8 +41,8 @@ inline int RunProgram(const RunRow& row) {
     Items(row.items);
     Console::Reset(row.keys);
     if (row.setup) row.setup();
-    SET_CANCEL_ACTION(CancelRun);
-    const int code = Ends([&] { RUN(row.args); });
+    set_cancel_action(CancelRun);
+    const int code = Ends([&] { run(row.args); });
     Journal::EndRun();
     return code;
 }

@@ -69,7 +69,7 @@ bool all_in_cp850(const std::string& s) {
     unsigned char byte;
     while (i < s.size()) {
         // A raw DEL is no character of a name: 0x7F is the house sign.
-        if (!next_char(s, i, cp) || cp == 0x7F || !dolv::CP850_FROM_UNICODE(cp, byte)) return false;
+        if (!next_char(s, i, cp) || cp == 0x7F || !dolv::cp850_from_unicode(cp, byte)) return false;
     }
     return true;
 }
@@ -78,7 +78,7 @@ void check_tables() {
     for (int b = 1; b < 256; ++b) {
         const unsigned char byte = static_cast<unsigned char>(b);
         unsigned char back = 0;
-        check(dolv::CP850_FROM_UNICODE(dolv::CP850_GLYPH(byte), back));
+        check(dolv::cp850_from_unicode(dolv::cp850_glyph(byte), back));
         if (b == 0x14 || b == 0x15)
             check(back == b + 0xE0);
         else
@@ -95,12 +95,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string back;
 
     // The input as CP850 text.
-    const std::string name = dolv::CP850_NAME_TO_UTF8(in);
+    const std::string name = dolv::cp850_name_to_utf8(in);
     check(characters(name) == static_cast<long>(in.size()));
-    check(dolv::UTF8_TO_CP850(name, back) && back == in);
-    const std::string shown = dolv::CP850_TO_UTF8(in);
+    check(dolv::utf8_to_cp850(name, back) && back == in);
+    const std::string shown = dolv::cp850_to_utf8(in);
     check(characters(shown) == static_cast<long>(in.size()));
-    check(dolv::UTF8_TO_CP850(shown, back));
+    check(dolv::utf8_to_cp850(shown, back));
     std::string expected = in;
     for (char& c : expected) {
         if (c == 0) c = ' ';
@@ -110,9 +110,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The input as UTF-8.
     const long chars = characters(in);
-    const bool ok = dolv::UTF8_TO_CP850(in, back);
+    const bool ok = dolv::utf8_to_cp850(in, back);
     check(ok == (chars >= 0 && all_in_cp850(in)));
-    const std::string lossy = dolv::UTF8_TO_CP850_LOSSY(in);
+    const std::string lossy = dolv::utf8_to_cp850_lossy(in);
     check(lossy.size() <= in.size());
     if (chars >= 0) check(static_cast<long>(lossy.size()) == chars);
     if (ok) {

@@ -95,11 +95,11 @@ void utf8(std::string& out, char32_t cp) {
 
 void take_all(dolv::KeyDecoder& d, std::string& codes) {
     unsigned char key;
-    while (dolv::KEY_TAKE(d, key)) codes += static_cast<char>(key);
+    while (dolv::key_take(d, key)) codes += static_cast<char>(key);
 }
 
 void feed(dolv::KeyDecoder& d, const std::string& bytes) {
-    for (const char c : bytes) dolv::KEY_FEED(d, static_cast<unsigned char>(c));
+    for (const char c : bytes) dolv::key_feed(d, static_cast<unsigned char>(c));
 }
 
 void pieces(const uint8_t* data, size_t size) {
@@ -142,9 +142,9 @@ void pieces(const uint8_t* data, size_t size) {
                 break;
             case 4: {  // a character of the upper half of CP850
                 const unsigned char b = static_cast<unsigned char>(0x80 | value);
-                utf8(bytes, dolv::CP850_GLYPH(b));
+                utf8(bytes, dolv::cp850_glyph(b));
                 unsigned char back = 0;
-                if (dolv::CP850_FROM_UNICODE(dolv::CP850_GLYPH(b), back) && back >= 0x80)
+                if (dolv::cp850_from_unicode(dolv::cp850_glyph(b), back) && back >= 0x80)
                     keys += static_cast<char>(back);
                 break;
             }
@@ -152,7 +152,7 @@ void pieces(const uint8_t* data, size_t size) {
                 // (0x14 and 0x15 share their glyphs with the letters 0xF4 and 0xF5.)
                 unsigned char b = static_cast<unsigned char>(1 + value % 31);
                 if (b == 0x14 || b == 0x15) b = 1;
-                utf8(bytes, value % 2 ? dolv::CP850_GLYPH(b) : char32_t(0x20AC));
+                utf8(bytes, value % 2 ? dolv::cp850_glyph(b) : char32_t(0x20AC));
                 break;
             }
             case 6: {  // a byte that starts no UTF-8 character: dropped
@@ -165,10 +165,10 @@ void pieces(const uint8_t* data, size_t size) {
         }
         feed(d, bytes);
         if (timeout) {
-            check(dolv::KEY_INCOMPLETE(d) == (bytes == "\x1b"));
-            dolv::KEY_TIMEOUT(d);
+            check(dolv::key_incomplete(d) == (bytes == "\x1b"));
+            dolv::key_timeout(d);
         }
-        check(!dolv::KEY_INCOMPLETE(d));
+        check(!dolv::key_incomplete(d));
         expected += keys;
         after_cr = cr;
         if (kind & 0x40) take_all(d, got);
@@ -183,18 +183,18 @@ void any_bytes(const uint8_t* data, size_t size) {
     std::string codes, late_codes;
     bool plain = true;
     for (size_t i = 1; i < size; ++i) {
-        dolv::KEY_FEED(early, data[i]);
-        dolv::KEY_FEED(late, data[i]);
+        dolv::key_feed(early, data[i]);
+        dolv::key_feed(late, data[i]);
         if (data[i] == 27 || data[i] >= 0x80) plain = false;
         if (data[i] == wait_mark) {
-            dolv::KEY_TIMEOUT(early);
-            dolv::KEY_TIMEOUT(late);
+            dolv::key_timeout(early);
+            dolv::key_timeout(late);
         }
         take_all(early, codes);
     }
-    dolv::KEY_TIMEOUT(early);
-    dolv::KEY_TIMEOUT(late);
-    check(!dolv::KEY_INCOMPLETE(early) && !dolv::KEY_INCOMPLETE(late));
+    dolv::key_timeout(early);
+    dolv::key_timeout(late);
+    check(!dolv::key_incomplete(early) && !dolv::key_incomplete(late));
     take_all(early, codes);
     take_all(late, late_codes);
     check(codes == late_codes);

@@ -67,7 +67,7 @@ void check_settings(const std::vector<std::string>& args) {
 // first segment of its argument.
 void read_windows_way(const std::vector<std::string>& args) {
     dolv::fake::Console::Reset();
-    dolv::RESET_SETTINGS();
+    dolv::reset_settings();
     try {
         dolv::read_arguments(args, false);
     } catch (const dolv::fake::Halted& h) {
@@ -87,7 +87,7 @@ void read_windows_way(const std::vector<std::string>& args) {
 // and the program holds that path with '\\' only.
 void read_posix_way(const std::vector<std::string>& args) {
     dolv::fake::Console::Reset();
-    dolv::RESET_SETTINGS();
+    dolv::reset_settings();
     try {
         dolv::read_arguments(args, true);
     } catch (const dolv::fake::Halted& h) {

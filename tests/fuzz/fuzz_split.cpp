@@ -55,7 +55,7 @@ std::vector<std::string> plain_split(const std::string& line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string line(reinterpret_cast<const char*>(data), size);
-    const std::vector<std::string> args = dolv::SPLIT_COMMAND_LINE(line);
+    const std::vector<std::string> args = dolv::split_command_line(line);
 
     // Nothing invented, nothing reordered: the arguments are disjoint
     // subsequences of the line, in order.
@@ -75,6 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string again = "dolv";
     for (const std::string& arg : args) again += " " + quote(arg);
-    check(dolv::SPLIT_COMMAND_LINE(again) == args);
+    check(dolv::split_command_line(again) == args);
     return 0;
 }

@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
                      "usage: editor_probe TEXT LEFT RIGHT OVERWRITE COLUMN POSITION [ROUNDS]\n");
         return 2;
     }
-    ShortText text = UTF8_TO_CP850_LOSSY(argv[1]);
+    ShortText text = utf8_to_cp850_lossy(argv[1]);
     auto left = static_cast<uint8_t>(number(argv[2]));
     auto right = static_cast<uint8_t>(number(argv[3]));
     bool overwrite = number(argv[4]) != 0;
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     auto position = static_cast<uint8_t>(number(argv[6]));
     int rounds = argc > 7 ? number(argv[7]) : 1;
 
-    CONSOLE_OPEN();
+    console_open();
     for (int round = 0; round < rounds; ++round) {
         uint8_t extended = 0;
         uint8_t last_key = 0;

@@ -186,7 +186,7 @@ struct WordsRow {
 
 const std::string kHelp =
     "DOLV : Rinomina uno o piu' files (e/o directory), o ne scambia i nomi.\n";
-const std::string kVersion = std::string("dolv ") + PROGRAM_VERSION() + "\n";
+const std::string kVersion = std::string("dolv ") + program_version() + "\n";
 
 const WordsRow kWords[] = {
     {true, {"--help"}, 1, "a.txt", kHelp},
@@ -211,7 +211,7 @@ TEST_F(InProcess, HelpWordsWhereTheSystemHasThem) {
         SystemConventions conventions;
         conventions.help_words = row.habit;
         Fs::Conventions(conventions);
-        const int code = Ends([&] { DOLV_MAIN(CommandLine{row.args}); });
+        const int code = Ends([&] { dolv_main(CommandLine{row.args}); });
         const std::string label = row.args.back() + (row.habit ? " (habit)" : "");
         EXPECT_EQ(code, row.code) << label;
         EXPECT_EQ(Fs::Listing(), row.after) << label;

@@ -56,7 +56,7 @@ void CancelAtTheQuestion() {
 }
 void CancelDuringTheRenames() {
     BInD();
-    Fs::Before(Op::kRename, 2, [] { Console::RaiseCancel(); });
+    Fs::Before(Op::kRename, 2, [] { Console::raise_cancel(); });
 }
 void DirD() {
     Fs::File("d\\x", "x");

@@ -336,8 +336,8 @@ void RunPreview(const RunRow& row) {
     Console::Reset(row.keys);
     if (row.setup) row.setup();
     const std::string before = Tree();
-    SET_CANCEL_ACTION(CancelRun);
-    EXPECT_EQ(Ends([&] { RUN(row.args); }), row.code);
+    set_cancel_action(CancelRun);
+    EXPECT_EQ(Ends([&] { run(row.args); }), row.code);
     EXPECT_EQ(Tree(), before);
     EXPECT_EQ(Fs::Calls(Op::kRename) + Fs::Calls(Op::kDelete), 0);
 }

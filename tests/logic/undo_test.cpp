@@ -46,7 +46,7 @@ void RenamedAgain() {
 // A journal (another build's, or one edited) whose step names a name no
 // Windows name could be: the rename back refuses it.
 void StepToANameNoWindowsNameCouldBe() {
-    JOURNAL(Step::kRename, "a|b.txt", "a.bak", ItemId());
+    journal(Step::kRename, "a|b.txt", "a.bak", ItemId());
     Journal::EndRun();
 }
 void Deleted() {
@@ -308,7 +308,7 @@ TEST_F(InProcess, JournalTextOfARun) {
     Items("a.txt b%.txt");
     Fs::File("d\\c", "c");
     ItemId a, b;
-    ASSERT_TRUE(ITEMID("a.txt", a) && ITEMID("b%.txt", b));
+    ASSERT_TRUE(itemid("a.txt", a) && itemid("b%.txt", b));
     RunProgram(Command(kBatch));
     RunProgram(Command({"a.bak", "d\\c", "/R"}));
     const std::vector<std::string> names = Store::Names();
@@ -324,7 +324,7 @@ TEST_F(InProcess, JournalTextOfARun) {
     // The exchange: its temporary name (CP850 0x9C is U+00A3), then B's
     // directory, then A's again.
     ItemId c;
-    ASSERT_TRUE(ITEMID("d\\a.bak", c));
+    ASSERT_TRUE(itemid("d\\a.bak", c));
     const std::string temp = "@!$\xC2\xA3@!$\xC2\xA3.TMP";
     EXPECT_EQ(Store::Content(names[1]), "dolv-journal 1\nP\t\\DATI\\\n1\t1\t" + hex(a.inode) +
                                             "\ta.bak\t" + temp + "\nP\t\\DATI\\d\\\n2\t1\t" +
@@ -349,7 +349,7 @@ TEST_F(InProcess, JournalFailingMidRunGoesAndTheRunGoesOn) {
 // the last step.
 TEST_F(InProcess, RunEndedByACancelClosesItsJournal) {
     Items("a.txt b.txt c.txt");
-    Fs::Before(Op::kRename, 2, [] { Console::RaiseCancel(); });
+    Fs::Before(Op::kRename, 2, [] { Console::raise_cancel(); });
     EXPECT_EQ(RunProgram(Command(kBatch)), 1);
     EXPECT_EQ(Journal::Steps(), "R a.txt>a.bak R b.txt>b.bak");
     const std::string text = Store::Content(Store::Names().at(0));

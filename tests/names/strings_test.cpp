@@ -113,15 +113,15 @@ TEST(Upstr, RaisesOnlyAsciiLetters) {
 }
 
 TEST(Sametext, IgnoresOnlyTheCaseOfAsciiLetters) {
-    EXPECT_TRUE(SAMETEXT("Report.TXT", "report.txt"));
-    EXPECT_TRUE(SAMETEXT("", ""));
-    EXPECT_FALSE(SAMETEXT("report.txt", "report.txt "));
-    EXPECT_FALSE(SAMETEXT("\x82", "\x90"));  // é and É are different bytes
-    EXPECT_FALSE(SAMETEXT("[", "{"));        // 0x5B and 0x7B are no letters
-    EXPECT_FALSE(SAMETEXT("@", "`"));
+    EXPECT_TRUE(sametext("Report.TXT", "report.txt"));
+    EXPECT_TRUE(sametext("", ""));
+    EXPECT_FALSE(sametext("report.txt", "report.txt "));
+    EXPECT_FALSE(sametext("\x82", "\x90"));  // é and É are different bytes
+    EXPECT_FALSE(sametext("[", "{"));        // 0x5B and 0x7B are no letters
+    EXPECT_FALSE(sametext("@", "`"));
 }
 
-// SAMETEXT passes over equal words eight bytes at a time; its definition is
+// sametext passes over equal words eight bytes at a time; its definition is
 // UPSTR on both sides. Pairs of texts up to 255 bytes, the second made from
 // the first with a few bytes changed: case flips of letters, the 0x20 flips
 // of bytes that are no letters, other bytes, and a length changed now and then.
@@ -138,8 +138,8 @@ TEST(Sametext, AgreesWithUpstrOnRandomPairs) {
         }
         if (rng() % 16 == 0 && !b.empty()) b.pop_back();
         const ShortText x(a), y(b);
-        ASSERT_EQ(SAMETEXT(x, y), UPSTR(x) == UPSTR(y)) << "case " << i;
-        ASSERT_EQ(SAMETEXT(y, x), UPSTR(x) == UPSTR(y)) << "case " << i;
+        ASSERT_EQ(sametext(x, y), UPSTR(x) == UPSTR(y)) << "case " << i;
+        ASSERT_EQ(sametext(y, x), UPSTR(x) == UPSTR(y)) << "case " << i;
     }
 }
 

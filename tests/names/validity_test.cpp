@@ -83,7 +83,7 @@ TEST(Validnamewin, QuickLookAgreesWithTheFullChecks) {
             path += rng() % 3 == 0 ? piece : std::string(1 + rng() % 5, 'n');
         }
         const ShortText text(path);
-        const uint8_t full = VALIDNAMEWIN_FULL(text);
+        const uint8_t full = validnamewin_full(text);
         ASSERT_EQ(VALIDNAMEWIN(text), full) << path;
         accepted += full == 0;
     }

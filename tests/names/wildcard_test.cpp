@@ -20,7 +20,7 @@ struct Vector {
 std::string unwrap(const std::string& field) {
     EXPECT_TRUE(field.size() >= 2 && field.front() == '[' && field.back() == ']') << field;
     std::string cp850;
-    EXPECT_TRUE(UTF8_TO_CP850(field.substr(1, field.size() - 2), cp850)) << field;
+    EXPECT_TRUE(utf8_to_cp850(field.substr(1, field.size() - 2), cp850)) << field;
     return cp850;
 }
 
@@ -47,41 +47,41 @@ TEST(Wildcard, EveryReferenceVector) {
     auto vectors = read_vectors();
     ASSERT_GE(vectors.size(), 80u);
     for (const auto& v : vectors) {
-        EXPECT_EQ(WILDCARD_EXPRESSION(v.pattern), v.expression) << "[" << v.pattern << "]";
-        EXPECT_EQ(WILDCARD_MATCH(v.pattern, v.name), v.match)
+        EXPECT_EQ(wildcard_expression(v.pattern), v.expression) << "[" << v.pattern << "]";
+        EXPECT_EQ(wildcard_match(v.pattern, v.name), v.match)
             << "[" << v.pattern << "] against [" << v.name << "]";
     }
 }
 
 TEST(Wildcard, PatternsThatMatchNothing) {
-    EXPECT_EQ(WILDCARD_EXPRESSION(". . "), "");
-    EXPECT_FALSE(WILDCARD_MATCH("...", "a"));
-    EXPECT_FALSE(WILDCARD_MATCH("", "a"));
-    EXPECT_FALSE(WILDCARD_MATCH("*", ""));
+    EXPECT_EQ(wildcard_expression(". . "), "");
+    EXPECT_FALSE(wildcard_match("...", "a"));
+    EXPECT_FALSE(wildcard_match("", "a"));
+    EXPECT_FALSE(wildcard_match("*", ""));
 }
 
 TEST(Wildcard, TypedDosWildcardsActAsWildcards) {
-    EXPECT_TRUE(HAS_WILDCARDS("a<"));
-    EXPECT_FALSE(HAS_WILDCARDS("a.txt"));
-    EXPECT_TRUE(WILDCARD_MATCH("<.txt", "a.b.txt"));
-    EXPECT_TRUE(WILDCARD_MATCH("a>", "a"));
+    EXPECT_TRUE(has_wildcards("a<"));
+    EXPECT_FALSE(has_wildcards("a.txt"));
+    EXPECT_TRUE(wildcard_match("<.txt", "a.b.txt"));
+    EXPECT_TRUE(wildcard_match("a>", "a"));
 }
 
 TEST(Wildcard, AccentedLettersFoldButOnlyWithTheirOwnCapital) {
-    EXPECT_TRUE(WILDCARD_MATCH("\x90*", "\x82t\x82"));  // É* matches été
-    EXPECT_TRUE(WILDCARD_MATCH("\x87*", "\x80"));       // ç matches Ç
-    EXPECT_FALSE(WILDCARD_MATCH("\x82", "E"));          // é is not E
-    EXPECT_FALSE(WILDCARD_MATCH("\xD5", "I"));          // dotless ı is not I
-    EXPECT_FALSE(WILDCARD_MATCH("SS", "\xE1"));         // ß is not SS
+    EXPECT_TRUE(wildcard_match("\x90*", "\x82t\x82"));  // É* matches été
+    EXPECT_TRUE(wildcard_match("\x87*", "\x80"));       // ç matches Ç
+    EXPECT_FALSE(wildcard_match("\x82", "E"));          // é is not E
+    EXPECT_FALSE(wildcard_match("\xD5", "I"));          // dotless ı is not I
+    EXPECT_FALSE(wildcard_match("SS", "\xE1"));         // ß is not SS
 }
 
 TEST(Wildcard, LongNamesAndManyStarsStayCorrect) {
     std::string name(255, 'a');
     name[200] = '.';
-    EXPECT_TRUE(WILDCARD_MATCH(std::string(100, '*') + "a", name));
-    EXPECT_FALSE(WILDCARD_MATCH(std::string(100, '*') + "b", name));
-    EXPECT_TRUE(WILDCARD_MATCH("*" + name.substr(150), name));
-    EXPECT_TRUE(WILDCARD_MATCH(std::string(70, '?') + "*", "abc"));
+    EXPECT_TRUE(wildcard_match(std::string(100, '*') + "a", name));
+    EXPECT_FALSE(wildcard_match(std::string(100, '*') + "b", name));
+    EXPECT_TRUE(wildcard_match("*" + name.substr(150), name));
+    EXPECT_TRUE(wildcard_match(std::string(70, '?') + "*", "abc"));
 }
 
 // A star followed by plain text is answered by a suffix test; a second star
@@ -103,8 +103,8 @@ TEST(Wildcard, StarAndTextAgreesWithTheGeneralWalk) {
         const std::string tail = random_text(4);
         const std::string name = random_text(7);
         SCOPED_TRACE("tail [" + tail + "] name [" + name + "]");
-        EXPECT_EQ(WILDCARD_MATCH_EXPRESSION("*" + tail, name),
-                  WILDCARD_MATCH_EXPRESSION("**" + tail, name));
+        EXPECT_EQ(wildcard_match_expression("*" + tail, name),
+                  wildcard_match_expression("**" + tail, name));
         // The dot-stopping star has no double; a dot inside the text written
         // as the DOS dot (a dot, or nothing at the end) means the same there
         // and takes the walk.
@@ -112,27 +112,27 @@ TEST(Wildcard, StarAndTextAgreesWithTheGeneralWalk) {
         if (dot == std::string::npos || dot + 1 == tail.size()) continue;
         std::string walked = tail;
         walked[dot] = kDosDot;
-        EXPECT_EQ(WILDCARD_MATCH_EXPRESSION(std::string(1, kDosStar) + tail, name),
-                  WILDCARD_MATCH_EXPRESSION(std::string(1, kDosStar) + walked, name));
+        EXPECT_EQ(wildcard_match_expression(std::string(1, kDosStar) + tail, name),
+                  wildcard_match_expression(std::string(1, kDosStar) + walked, name));
     }
     // The dot-stopping star: the text must begin at or before the last dot's end.
-    EXPECT_TRUE(WILDCARD_MATCH("*.txt", "a.b.txt"));
-    EXPECT_TRUE(WILDCARD_MATCH("*.txt", "a.txt.txt"));
-    EXPECT_FALSE(WILDCARD_MATCH("*.txt", "a.txt.bak"));
-    EXPECT_FALSE(WILDCARD_MATCH("*.txt", "atxt"));
-    EXPECT_TRUE(WILDCARD_MATCH("*.TXT", ".txt"));
+    EXPECT_TRUE(wildcard_match("*.txt", "a.b.txt"));
+    EXPECT_TRUE(wildcard_match("*.txt", "a.txt.txt"));
+    EXPECT_FALSE(wildcard_match("*.txt", "a.txt.bak"));
+    EXPECT_FALSE(wildcard_match("*.txt", "atxt"));
+    EXPECT_TRUE(wildcard_match("*.TXT", ".txt"));
 }
 
 TEST(Wildcard, SortFoldsAsciiLettersThenBytes) {
     std::vector<std::string> names = {"b", "B", "a_", "A", "a", "\x82", "Z", "_"};
-    std::sort(names.begin(), names.end(), NAME_BEFORE);
+    std::sort(names.begin(), names.end(), name_before);
     // Folding to upper case puts '_' (0x5F) after the letters; equal folded
     // names fall back to the bytes, so "A" comes before "a".
     std::vector<std::string> expected = {"A", "a", "a_", "B", "b", "Z", "_", "\x82"};
     EXPECT_EQ(names, expected);
-    EXPECT_EQ(NAME_COMPARE("abc", "ABC") > 0, true);
-    EXPECT_EQ(NAME_COMPARE("abc", "abc"), 0);
-    EXPECT_LT(NAME_COMPARE("ab", "abc"), 0);
+    EXPECT_EQ(name_compare("abc", "ABC") > 0, true);
+    EXPECT_EQ(name_compare("abc", "abc"), 0);
+    EXPECT_LT(name_compare("ab", "abc"), 0);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 //   pos     "X,Y" of WHEREX, WHEREY on standard error
 //   size    "WxH" on standard error
 //   key     READKEY, its code on standard error;  pause  READKEY, silent
-//   wait    waits until a cancel is pending, says "pending", then CHECK_CANCEL
+//   wait    waits until a cancel is pending, says "pending", then check_cancel
 //   abort   crashes with abort()
 //   halt:N  HALT(N)
 #include <chrono>
@@ -42,8 +42,8 @@ void on_cancel() {
 
 int main(int argc, char** argv) {
     using namespace dolv;
-    CONSOLE_OPEN();
-    SET_CANCEL_ACTION(on_cancel);
+    console_open();
+    set_cancel_action(on_cancel);
     for (int i = 1; i < argc; ++i) {
         std::string op = argv[i];
         std::string arg = op.find(':') == std::string::npos ? "" : op.substr(op.find(':') + 1);
@@ -75,16 +75,16 @@ int main(int argc, char** argv) {
         } else if (name == "pos") {
             std::fprintf(stderr, "%d,%d\n", WHEREX(), WHEREY());
         } else if (name == "size") {
-            std::fprintf(stderr, "%dx%d\n", SCREEN_WIDTH(), SCREEN_HEIGHT());
+            std::fprintf(stderr, "%dx%d\n", screen_width(), screen_height());
         } else if (name == "key") {
             std::fprintf(stderr, "key %d\n", READKEY());
         } else if (name == "pause") {
             READKEY();
         } else if (name == "wait") {
             FLUSH();
-            while (!CANCEL_PENDING()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            while (!cancel_pending()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
             std::fprintf(stderr, "pending\n");
-            CHECK_CANCEL();
+            check_cancel();
         } else if (name == "abort") {
             FLUSH();
             std::abort();

@@ -15,7 +15,7 @@
 namespace dolv {
 namespace {
 
-// NATIVE_PATH one byte at a time: the drive dropped, `\` as `/`, bytes below
+// native_path one byte at a time: the drive dropped, `\` as `/`, bytes below
 // 0x7F as they are, the others through CP850 (0x7F being U+2302), and a bare
 // drive as ".".
 std::string plain_native_path(std::string_view path) {
@@ -28,7 +28,7 @@ std::string plain_native_path(std::string_view path) {
         else if (static_cast<unsigned char>(c) < 0x7F)
             out += c;
         else
-            out += CP850_NAME_TO_UTF8(std::string_view(&c, 1));
+            out += cp850_name_to_utf8(std::string_view(&c, 1));
     }
     if (out.empty() && drive) out = ".";
     return out;
@@ -55,19 +55,19 @@ std::string random_path(std::mt19937& rng, size_t max_len) {
 }
 
 TEST(FastPath, NativePathAgreesWithTheByteByByteConversion) {
-    EXPECT_EQ(NATIVE_PATH(std::string_view("C:")), ".");
-    EXPECT_EQ(NATIVE_PATH(std::string_view("a\x7F\\b")), "a\xE2\x8C\x82/b");
+    EXPECT_EQ(native_path(std::string_view("C:")), ".");
+    EXPECT_EQ(native_path(std::string_view("a\x7F\\b")), "a\xE2\x8C\x82/b");
     std::mt19937 rng(20240611);
     char buffer[kNativePathSize];
     for (int i = 0; i < 12000; ++i) {
         const std::string path = random_path(rng, i % 8 == 0 ? 300 : 257);
         const std::string expected = plain_native_path(path);
-        ASSERT_EQ(NATIVE_PATH(std::string_view(path)), expected) << "case " << i;
+        ASSERT_EQ(native_path(std::string_view(path)), expected) << "case " << i;
         // The buffer form cuts the path after its drive to 255 bytes.
         std::string_view cut(path);
         const size_t drive = cut.size() >= 2 && cut[1] == ':' ? 2 : 0;
         if (cut.size() > drive + 255) cut = cut.substr(0, drive + 255);
-        NATIVE_PATH_INTO(path, buffer);
+        native_path_into(path, buffer);
         ASSERT_EQ(std::string(buffer), plain_native_path(cut)) << "case " << i;
     }
 }
@@ -116,12 +116,12 @@ TEST(FastPath, SortKeyOrdersAsNameCompareOnTheFirstEightBytes) {
         const int by_keys = keys[0] < keys[1] ? -1 : keys[0] > keys[1];
         const std::string_view a = std::string_view(names[0]).substr(0, 8);
         const std::string_view b = std::string_view(names[1]).substr(0, 8);
-        // Keys that differ order the names as NAME_COMPARE does; equal keys
+        // Keys that differ order the names as name_compare does; equal keys
         // are names whose first 8 bytes differ at most in letter case.
         if (by_keys != 0)
-            ASSERT_EQ(by_keys, sign(NAME_COMPARE(a, b))) << names[0] << " " << names[1];
+            ASSERT_EQ(by_keys, sign(name_compare(a, b))) << names[0] << " " << names[1];
         else
-            ASSERT_EQ(NAME_COMPARE(ascii_upper(a), ascii_upper(b)), 0)
+            ASSERT_EQ(name_compare(ascii_upper(a), ascii_upper(b)), 0)
                 << names[0] << " " << names[1];
     }
 }

@@ -22,8 +22,8 @@ namespace fs = std::filesystem;
 class FsTest : public ::testing::Test {
   protected:
     void TearDown() override {
-        FORCE_RENAME_FALLBACK(false);
-        FORCE_RENAME_PLACEHOLDER(false);
+        force_rename_fallback(false);
+        force_rename_placeholder(false);
     }
     // The program's form of a path inside the folder: `\` separators.
     ShortText path(const std::string& rel = "") const {
@@ -38,7 +38,7 @@ class FsTest : public ::testing::Test {
         SearchRec rec;
         for (FINDFIRST(path(pattern), mask, rec); DOSERROR() == 0; FINDNEXT(rec))
             names.push_back(rec.name.str());
-        FINDCLOSE(rec);
+        findclose(rec);
         return names;
     }
     TempDir tmp_;
@@ -106,12 +106,12 @@ TEST_F(FsTest, LazySearchGivesTheSameEntriesOnceDetailsAreRead) {
         SearchRec rec;
         for (FINDFIRST(path("*"), mask, rec); DOSERROR() == 0; FINDNEXT(rec))
             eager.emplace_back(rec.name.str(), rec.size, rec.attr);
-        FINDCLOSE(rec);
-        for (FINDFIRST_LAZY(path("*"), mask, rec); DOSERROR() == 0; FINDNEXT(rec)) {
-            FINDDETAILS(rec);
+        findclose(rec);
+        for (findfirst_lazy(path("*"), mask, rec); DOSERROR() == 0; FINDNEXT(rec)) {
+            finddetails(rec);
             lazy.emplace_back(rec.name.str(), rec.size, rec.attr);
         }
-        FINDCLOSE(rec);
+        findclose(rec);
         EXPECT_EQ(lazy, eager);
         EXPECT_FALSE(eager.empty());
     }
@@ -310,7 +310,7 @@ TEST_F(FsTest, SourcePathFindsALiteralNameWithLettersFolded) {
         {"nodir\\readme.txt", "nodir\\readme.txt"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(SOURCE_PATH(path(c.operand)), path(c.expected)) << c.operand;
+        EXPECT_EQ(source_path(path(c.operand)), path(c.expected)) << c.operand;
 }
 
 // The ways the rename that never replaces goes: renameat2 with
@@ -319,8 +319,8 @@ TEST_F(FsTest, SourcePathFindsALiteralNameWithLettersFolded) {
 enum class RenameWay { kNoReplace, kLink, kPlaceholder };
 
 void UseRenameWay(RenameWay way) {
-    FORCE_RENAME_FALLBACK(way == RenameWay::kLink);
-    FORCE_RENAME_PLACEHOLDER(way == RenameWay::kPlaceholder);
+    force_rename_fallback(way == RenameWay::kLink);
+    force_rename_placeholder(way == RenameWay::kPlaceholder);
 }
 
 const char* WayName(RenameWay way) {
@@ -452,7 +452,7 @@ TEST_F(FsTest, SameItemAsksTheFileSystem) {
     for (const Case& c : {Case{"f", "f", true}, Case{"f", "d\\..\\f", true}, Case{"f", "h", true},
                           Case{"d", "d\\", true}, Case{"f", "g", false}, Case{"f", "d", false},
                           Case{"f", "missing", false}, Case{"missing", "missing", false}}) {
-        EXPECT_EQ(SAMEITEM(path(c.a), path(c.b)), c.same) << c.a << " " << c.b;
+        EXPECT_EQ(sameitem(path(c.a), path(c.b)), c.same) << c.a << " " << c.b;
     }
     // Asking moves nothing.
     EXPECT_EQ(ListDir(root_.string()), (Names{"d", "f", "g", "h"}));
@@ -463,52 +463,52 @@ TEST_F(FsTest, DeleteFileAndItemId) {
     fs::create_directory(root_ / "d");
     EXPECT_FALSE(DELETEFILE(path("d")));
     ItemId a, b;
-    EXPECT_TRUE(ITEMID(path("f"), a));
-    EXPECT_TRUE(ITEMID(path("d\\..\\f"), b));
+    EXPECT_TRUE(itemid(path("f"), a));
+    EXPECT_TRUE(itemid(path("d\\..\\f"), b));
     EXPECT_EQ(a.inode, b.inode);
     EXPECT_TRUE(DELETEFILE(path("f")));
-    EXPECT_FALSE(ITEMID(path("f"), a));
+    EXPECT_FALSE(itemid(path("f"), a));
     EXPECT_FALSE(DELETEFILE(path("f")));
 }
 
 TEST_F(FsTest, ReportFileWritesConsoleTextWithCrLf) {
     ItemId id;
-    EXPECT_EQ(REPORT_CREATE(path("rep.txt"), id), 0);
+    EXPECT_EQ(report_create(path("rep.txt"), id), 0);
     ItemInfo info;
     ASSERT_EQ(item_info(path("rep.txt"), kAskIdentity, info), 0);
     EXPECT_EQ(id.inode, info.id.inode);
-    EXPECT_EQ(REPORT_WRITE("pu\x95", false), 0);
-    EXPECT_EQ(REPORT_WRITE(" \x10", true), 0);
-    EXPECT_EQ(REPORT_CLOSE(), 0);
-    EXPECT_EQ(REPORT_APPEND(path("rep.txt"), id), 0);
-    REPORT_WRITE("x", true);
-    REPORT_CLOSE();
+    EXPECT_EQ(report_write("pu\x95", false), 0);
+    EXPECT_EQ(report_write(" \x10", true), 0);
+    EXPECT_EQ(report_close(), 0);
+    EXPECT_EQ(report_append(path("rep.txt"), id), 0);
+    report_write("x", true);
+    report_close();
     EXPECT_EQ(content("rep.txt"), "pu\xC3\xB2 \xE2\x96\xBA\r\nx\r\n");
-    EXPECT_NE(REPORT_WRITE("after close", true), 0);
-    EXPECT_NE(REPORT_CREATE(path("nodir\\rep.txt"), id), 0);
+    EXPECT_NE(report_write("after close", true), 0);
+    EXPECT_NE(report_create(path("nodir\\rep.txt"), id), 0);
 }
 
 TEST_F(FsTest, ReportFileOnAFullDiskFailsWhenItsLinesArePushedOut) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     ItemId id;
-    EXPECT_EQ(REPORT_CREATE("\\dev\\full", id), 0);
+    EXPECT_EQ(report_create("\\dev\\full", id), 0);
     // Lines are buffered; the flush that pushes them out meets the full disk.
-    REPORT_WRITE("first", false);
-    REPORT_WRITE(" line", true);
-    EXPECT_NE(REPORT_FLUSH(), 0);
-    REPORT_WRITE("second", true);
-    EXPECT_NE(REPORT_CLOSE(), 0);
+    report_write("first", false);
+    report_write(" line", true);
+    EXPECT_NE(report_flush(), 0);
+    report_write("second", true);
+    EXPECT_NE(report_close(), 0);
 }
 
 TEST_F(FsTest, ReportFileHoldsEveryLineAfterAFlush) {
     ItemId id;
-    ASSERT_EQ(REPORT_CREATE(path("rep.txt"), id), 0);
-    REPORT_WRITE("pi\x95", false);
-    EXPECT_EQ(REPORT_WRITE(" uno", true), 0);
-    EXPECT_EQ(REPORT_FLUSH(), 0);
+    ASSERT_EQ(report_create(path("rep.txt"), id), 0);
+    report_write("pi\x95", false);
+    EXPECT_EQ(report_write(" uno", true), 0);
+    EXPECT_EQ(report_flush(), 0);
     EXPECT_EQ(content("rep.txt"), "pi\xc3\xb2 uno\r\n");
-    REPORT_WRITE("due", true);
-    EXPECT_EQ(REPORT_CLOSE(), 0);
+    report_write("due", true);
+    EXPECT_EQ(report_close(), 0);
     EXPECT_EQ(content("rep.txt"), "pi\xc3\xb2 uno\r\ndue\r\n");
 }
 

@@ -14,11 +14,11 @@ std::vector<int> decode(const std::string& bytes, bool idle_after = true) {
     std::vector<int> keys;
     unsigned char k;
     for (char c : bytes) {
-        KEY_FEED(d, static_cast<unsigned char>(c));
-        while (KEY_TAKE(d, k)) keys.push_back(k);
+        key_feed(d, static_cast<unsigned char>(c));
+        while (key_take(d, k)) keys.push_back(k);
     }
-    if (idle_after) KEY_TIMEOUT(d);
-    while (KEY_TAKE(d, k)) keys.push_back(k);
+    if (idle_after) key_timeout(d);
+    while (key_take(d, k)) keys.push_back(k);
     return keys;
 }
 
@@ -62,13 +62,13 @@ TEST(KeyDecoder, UnknownSequencesAreDroppedWhole) {
 TEST(KeyDecoder, LoneEscIsEscOnlyAfterTheWait) {
     KeyDecoder d;
     unsigned char k;
-    KEY_FEED(d, 27);
-    EXPECT_FALSE(KEY_TAKE(d, k));
-    EXPECT_TRUE(KEY_INCOMPLETE(d));
-    KEY_TIMEOUT(d);
-    ASSERT_TRUE(KEY_TAKE(d, k));
+    key_feed(d, 27);
+    EXPECT_FALSE(key_take(d, k));
+    EXPECT_TRUE(key_incomplete(d));
+    key_timeout(d);
+    ASSERT_TRUE(key_take(d, k));
     EXPECT_EQ(k, 27);
-    EXPECT_FALSE(KEY_INCOMPLETE(d));
+    EXPECT_FALSE(key_incomplete(d));
     // Two Esc keys in a row, and an Esc followed by an ordinary letter.
     EXPECT_EQ(decode("\x1b\x1b"), (Keys{27, 27}));
     EXPECT_EQ(decode("\x1bS"), (Keys{27, 'S'}));

@@ -17,10 +17,10 @@ void on_cancel() {
 
 int main() {
     using namespace dolv;
-    CONSOLE_OPEN();
-    SET_CANCEL_ACTION(on_cancel);
-    WRITELN(ShortText("size ") + std::to_string(SCREEN_WIDTH()) + "x" +
-            std::to_string(SCREEN_HEIGHT()));
+    console_open();
+    set_cancel_action(on_cancel);
+    WRITELN(ShortText("size ") + std::to_string(screen_width()) + "x" +
+            std::to_string(screen_height()));
     WRITELN("ready");
     int escapes = 0;
     for (;;) {

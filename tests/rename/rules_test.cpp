@@ -17,28 +17,28 @@ namespace dolv {
 namespace {
 
 TEST(NewName, MustBeABareNonEmptyNameTheChecksAccept) {
-    EXPECT_TRUE(ACCEPTABLE_NEW_NAME("", "report.bak"));
-    EXPECT_TRUE(ACCEPTABLE_NEW_NAME("C:\\docs\\", "report.bak"));
+    EXPECT_TRUE(acceptable_new_name("", "report.bak"));
+    EXPECT_TRUE(acceptable_new_name("C:\\docs\\", "report.bak"));
     // Nothing at all: behind a directory the full path alone would pass.
-    EXPECT_FALSE(ACCEPTABLE_NEW_NAME("sub\\", ""));
-    EXPECT_FALSE(ACCEPTABLE_NEW_NAME("", ""));
+    EXPECT_FALSE(acceptable_new_name("sub\\", ""));
+    EXPECT_FALSE(acceptable_new_name("", ""));
     // Out of its directory, or onto a drive.
-    EXPECT_FALSE(ACCEPTABLE_NEW_NAME("", "sub\\a.txt"));
-    EXPECT_FALSE(ACCEPTABLE_NEW_NAME("sub\\", "..\\a.txt"));
-    EXPECT_FALSE(ACCEPTABLE_NEW_NAME("", "x:a.txt"));
+    EXPECT_FALSE(acceptable_new_name("", "sub\\a.txt"));
+    EXPECT_FALSE(acceptable_new_name("sub\\", "..\\a.txt"));
+    EXPECT_FALSE(acceptable_new_name("", "x:a.txt"));
     // What the name checks refuse.
-    EXPECT_FALSE(ACCEPTABLE_NEW_NAME("", "CON"));
-    EXPECT_FALSE(ACCEPTABLE_NEW_NAME("sub\\", "a<b"));
-    EXPECT_FALSE(ACCEPTABLE_NEW_NAME("", "name."));
+    EXPECT_FALSE(acceptable_new_name("", "CON"));
+    EXPECT_FALSE(acceptable_new_name("sub\\", "a<b"));
+    EXPECT_FALSE(acceptable_new_name("", "name."));
 }
 
 TEST(NewName, TheFullPathMayNotPass255Characters) {
     ShortText dir = ShortText(std::string(200, 'd')) + "\\";
-    EXPECT_TRUE(ACCEPTABLE_NEW_NAME(dir, ShortText(std::string(54, 'n'))));
-    EXPECT_FALSE(ACCEPTABLE_NEW_NAME(dir, ShortText(std::string(55, 'n'))));
+    EXPECT_TRUE(acceptable_new_name(dir, ShortText(std::string(54, 'n'))));
+    EXPECT_FALSE(acceptable_new_name(dir, ShortText(std::string(55, 'n'))));
 }
 
-// NEW_NAME skips the steps whose option is off; the plain chain runs them all.
+// make_new_name skips the steps whose option is off; the plain chain runs them all.
 TEST(NewName, AgreesWithEveryStepRunInTurn) {
     struct Options {
         char upper;
@@ -76,7 +76,7 @@ TEST(NewName, AgreesWithEveryStepRunInTurn) {
             const ShortText trimmed = REM_PRESU(merged, s.REM_PREFISSO, s.REM_SUFFISSO);
             const ShortText plain =
                 ALLINEA(PRESU(trimmed, s.PREFISSO, s.SUFFISSO), s.GIUSTIFICA, s.NN);
-            ASSERT_EQ(NEW_NAME(name, NEW_NAME_PLAN(pattern)).view(), plain.view())
+            ASSERT_EQ(make_new_name(name, new_name_plan(pattern)).view(), plain.view())
                 << name.view() << " " << pattern.view() << " row " << (&o - rows);
         }
     }
@@ -84,20 +84,20 @@ TEST(NewName, AgreesWithEveryStepRunInTurn) {
 }
 
 TEST(PathInside, OnlyBelowTheOtherAtASeparator) {
-    EXPECT_TRUE(PATH_INSIDE("\\home\\ann\\d", "\\home\\ann\\d\\x.txt"));
-    EXPECT_TRUE(PATH_INSIDE("\\home\\ann\\d", "\\home\\ann\\d\\e\\f"));
-    EXPECT_TRUE(PATH_INSIDE("\\home\\ann\\d\\", "\\home\\ann\\d\\x.txt"));
-    EXPECT_TRUE(PATH_INSIDE("C:\\Docs", "c:\\DOCS\\a.txt"));
-    EXPECT_TRUE(PATH_INSIDE("\\", "\\home"));
-    EXPECT_FALSE(PATH_INSIDE("\\home\\ann\\d", "\\home\\ann\\dx"));
-    EXPECT_FALSE(PATH_INSIDE("\\home\\ann\\d", "\\home\\ann\\d"));
-    EXPECT_FALSE(PATH_INSIDE("\\home\\ann\\d\\x.txt", "\\home\\ann\\d"));
-    EXPECT_FALSE(PATH_INSIDE("", "\\home"));
+    EXPECT_TRUE(path_inside("\\home\\ann\\d", "\\home\\ann\\d\\x.txt"));
+    EXPECT_TRUE(path_inside("\\home\\ann\\d", "\\home\\ann\\d\\e\\f"));
+    EXPECT_TRUE(path_inside("\\home\\ann\\d\\", "\\home\\ann\\d\\x.txt"));
+    EXPECT_TRUE(path_inside("C:\\Docs", "c:\\DOCS\\a.txt"));
+    EXPECT_TRUE(path_inside("\\", "\\home"));
+    EXPECT_FALSE(path_inside("\\home\\ann\\d", "\\home\\ann\\dx"));
+    EXPECT_FALSE(path_inside("\\home\\ann\\d", "\\home\\ann\\d"));
+    EXPECT_FALSE(path_inside("\\home\\ann\\d\\x.txt", "\\home\\ann\\d"));
+    EXPECT_FALSE(path_inside("", "\\home"));
 }
 
 TEST(ExchangeTemp, LiesInTheFirstItemsDirectory) {
-    EXPECT_EQ(EXCHANGE_TEMP_PATH("C:\\docs\\a.txt"), "C:\\docs\\@!$\x9C@!$\x9C.TMP");
-    EXPECT_EQ(EXCHANGE_TEMP_PATH("a.txt"), "@!$\x9C@!$\x9C.TMP");
+    EXPECT_EQ(exchange_temp_path("C:\\docs\\a.txt"), "C:\\docs\\@!$\x9C@!$\x9C.TMP");
+    EXPECT_EQ(exchange_temp_path("a.txt"), "@!$\x9C@!$\x9C.TMP");
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ std::string plain_field(std::string_view path) {
         if (c == '%' || c == '\t' || c == '\n' || c == '\r' || c == '\0')
             out += hex;
         else
-            out += CP850_NAME_TO_UTF8(std::string_view(&c, 1));
+            out += cp850_name_to_utf8(std::string_view(&c, 1));
     }
     return out;
 }
@@ -37,7 +37,7 @@ TEST(JournalText, FieldAgreesWithTheByteByByteVersion) {
     for (int i = 0; i < 5000; ++i) {
         std::string path(rng() % 256, '\0');
         for (char& c : path) c = static_cast<char>(rng() % 256);
-        const char* end = JOURNAL_PUT_FIELD(field, path, '\n');
+        const char* end = journal_put_field(field, path, '\n');
         ASSERT_EQ(std::string_view(field, static_cast<size_t>(end - field)),
                   plain_field(path) + "\n")
             << "case " << i;
@@ -57,25 +57,25 @@ TEST(JournalText, PlainFieldAgreesWithTheGeneralField) {
         const size_t length = 1 + rng() % (i % 4 == 0 ? 255 : 40);
         while (name.size() < length) name += static_cast<char>(0x20 + rng() % 0x5F);
         if (i % 3 == 0) name[rng() % name.size()] = odd[rng() % odd.size()];
-        const char* q = JOURNAL_PUT_PLAIN_FIELD(quick, name, '\t');
+        const char* q = journal_put_plain_field(quick, name, '\t');
         if (!q) continue;  // the general field writes it
         ++taken;
-        const char* g = JOURNAL_PUT_FIELD(general, name, '\t');
+        const char* g = journal_put_field(general, name, '\t');
         ASSERT_EQ(std::string_view(quick, static_cast<size_t>(q - quick)),
                   std::string_view(general, static_cast<size_t>(g - general)))
             << "case " << i;
     }
     EXPECT_GT(taken, 3000);  // the quick field was tried, not only refused
-    EXPECT_EQ(JOURNAL_PUT_PLAIN_FIELD(quick, "a\\b", '\n'), nullptr);
-    EXPECT_EQ(JOURNAL_PUT_PLAIN_FIELD(quick, "50%", '\n'), nullptr);
-    EXPECT_EQ(JOURNAL_PUT_PLAIN_FIELD(quick, "c:d", '\n'), nullptr);
+    EXPECT_EQ(journal_put_plain_field(quick, "a\\b", '\n'), nullptr);
+    EXPECT_EQ(journal_put_plain_field(quick, "50%", '\n'), nullptr);
+    EXPECT_EQ(journal_put_plain_field(quick, "c:d", '\n'), nullptr);
     // Numbers (device, inode) in hex as printf writes them.
     for (int i = 0; i < 2000; ++i) {
         const uint64_t n =
             i < 64 ? (uint64_t{1} << i) - (i % 2) : (uint64_t{rng()} << 32 | rng()) >> (i % 64);
         char printed[24];
         std::snprintf(printed, sizeof printed, "%llx;", static_cast<unsigned long long>(n));
-        const char* end = JOURNAL_PUT_NUMBER(quick, n, ';');
+        const char* end = journal_put_number(quick, n, ';');
         ASSERT_EQ(std::string_view(quick, static_cast<size_t>(end - quick)), printed) << n;
     }
 }
@@ -85,7 +85,7 @@ TEST(JournalText, PlainFieldAgreesWithTheGeneralField) {
 // empty from the first that does not fit).
 std::string Read(std::string_view text) {
     std::vector<JournalRecord> records;
-    JOURNAL_PARSE(text, records);
+    journal_parse(text, records);
     std::string out;
     for (const JournalRecord& r : records) {
         out += static_cast<char>(r.step);

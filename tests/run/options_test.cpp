@@ -16,23 +16,23 @@ using Args = std::vector<std::string>;
 // The Windows reading, where every '/' starts a segment (the POSIX reading
 // of paths is a table in tests/logic/arguments_test.cpp).
 const Settings& Read(const Args& args) {
-    RESET_SETTINGS();
+    reset_settings();
     read_arguments(args, false);
     return settings;
 }
 
 TEST(ResetSettings, GivesTheDefaultsAndZeroCounters) {
     settings.SBS = settings.REN = settings.IGNORA = settings.TERMINALE = true;
-    settings.SIMULA = settings.ANNULLA = true;
+    settings.simula = settings.annulla = true;
     settings.MAIUSCOLO = '+';
     settings.ACCODA = 'S';
     settings.OUTFILE = "x";
     settings.NN = 9;
     settings.GIUSTIFICA = 'L';
     counters.APPLY = counters.NEGATI = counters.SALTATI = counters.TOT = 3;
-    RESET_SETTINGS();
+    reset_settings();
     EXPECT_FALSE(settings.SBS || settings.REN || settings.IGNORA || settings.TERMINALE ||
-                 settings.VISUALIZZA || settings.ESCLUDI || settings.SIMULA || settings.ANNULLA);
+                 settings.VISUALIZZA || settings.ESCLUDI || settings.simula || settings.annulla);
     EXPECT_EQ(settings.MAIUSCOLO, '0');
     EXPECT_EQ(settings.ACCODA, 'C');
     EXPECT_TRUE(settings.OUTFILE.empty());
@@ -54,11 +54,11 @@ TEST(ReadArguments, OperandsAndJoinedOptions) {
 TEST(ReadArguments, SwitchesIgnoreLetterCaseAndTheLastOneWins) {
     const Settings& s = Read({"/p", "/-p", "/i", "/r", "/v", "/t", "/e", "/s", "/u", "/AE", "/aa"});
     EXPECT_FALSE(s.SBS);
-    EXPECT_TRUE(s.IGNORA && s.REN && s.VISUALIZZA && s.TERMINALE && s.ESCLUDI && s.SIMULA &&
-                s.ANNULLA);
+    EXPECT_TRUE(s.IGNORA && s.REN && s.VISUALIZZA && s.TERMINALE && s.ESCLUDI && s.simula &&
+                s.annulla);
     EXPECT_EQ(s.ACCODA, 'A');
     const Settings& t = Read({"/I/-i/R/-r/V/-v/T/-t/E/-e/S/-s/as"});
-    EXPECT_FALSE(t.IGNORA || t.REN || t.VISUALIZZA || t.TERMINALE || t.ESCLUDI || t.SIMULA);
+    EXPECT_FALSE(t.IGNORA || t.REN || t.VISUALIZZA || t.TERMINALE || t.ESCLUDI || t.simula);
     EXPECT_EQ(t.ACCODA, 'S');
     EXPECT_EQ(Read({"/ac"}).ACCODA, 'C');
 }

@@ -27,7 +27,7 @@ class WinePiped : public ::testing::Test {
     }
     // The folder as the Windows program sees it (wine maps / to Z:).
     std::string WindowsDir() { return "Z:" + WithBackslashes(dir_.path()); }
-    void Put(const std::string& name, const std::string& content = "") {
+    void put(const std::string& name, const std::string& content = "") {
         WriteFile(dir_ / name, content);
     }
     std::string Get(const std::string& name) { return ReadFile(dir_ / name); }
@@ -53,7 +53,7 @@ TEST_F(WinePiped, OperandErrorsEndWithTheirMessageAndCode1) {
         {{"a.txt", "b.txt", "x.txt"}, "Opzione non valida: x.txt\r\n"},
         {{"nothing.txt", "b.txt"}, "File non trovato\r\n"},
     };
-    Put("a.txt", "keep");
+    put("a.txt", "keep");
     for (const Case& c : cases) {
         PipedResult r = Run(c.args);
         std::string shown;
@@ -76,10 +76,10 @@ TEST_F(WinePiped, HelpScreenWaitsForAKeyAndEndsWithCode1) {
 }
 
 TEST_F(WinePiped, BatchRenameWritesTheReportFile) {
-    Put("a.txt", "A");
-    Put("B.TXT", "BB");
-    Put("c.dat");
-    Put("x.txtx");  // never found through a short name
+    put("a.txt", "A");
+    put("B.TXT", "BB");
+    put("c.dat");
+    put("x.txtx");  // never found through a short name
     std::filesystem::create_directory(dir_ / "d.txt");
 
     PipedResult r = Run({"*.txt", "*.bak", "/I", "+rep.log"});
@@ -106,8 +106,8 @@ TEST_F(WinePiped, BatchRenameWritesTheReportFile) {
 }
 
 TEST_F(WinePiped, ExistingDestinationIsAnsweredFromThePipe) {
-    Put("a.txt", "new");
-    Put("b.txt", "old");
+    put("a.txt", "new");
+    put("b.txt", "old");
     // Esc (the end of the input) cancels: nothing changes.
     PipedResult r = Run({"a.txt", "b.txt"}, "");
     EXPECT_EQ(r.exit_code, 1);
@@ -125,7 +125,7 @@ TEST_F(WinePiped, ExistingDestinationIsAnsweredFromThePipe) {
     EXPECT_EQ(Get("b.bak"), "old");
 
     // Sostituisci after a key that means nothing (an arrow) and one that is no answer.
-    Put("c.txt", "newest");
+    put("c.txt", "newest");
     r = Run({"c.txt", "b.txt"}, "\x1b[Aqs");
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_TRUE(Contains(r.output, "[A,R,I,T,S,N] S\r\n")) << r.output;
@@ -135,8 +135,8 @@ TEST_F(WinePiped, ExistingDestinationIsAnsweredFromThePipe) {
 }
 
 TEST_F(WinePiped, ExchangeSwapsTwoNames) {
-    Put("a.txt", "A");
-    Put("b.txt", "B");
+    put("a.txt", "A");
+    put("b.txt", "B");
     PipedResult r = Run({"a.txt", "b.txt", "/R"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_EQ(Get("a.txt"), "B");
@@ -145,7 +145,7 @@ TEST_F(WinePiped, ExchangeSwapsTwoNames) {
 
     // Across two directories each item stays where it is.
     std::filesystem::create_directory(dir_ / "sub");
-    Put("sub/s.txt", "S");
+    put("sub/s.txt", "S");
     r = Run({"a.txt", "sub\\s.txt", "/R"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_EQ(Get("s.txt"), "B");
@@ -155,7 +155,7 @@ TEST_F(WinePiped, ExchangeSwapsTwoNames) {
 
 TEST_F(WinePiped, FailedReportWriteEndsTheRunBeforeAnyRename) {
     if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    Put("q.txt");
+    put("q.txt");
     PipedResult r = Run({"q.txt", "r.txt", "/I", "+Z:\\dev\\full", "/AS"});
     EXPECT_EQ(r.exit_code, 1) << r.output;
     EXPECT_TRUE(Contains(r.output, "Errore in scrittura del file di output: Z:\\dev\\full"))
@@ -165,7 +165,7 @@ TEST_F(WinePiped, FailedReportWriteEndsTheRunBeforeAnyRename) {
 }
 
 TEST_F(WinePiped, AccentedNamesAreRenamedAndNamesOutsideCp850PassedOver) {
-    Put("perch\xc3\xa9.txt", "p");
+    put("perch\xc3\xa9.txt", "p");
     PipedResult r = Run({"perch\xc3\xa9.txt", "perci\xc3\xb2.txt"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_TRUE(Contains(r.output, "perch\x82.txt in perci\x95.txt\r\n")) << r.output;
@@ -173,7 +173,7 @@ TEST_F(WinePiped, AccentedNamesAreRenamedAndNamesOutsideCp850PassedOver) {
     EXPECT_FALSE(Has("perch\xc3\xa9.txt"));
 
     // A name that CP850 cannot hold is neither counted nor renamed.
-    Put("\xe6\x97\xa5\xe6\x9c\xac.txt", "j");  // two CJK characters
+    put("\xe6\x97\xa5\xe6\x9c\xac.txt", "j");  // two CJK characters
     r = Run({"*.txt", "*.old"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_TRUE(Contains(r.output, "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0")) << r.output;
@@ -182,8 +182,8 @@ TEST_F(WinePiped, AccentedNamesAreRenamedAndNamesOutsideCp850PassedOver) {
 }
 
 TEST_F(WinePiped, CharacterOutsideCp850NeverSplitsAnArgument) {
-    Put("mega.txt", "m");
-    Put("a.txt", "a");
+    put("mega.txt", "m");
+    put("a.txt", "a");
     // The operand holds a character CP850 lacks: it can match no name.
     PipedResult r = Run({"\xce\xa9mega.txt", "x.txt"});  // Omega
     EXPECT_EQ(r.exit_code, 1) << r.output;
@@ -198,8 +198,8 @@ TEST_F(WinePiped, CharacterOutsideCp850NeverSplitsAnArgument) {
 }
 
 TEST_F(WinePiped, AbsoluteWindowsPathAndStoredLetterCase) {
-    Put("Readme.TXT", "r");
-    Put("other.txt", "o");
+    put("Readme.TXT", "r");
+    put("other.txt", "o");
     // A literal name is looked up without a scan, but reported as stored.
     PipedResult r = Run({WindowsDir() + "\\readme.txt", "notes.txt"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
@@ -209,7 +209,7 @@ TEST_F(WinePiped, AbsoluteWindowsPathAndStoredLetterCase) {
 }
 
 TEST_F(WinePiped, TerminalModeReadsEscapeSequencesFromThePipe) {
-    Put("abc.txt", "x");
+    put("abc.txt", "x");
     // Left three times, then overwrite the character under the cursor; Enter.
     PipedResult r = Run({"abc.txt", "/T"}, "\x1b[D\x1b[D\x1b[DY\r");
     EXPECT_EQ(r.exit_code, 0) << r.output;
@@ -222,7 +222,7 @@ TEST_F(WinePiped, TerminalModeReadsEscapeSequencesFromThePipe) {
 }
 
 TEST_F(WinePiped, CaseConversionRenamesInPlace) {
-    Put("readme.txt", "r");
+    put("readme.txt", "r");
     PipedResult r = Run({"readme.txt", "*.*", "/+"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
     EXPECT_TRUE(Contains(r.output, "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0")) << r.output;

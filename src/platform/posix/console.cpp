@@ -24,7 +24,7 @@ constexpr size_t kFlushAt = 1 << 16;
 // The console's state.
 struct Console {
     std::string out;          // written, not yet flushed
-    bool open = false;        // CONSOLE_OPEN has run
+    bool open = false;        // console_open has run
     int fd = STDOUT_FILENO;   // where the output goes
     bool out_lost = false;    // the output went away: what follows is dropped
     bool out_failed = false;  // ... and it was a pipe or a file, not a terminal
@@ -45,7 +45,7 @@ void read_size() {
     g_console.width = 80;
     g_console.height = 25;
     struct winsize ws;
-    if (OUTPUT_IS_TERMINAL() && ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0) {
+    if (output_is_terminal() && ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0) {
         if (ws.ws_col > 0) g_console.width = ws.ws_col;
         if (ws.ws_row > 0) g_console.height = ws.ws_row;
     }
@@ -56,7 +56,7 @@ void read_size() {
 }
 
 void check_size() {
-    if (TAKE_RESIZE()) read_size();
+    if (take_resize()) read_size();
 }
 
 // PC colour numbers to ANSI colour numbers.
@@ -74,7 +74,7 @@ void apply_colours() {
     g_console.out += "\x1b[" + std::to_string(fg) + ";" + std::to_string(bg) + "m";
     g_console.shown_fg = g_console.fg;
     g_console.shown_bg = g_console.bg;
-    NOTE_COLOURS_USED();
+    note_colours_used();
 }
 
 void new_line() {
@@ -83,8 +83,8 @@ void new_line() {
 }
 
 void put(unsigned char b) {
-    g_console.out += CP850_UTF8_GLYPH(b);
-    if (!OUTPUT_IS_TERMINAL()) {
+    g_console.out += cp850_utf8_glyph(b);
+    if (!output_is_terminal()) {
         // A pipe or a file has no width: the line goes on until a line end,
         // and the column keeps saying so (up to the largest byte).
         if (g_console.x < 255) ++g_console.x;
@@ -104,27 +104,27 @@ void maybe_flush() {
 }
 
 void sequence(const char* s) {
-    if (OUTPUT_IS_TERMINAL()) g_console.out += s;
+    if (output_is_terminal()) g_console.out += s;
 }
 
 }  // namespace
 
-void CONSOLE_OPEN() {
+void console_open() {
     if (g_console.open) return;
     g_console.open = true;
-    TERMINAL_SETUP();
+    terminal_setup();
     const char* no_colour = std::getenv("NO_COLOR");
-    g_console.colours = OUTPUT_IS_TERMINAL() && !(no_colour && *no_colour);
+    g_console.colours = output_is_terminal() && !(no_colour && *no_colour);
     read_size();
 }
 
-void CONSOLE_CLOSE() {
+void console_close() {
     FLUSH();
-    TERMINAL_RESTORE();
+    terminal_restore();
 }
 
-void CONSOLE_EXIT_HOOK() {
-    CONSOLE_CLOSE();
+void console_exit_hook() {
+    console_close();
 }
 
 DOLV_HOT void FLUSH() {
@@ -140,19 +140,19 @@ DOLV_HOT void FLUSH() {
         } else {
             // Closed pipe, full disk: nobody reads any more. A terminal that
             // goes away sends its hang-up, the user's cancel; a pipe or a
-            // file says so only here, and the run asks OUTPUT_FAILED.
+            // file says so only here, and the run asks output_failed.
             g_console.out_lost = true;
-            if (!OUTPUT_IS_TERMINAL()) g_console.out_failed = true;
+            if (!output_is_terminal()) g_console.out_failed = true;
         }
     }
     g_console.out.clear();
 }
 
-DOLV_HOT bool OUTPUT_FAILED() {
+DOLV_HOT bool output_failed() {
     return g_console.out_failed;
 }
 
-void OUTPUT_TO_ERRORS() {
+void output_to_errors() {
     g_console.out.clear();
     g_console.fd = STDERR_FILENO;
     g_console.out_lost = false;
@@ -164,12 +164,12 @@ void OUTPUT_TO_ERRORS() {
 void WRITE(const ShortText& text) {
     check_size();
     if (!text.empty()) apply_colours();
-    if (OUTPUT_IS_TERMINAL()) {
+    if (output_is_terminal()) {
         for (int i = 1; i <= text.size(); ++i) put(text.at(i));
     } else {
         // No width to wrap at: printable ASCII is its own glyph and goes out
         // as it is; only the other bytes need their UTF-8 form.
-        CP850_APPEND_UTF8(g_console.out, text.view());
+        cp850_append_utf8(g_console.out, text.view());
         g_console.x = g_console.x + text.size() < 255 ? g_console.x + text.size() : 255;
         g_console.written_x += text.size();
     }
@@ -226,7 +226,7 @@ int WHEREY() {
 void GOTOXY(int x, int y) {
     check_size();
     if (x < 1 || y < 1 || x > g_console.width || y > g_console.height) return;
-    if (!OUTPUT_IS_TERMINAL()) {
+    if (!output_is_terminal()) {
         // No moves reach a pipe. Going back to an earlier row means the text
         // that follows belongs on a line of its own: end the written line.
         if (y < g_console.y && g_console.written_x != 1) {
@@ -245,38 +245,38 @@ void GOTOXY(int x, int y) {
 }
 
 void CLREOL() {
-    if (!OUTPUT_IS_TERMINAL()) return;
+    if (!output_is_terminal()) return;
     apply_colours();
     g_console.out += "\x1b[K";
 }
 
-int SCREEN_WIDTH() {
+int screen_width() {
     check_size();
     return g_console.width;
 }
 
-int SCREEN_HEIGHT() {
+int screen_height() {
     check_size();
     return g_console.height;
 }
 
 void CURSORON() {
     sequence("\x1b[?25h\x1b[0 q");
-    NOTE_CURSOR_SHAPE(0);
+    note_cursor_shape(0);
 }
 
 void CURSOROFF() {
     sequence("\x1b[?25l");
-    NOTE_CURSOR_SHAPE(1);
+    note_cursor_shape(1);
 }
 
 void CURSORBIG() {
     sequence("\x1b[2 q\x1b[?25h");
-    NOTE_CURSOR_SHAPE(2);
+    note_cursor_shape(2);
 }
 
 void HALT(int code) {
-    CONSOLE_CLOSE();
+    console_close();
     std::exit(code);
 }
 

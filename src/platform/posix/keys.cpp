@@ -21,7 +21,7 @@ struct Keys {
 Keys g_keys;
 
 void end_of_input() {
-    KEY_TIMEOUT(g_keys.decoder);
+    key_timeout(g_keys.decoder);
     g_keys.input_ended = true;
 }
 
@@ -33,7 +33,7 @@ bool byte_within_wait() {
         if (r > 0) return true;
         if (r == 0) return false;
         if (errno != EINTR) return true;  // let the read report it
-        CHECK_CANCEL();
+        check_cancel();
     }
 }
 
@@ -41,21 +41,21 @@ bool byte_within_wait() {
 
 unsigned char READKEY() {
     FLUSH();
-    CHECK_CANCEL();
+    check_cancel();
     unsigned char key;
     for (;;) {
-        if (KEY_TAKE(g_keys.decoder, key)) return key;
+        if (key_take(g_keys.decoder, key)) return key;
         if (g_keys.input_ended) return kKeyEsc;
-        if (KEY_INCOMPLETE(g_keys.decoder) && !byte_within_wait()) {
-            KEY_TIMEOUT(g_keys.decoder);
+        if (key_incomplete(g_keys.decoder) && !byte_within_wait()) {
+            key_timeout(g_keys.decoder);
             continue;
         }
         unsigned char byte;
         ssize_t n = read(STDIN_FILENO, &byte, 1);
         if (n == 1) {
-            KEY_FEED(g_keys.decoder, byte);
+            key_feed(g_keys.decoder, byte);
         } else if (n < 0 && errno == EINTR) {
-            CHECK_CANCEL();
+            check_cancel();
         } else if (n < 0 && errno == EAGAIN) {
             struct pollfd p = {STDIN_FILENO, POLLIN, 0};
             poll(&p, 1, -1);

@@ -32,7 +32,7 @@ int64_t nanoseconds(const struct timespec& t) {
 
 // What listed_details tells: the attributes and the size.
 void fill_details(const struct stat& st, std::string_view name, ItemInfo& info) {
-    info.attr = ITEM_ATTRIBUTES(st, name);
+    info.attr = item_attributes(st, name);
     info.size = static_cast<int64_t>(st.st_size);
 }
 
@@ -68,17 +68,17 @@ int look_afresh(const char* path, struct stat& st) {
 [[gnu::noinline, gnu::cold]] NameFault converted_name(std::string_view native, std::string& buffer,
                                                       std::string_view& name) {
     name = std::string_view();
-    if (!UTF8_TO_CP850(native, buffer) || buffer.size() > ShortText::kMax)
+    if (!utf8_to_cp850(native, buffer) || buffer.size() > ShortText::kMax)
         return NameFault::kNoCp850;
     name = buffer;
-    return WINDOWS_NAME_CHARS(name) ? NameFault::kNone : NameFault::kWindowsChars;
+    return windows_name_chars(name) ? NameFault::kNone : NameFault::kWindowsChars;
 }
 
 // The CP850 name of a name on disk: the name itself when it is plain ASCII
 // that a name may hold (the same bytes in both), else converted into buffer.
 DOLV_HOT NameFault cp850_name(std::string_view native, std::string& buffer,
                               std::string_view& name) {
-    if (NATIVE_NAME_BYTES(native) != NameBytes::kAscii) return converted_name(native, buffer, name);
+    if (native_name_bytes(native) != NameBytes::kAscii) return converted_name(native, buffer, name);
     name = native;
     return name.size() <= ShortText::kMax ? NameFault::kNone : NameFault::kNoCp850;
 }
@@ -155,7 +155,7 @@ DOLV_HOT bool read_entries(PosixDir& d, DirVisitor& visitor) {
 
 std::unique_ptr<OpenDir> list_directory(const ShortText& dir, DirVisitor& visitor) {
     char path[kNativePathSize];
-    NATIVE_PATH_INTO(dir.view(), path);
+    native_path_into(dir.view(), path);
     auto d = std::make_unique<PosixDir>();
     d->fd = open(path[0] ? path : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (d->fd < 0 || !read_entries(*d, visitor)) return nullptr;
@@ -172,18 +172,18 @@ bool listed_details(const OpenDir& dir, const char* native, ItemInfo& info) {
 
 int item_info(const ShortText& path, uint8_t ask, ItemInfo& info) {
     char native[kNativePathSize];
-    NATIVE_PATH_INTO(path.view(), native);
+    native_path_into(path.view(), native);
     if (native[0] == '\0') return kStatusFileNotFound;
     struct stat st;
     const int err = (ask & kAskAfresh) ? look_afresh(native, st) : lstat(native, &st) ? errno : 0;
     if (err != 0) return err == ENOENT ? kStatusFileNotFound : err;
-    fill_info(st, LAST_COMPONENT(path.view()), info);
+    fill_info(st, last_component(path.view()), info);
     return 0;
 }
 
 int delete_file(const ShortText& path) {
     char native[kNativePathSize];
-    NATIVE_PATH_INTO(path.view(), native);
+    native_path_into(path.view(), native);
     if (native[0] == '\0') return kStatusFileNotFound;
     return unlink(native) == 0 ? 0 : errno;
 }

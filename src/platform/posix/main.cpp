@@ -7,6 +7,6 @@
 
 int main(int argc, char** argv) {
     dolv::CommandLine command_line;
-    for (int i = 1; i < argc; ++i) command_line.args.push_back(dolv::UTF8_TO_CP850_LOSSY(argv[i]));
-    dolv::DOLV_MAIN(command_line);
+    for (int i = 1; i < argc; ++i) command_line.args.push_back(dolv::utf8_to_cp850_lossy(argv[i]));
+    dolv::dolv_main(command_line);
 }

@@ -46,7 +46,7 @@ DOLV_HOT uint64_t with_slashes(uint64_t x) {
         if (static_cast<unsigned char>(c) < 0x7F) {
             out[n++] = c == '\\' ? '/' : c;
         } else {
-            const std::string utf8 = CP850_NAME_TO_UTF8(std::string_view(&c, 1));
+            const std::string utf8 = cp850_name_to_utf8(std::string_view(&c, 1));
             for (char u : utf8) out[n++] = u;
         }
     }
@@ -91,14 +91,14 @@ DOLV_HOT size_t native_into(std::string_view path, bool drive, char* out) {
 
 }  // namespace
 
-DOLV_HOT void NATIVE_PATH_INTO(std::string_view path, char (&out)[kNativePathSize]) {
+DOLV_HOT void native_path_into(std::string_view path, char (&out)[kNativePathSize]) {
     const bool drive = path.size() >= 2 && path[1] == ':';
     if (drive) path.remove_prefix(2);
     if (path.size() > ShortText::kMax) path = path.substr(0, ShortText::kMax);
     native_into(path, drive, out);
 }
 
-std::string NATIVE_PATH(std::string_view path) {
+std::string native_path(std::string_view path) {
     const bool drive = path.size() >= 2 && path[1] == ':';
     if (drive) path.remove_prefix(2);
     if (path.size() <= ShortText::kMax) {
@@ -109,19 +109,19 @@ std::string NATIVE_PATH(std::string_view path) {
     for (char& c : s)
         if (c == '\\') c = '/';
     for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x7F) return CP850_NAME_TO_UTF8(s);
+        if (static_cast<unsigned char>(c) >= 0x7F) return cp850_name_to_utf8(s);
     return s;
 }
 
-std::string NATIVE_PATH(const ShortText& path) {
-    return NATIVE_PATH(path.view());
+std::string native_path(const ShortText& path) {
+    return native_path(path.view());
 }
 
 namespace {
 
 constexpr ByteKinds kReserved = kWindowsReserved;
 
-// NATIVE_NAME_BYTES's kinds of byte: 1 upper half, 2 refused.
+// native_name_bytes's kinds of byte: 1 upper half, 2 refused.
 constexpr ByteKinds name_byte_kinds() {
     ByteKinds k;
     for (int b = 0x80; b < 256; ++b) k.of[b] = 1;
@@ -133,13 +133,13 @@ constexpr ByteKinds kNameByteKinds = name_byte_kinds();
 
 }  // namespace
 
-NameBytes NATIVE_NAME_BYTES(std::string_view native) {
-    const uint8_t seen = KINDS_IN(native, kNameByteKinds);
+NameBytes native_name_bytes(std::string_view native) {
+    const uint8_t seen = kinds_in(native, kNameByteKinds);
     if (seen & 2) return NameBytes::kRefused;
     return seen ? NameBytes::kUpper : NameBytes::kAscii;
 }
 
-uint8_t ITEM_ATTRIBUTES(const struct stat& st, std::string_view name) {
+uint8_t item_attributes(const struct stat& st, std::string_view name) {
     uint8_t attr = 0;
     if (S_ISDIR(st.st_mode))
         attr |= FA_DIRECTORY;
@@ -150,7 +150,7 @@ uint8_t ITEM_ATTRIBUTES(const struct stat& st, std::string_view name) {
     return attr;
 }
 
-std::string_view LAST_COMPONENT(std::string_view path) {
+std::string_view last_component(std::string_view path) {
     if (path.size() >= 2 && path[1] == ':') path.remove_prefix(2);
     while (!path.empty() && is_separator(path.back())) path.remove_suffix(1);
     size_t i = path.size();

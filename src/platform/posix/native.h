@@ -15,23 +15,23 @@ namespace dolv {
 
 // The path for a system call: drive `X:` dropped, `\` as `/`, CP850 turned
 // into UTF-8. A bare drive is the current directory.
-std::string NATIVE_PATH(const ShortText& path);
-std::string NATIVE_PATH(std::string_view path);
-// NATIVE_PATH into a buffer of kNativePathSize bytes, with a closing NUL:
+std::string native_path(const ShortText& path);
+std::string native_path(std::string_view path);
+// native_path into a buffer of kNativePathSize bytes, with a closing NUL:
 // for the calls made once per item, without an allocation.
 constexpr size_t kNativePathSize = 3 * 255 + 1;  // a CP850 byte is at most 3 UTF-8 bytes
-void NATIVE_PATH_INTO(std::string_view path, char (&out)[kNativePathSize]);
+void native_path_into(std::string_view path, char (&out)[kNativePathSize]);
 
 // What one pass over the bytes of a name on disk tells: plain ASCII that a
 // name may hold (the program's bytes too), refused at once (a byte
-// WINDOWS_NAME_CHARS refuses, or a raw DEL: the CP850 byte 0x7F is U+2302
+// windows_name_chars refuses, or a raw DEL: the CP850 byte 0x7F is U+2302
 // on disk), or bytes of the upper half, to be converted and checked.
 enum class NameBytes { kAscii, kRefused, kUpper };
-NameBytes NATIVE_NAME_BYTES(std::string_view native);
+NameBytes native_name_bytes(std::string_view native);
 
 // The attribute word of an item from its lstat and its bare name.
-uint8_t ITEM_ATTRIBUTES(const struct stat& st, std::string_view name);
+uint8_t item_attributes(const struct stat& st, std::string_view name);
 // The last component of a path (trailing separators ignored).
-std::string_view LAST_COMPONENT(std::string_view path);
+std::string_view last_component(std::string_view path);
 
 }  // namespace dolv

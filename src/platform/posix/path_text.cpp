@@ -28,7 +28,7 @@ const std::string& current_directory() {
             if (errno != ERANGE || buf.size() > (1u << 20)) return std::string("\\");
             buf.resize(buf.size() * 2);
         }
-        return backslashed(UTF8_TO_CP850_LOSSY(buf.data()));
+        return backslashed(utf8_to_cp850_lossy(buf.data()));
     }();
     return cwd;
 }
@@ -127,8 +127,8 @@ ShortText FEXPAND(const ShortText& path) {
 
 ShortText GETENV(const ShortText& name) {
     if (name.empty()) return ShortText();
-    const char* value = std::getenv(CP850_NAME_TO_UTF8(name.view()).c_str());
-    return value ? ShortText(UTF8_TO_CP850_LOSSY(value)) : ShortText();
+    const char* value = std::getenv(cp850_name_to_utf8(name.view()).c_str());
+    return value ? ShortText(utf8_to_cp850_lossy(value)) : ShortText();
 }
 
 }  // namespace dolv

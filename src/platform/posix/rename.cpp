@@ -105,19 +105,19 @@ DOLV_HOT int rename_noreplace(const char* from, const char* to) {
 
 }  // namespace
 
-void FORCE_RENAME_FALLBACK(bool on) {
+void force_rename_fallback(bool on) {
     g_forced.fallback = on;
 }
 
-void FORCE_RENAME_PLACEHOLDER(bool on) {
+void force_rename_placeholder(bool on) {
     g_forced.placeholder = on;
 }
 
 DOLV_HOT int rename_no_replace(const ShortText& from, const ShortText& to) {
     char native_from[kNativePathSize];
     char native_to[kNativePathSize];
-    NATIVE_PATH_INTO(from.view(), native_from);
-    NATIVE_PATH_INTO(to.view(), native_to);
+    native_path_into(from.view(), native_from);
+    native_path_into(to.view(), native_to);
     if (native_from[0] == '\0' || native_to[0] == '\0') return kStatusFileNotFound;
     const int err = rename_noreplace(native_from, native_to);
     return err == EEXIST ? kStatusExists : err;

@@ -31,7 +31,7 @@ int open_report(const ShortText& path, const char* mode, ItemId& id) {
         std::fclose(g_report_file.file);
         g_report_file.file = nullptr;
     }
-    const std::string native = NATIVE_PATH(path);
+    const std::string native = native_path(path);
     if (native.empty()) return kStatusInvalidName;
     g_report_file.file = std::fopen(native.c_str(), mode);
     if (!g_report_file.file) return errno ? errno : EIO;
@@ -42,7 +42,7 @@ int open_report(const ShortText& path, const char* mode, ItemId& id) {
     return 0;
 }
 
-// Kept out of REPORT_WRITE: inline, the rare growth of the line would make
+// Kept out of report_write: inline, the rare growth of the line would make
 // every call save the registers it needs.
 [[gnu::noinline]] void append_line_end(std::string& bytes) {
     bytes += "\r\n";
@@ -50,19 +50,19 @@ int open_report(const ShortText& path, const char* mode, ItemId& id) {
 
 }  // namespace
 
-int REPORT_CREATE(const ShortText& path, ItemId& id) {
+int report_create(const ShortText& path, ItemId& id) {
     return open_report(path, "wb", id);
 }
 
-int REPORT_APPEND(const ShortText& path, ItemId& id) {
+int report_append(const ShortText& path, ItemId& id) {
     return open_report(path, "ab", id);
 }
 
-int REPORT_WRITE(const ShortText& text, bool line_end) {
+int report_write(const ShortText& text, bool line_end) {
     if (!g_report_file.file) return kStatusNotOpen;
     std::string& bytes = g_report_file.line;
     bytes.clear();
-    CP850_APPEND_UTF8(bytes, text.view());
+    cp850_append_utf8(bytes, text.view());
     if (line_end) append_line_end(bytes);
 #ifdef __GLIBC__
     // The program has one thread: the stream's lock is not needed for a line.
@@ -75,12 +75,12 @@ int REPORT_WRITE(const ShortText& text, bool line_end) {
     return ok ? 0 : EIO;
 }
 
-int REPORT_FLUSH() {
+int report_flush() {
     if (!g_report_file.file) return kStatusNotOpen;
     return std::fflush(g_report_file.file) == 0 && !std::ferror(g_report_file.file) ? 0 : EIO;
 }
 
-int REPORT_CLOSE() {
+int report_close() {
     if (!g_report_file.file) return kStatusNotOpen;
     bool ok = !std::ferror(g_report_file.file);
     ok = std::fclose(g_report_file.file) == 0 && ok;

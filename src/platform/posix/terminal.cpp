@@ -3,7 +3,7 @@
 // Signals stay on in raw mode (ISIG): Ctrl-C reaches the program as SIGINT
 // also while it is busy renaming and not reading keys, so a long batch can
 // be stopped. SIGINT, SIGTERM and SIGHUP only raise the cancel flag; the
-// program acts on it at its next safe point (READKEY, CHECK_CANCEL), never
+// program acts on it at its next safe point (READKEY, check_cancel), never
 // in the middle of a rename. The handlers are installed without SA_RESTART,
 // so a read that waits for a key returns at once with EINTR.
 #include "platform/posix/terminal.h"
@@ -33,20 +33,20 @@ constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQU
 // the previous handlers) is set before, or as, the handlers are installed.
 struct Terminal {
     // Written by the handlers (and by the program).
-    volatile sig_atomic_t cancel = 0;          // SIGINT, SIGTERM or SIGHUP came: CHECK_CANCEL acts
-    volatile sig_atomic_t resized = 0;         // SIGWINCH came: TAKE_RESIZE says so once
+    volatile sig_atomic_t cancel = 0;          // SIGINT, SIGTERM or SIGHUP came: check_cancel acts
+    volatile sig_atomic_t resized = 0;         // SIGWINCH came: take_resize says so once
     volatile sig_atomic_t raw_active = 0;      // the raw modes are in force
     volatile sig_atomic_t cursor_shape = 0;    // 0 normal, 1 hidden, 2 block
     volatile sig_atomic_t cursor_touched = 0;  // the console changed the cursor
     volatile sig_atomic_t colours_used = 0;    // the console wrote colours
 
     // Written by the program alone.
-    bool setup = false;                    // TERMINAL_SETUP has run
+    bool setup = false;                    // terminal_setup has run
     bool in_tty = false;                   // standard input is a terminal, and its modes were read
     bool out_tty = false;                  // standard output is a terminal
-    struct termios saved_modes {};         // the modes as found, for TERMINAL_RESTORE
+    struct termios saved_modes {};         // the modes as found, for terminal_restore
     struct termios raw_modes {};           // the modes of the run
-    CancelAction cancel_action = nullptr;  // SET_CANCEL_ACTION's action
+    CancelAction cancel_action = nullptr;  // set_cancel_action's action
     bool in_cancel_action = false;         // the action runs: a cancel waits
     struct sigaction previous[NSIG] = {};  // the handlers found for kFatalSignals
 };
@@ -108,7 +108,7 @@ void on_continue(int) {
 void on_stop(int sig) {
     int saved = errno;
     int shape = g_terminal.cursor_shape;
-    TERMINAL_RESTORE();
+    terminal_restore();
     g_terminal.cursor_shape = shape;
     g_terminal.cursor_touched = 1;
     signal(sig, SIG_DFL);
@@ -134,7 +134,7 @@ void on_stop(int sig) {
 // A crash: give the terminal back, then let the previous handler (or the
 // default action) take the signal.
 void on_fatal(int sig) {
-    TERMINAL_RESTORE();
+    terminal_restore();
     sigaction(sig, &g_terminal.previous[sig], nullptr);
     raise(sig);
 }
@@ -149,12 +149,12 @@ void install(int sig, void (*handler)(int), struct sigaction* previous = nullptr
 }
 
 void at_exit() {
-    CONSOLE_EXIT_HOOK();
+    console_exit_hook();
 }
 
 }  // namespace
 
-void TERMINAL_SETUP() {
+void terminal_setup() {
     if (g_terminal.setup) return;
     g_terminal.setup = true;
     g_terminal.out_tty = isatty(STDOUT_FILENO) == 1;
@@ -181,7 +181,7 @@ void TERMINAL_SETUP() {
     enter_raw();
 }
 
-void TERMINAL_RESTORE() {
+void terminal_restore() {
     if (g_terminal.raw_active) {
         tcsetattr(STDIN_FILENO, TCSANOW, &g_terminal.saved_modes);
         g_terminal.raw_active = 0;
@@ -195,36 +195,36 @@ void TERMINAL_RESTORE() {
     g_terminal.cursor_shape = 0;
 }
 
-bool OUTPUT_IS_TERMINAL() {
+bool output_is_terminal() {
     return g_terminal.out_tty;
 }
 
-void NOTE_CURSOR_SHAPE(int shape) {
+void note_cursor_shape(int shape) {
     g_terminal.cursor_shape = shape;
     g_terminal.cursor_touched = 1;
 }
 
-void NOTE_COLOURS_USED() {
+void note_colours_used() {
     g_terminal.colours_used = 1;
 }
 
-bool TAKE_RESIZE() {
+bool take_resize() {
     if (!g_terminal.resized) return false;
     g_terminal.resized = 0;
     return true;
 }
 
-CancelAction SET_CANCEL_ACTION(CancelAction action) {
+CancelAction set_cancel_action(CancelAction action) {
     const CancelAction previous = g_terminal.cancel_action;
     g_terminal.cancel_action = action;
     return previous;
 }
 
-bool CANCEL_PENDING() {
+bool cancel_pending() {
     return g_terminal.cancel != 0;
 }
 
-DOLV_HOT void CHECK_CANCEL() {
+DOLV_HOT void check_cancel() {
     if (!g_terminal.cancel || g_terminal.in_cancel_action) return;
     g_terminal.cancel = 0;
     g_terminal.in_cancel_action = true;

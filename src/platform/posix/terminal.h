@@ -7,22 +7,22 @@ namespace dolv {
 
 // Raw keys when standard input is a terminal, the signal handlers, the exit
 // hook. Done once; later calls do nothing.
-void TERMINAL_SETUP();
+void terminal_setup();
 // Back to the modes and cursor found at the start. Safe inside a signal handler.
-void TERMINAL_RESTORE();
+void terminal_restore();
 
-bool OUTPUT_IS_TERMINAL();
+bool output_is_terminal();
 
 // What the console has changed, so that it can be undone at the end and
 // redone after a stop: the cursor shape (0 normal, 1 hidden, 2 block) and
 // whether colours were written.
-void NOTE_CURSOR_SHAPE(int shape);
-void NOTE_COLOURS_USED();
+void note_cursor_shape(int shape);
+void note_colours_used();
 
 // True once after the terminal window changed its size.
-bool TAKE_RESIZE();
+bool take_resize();
 
 // Run at normal exit by the hook: flushes the console's output.
-void CONSOLE_EXIT_HOOK();
+void console_exit_hook();
 
 }  // namespace dolv

@@ -28,8 +28,8 @@ constexpr int kDefaultHeight = 25;
 // the one instance is as well as a loose global was, so it needs no struct
 // of its own; the handles it reads are set before it is installed.
 struct Console {
-    bool open = false;                  // CONSOLE_OPEN has run
-    HANDLE out = INVALID_HANDLE_VALUE;  // standard output (standard error after OUTPUT_TO_ERRORS)
+    bool open = false;                  // console_open has run
+    HANDLE out = INVALID_HANDLE_VALUE;  // standard output (standard error after output_to_errors)
     HANDLE in = INVALID_HANDLE_VALUE;   // standard input
     bool out_console = false;           // standard output is a console
     bool in_console = false;            // standard input is a console
@@ -41,7 +41,7 @@ struct Console {
     std::wstring wide;            // pending console output
     std::string bytes;            // pending redirected output
     bool out_lost = false;        // the redirected output went away: what follows is dropped
-    bool out_failed = false;      // ... which the run learns through OUTPUT_FAILED
+    bool out_failed = false;      // ... which the run learns through output_failed
     bool errors_console = false;  // the output was sent to standard error, and that is a console
 
     // The colours wanted.
@@ -56,17 +56,17 @@ struct Console {
     std::atomic<bool> cancel{false};       // a cancel is pending (set by the handler)
     HANDLE cancel_event = nullptr;         // signalled while a cancel is pending
     HANDLE main_thread = nullptr;          // the thread whose piped read a cancel breaks off
-    CancelAction cancel_action = nullptr;  // SET_CANCEL_ACTION's action
+    CancelAction cancel_action = nullptr;  // set_cancel_action's action
     bool in_cancel_action = false;         // the action runs: a cancel waits
     std::atomic<bool> pipe_read{false};    // the main thread is in a read of piped input
 };
 Console g_console;
 
-bool ScreenInfo(CONSOLE_SCREEN_BUFFER_INFO& info) {
+bool screen_info(CONSOLE_SCREEN_BUFFER_INFO& info) {
     return g_console.out_console && GetConsoleScreenBufferInfo(g_console.out, &info);
 }
 
-void WriteWide() {
+void write_wide() {
     size_t done = 0;
     while (done < g_console.wide.size()) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(g_console.wide.size() - done, 4096));
@@ -81,17 +81,17 @@ void WriteWide() {
 
 // The pending bytes on the console of standard error, as the glyphs they
 // stand for; line ends stay line ends.
-void WriteBytesAsGlyphs() {
+void write_bytes_as_glyphs() {
     for (unsigned char b : g_console.bytes)
         g_console.wide +=
-            b == '\r' || b == '\n' ? static_cast<wchar_t>(b) : static_cast<wchar_t>(CP850_GLYPH(b));
+            b == '\r' || b == '\n' ? static_cast<wchar_t>(b) : static_cast<wchar_t>(cp850_glyph(b));
     g_console.bytes.clear();
-    WriteWide();
+    write_wide();
 }
 
-void WriteBytes() {
+void write_bytes() {
     if (g_console.errors_console) {
-        WriteBytesAsGlyphs();
+        write_bytes_as_glyphs();
         return;
     }
     size_t done = 0;
@@ -114,53 +114,53 @@ void WriteBytes() {
 // Normal colours (7 on 0) are the console's own colours as found at the
 // start, so the program reads well whatever the user's colour scheme; any
 // other colour is drawn on that background unless one was asked for.
-WORD Attribute() {
+WORD attribute() {
     WORD orig = g_console.orig_screen.wAttributes;
     WORD fg = g_console.fg == 7 ? (orig & 0x0F) : static_cast<WORD>(g_console.fg & 0x0F);
     WORD bg = g_console.bg == 0 ? (orig & 0xF0) : static_cast<WORD>((g_console.bg & 0x0F) << 4);
     return static_cast<WORD>(fg | bg);
 }
 
-void ApplyColours() {
+void apply_colours() {
     if (!g_console.out_console) return;
     FLUSH();
-    SetConsoleTextAttribute(g_console.out, Attribute());
+    SetConsoleTextAttribute(g_console.out, attribute());
 }
 
 // Without a console the output is a pipe or a file: it has no width, the
 // line goes on until a line end (the column stops at the largest byte).
-void TrackByte() {
+void track_byte() {
     ++g_console.written_x;
     if (g_console.x < 255) ++g_console.x;
 }
 
-void TrackLineEnd() {
+void track_line_end() {
     g_console.x = 1;
     g_console.written_x = 1;
     if (g_console.y < kDefaultHeight) ++g_console.y;
 }
 
-void Put(unsigned char byte) {
+void put(unsigned char byte) {
     if (g_console.out_console) {
-        g_console.wide += static_cast<wchar_t>(CP850_GLYPH(byte));
-        if (g_console.wide.size() >= kFlushAt) WriteWide();
+        g_console.wide += static_cast<wchar_t>(cp850_glyph(byte));
+        if (g_console.wide.size() >= kFlushAt) write_wide();
     } else {
         g_console.bytes += static_cast<char>(byte);
-        TrackByte();
-        if (g_console.bytes.size() >= kFlushAt) WriteBytes();
+        track_byte();
+        if (g_console.bytes.size() >= kFlushAt) write_bytes();
     }
 }
 
-void PutLineEnd() {
+void put_line_end() {
     if (g_console.out_console) {
         g_console.wide += L"\r\n";
     } else {
         g_console.bytes += "\r\n";
-        TrackLineEnd();
+        track_line_end();
     }
 }
 
-void Restore() {
+void restore() {
     if (!g_console.open) return;
     FLUSH();
     if (g_console.out_console) {
@@ -170,23 +170,23 @@ void Restore() {
     if (g_console.in_console) SetConsoleMode(g_console.in, g_console.orig_in_mode);
 }
 
-void RaiseCancel() {
+void raise_cancel() {
     g_console.cancel = true;
     if (g_console.cancel_event) SetEvent(g_console.cancel_event);
     // A read from a pipe cannot wait on the event: break it off instead.
     if (g_console.main_thread && g_console.pipe_read) CancelSynchronousIo(g_console.main_thread);
 }
 
-BOOL WINAPI CtrlHandler(DWORD type) {
+BOOL WINAPI ctrl_handler(DWORD type) {
     switch (type) {
         case CTRL_C_EVENT:
         case CTRL_BREAK_EVENT:
-            RaiseCancel();
+            raise_cancel();
             return TRUE;
         case CTRL_CLOSE_EVENT:
             // The window is going away: let the run stop at its next safe
             // point (never inside a rename) before the system ends us.
-            RaiseCancel();
+            raise_cancel();
             Sleep(4000);
             return FALSE;
         default:
@@ -194,8 +194,8 @@ BOOL WINAPI CtrlHandler(DWORD type) {
     }
 }
 
-void AtExit() {
-    Restore();
+void at_exit() {
+    restore();
 }
 
 }  // namespace
@@ -213,7 +213,7 @@ void WIN_PIPE_READ(bool reading) {
     g_console.pipe_read = reading;
 }
 
-void CONSOLE_OPEN() {
+void console_open() {
     if (g_console.open) return;
     g_console.out = GetStdHandle(STD_OUTPUT_HANDLE);
     g_console.in = GetStdHandle(STD_INPUT_HANDLE);
@@ -239,26 +239,26 @@ void CONSOLE_OPEN() {
     g_console.cancel_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(),
                     &g_console.main_thread, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    SetConsoleCtrlHandler(CtrlHandler, TRUE);
+    SetConsoleCtrlHandler(ctrl_handler, TRUE);
     g_console.open = true;
-    std::atexit(AtExit);
+    std::atexit(at_exit);
 }
 
-void CONSOLE_CLOSE() {
-    Restore();
+void console_close() {
+    restore();
 }
 
 void WRITE(const ShortText& text) {
-    for (int i = 1; i <= text.size(); ++i) Put(text.at(i));
+    for (int i = 1; i <= text.size(); ++i) put(text.at(i));
 }
 
 void WRITE(char c) {
-    Put(static_cast<unsigned char>(c));
+    put(static_cast<unsigned char>(c));
 }
 
 void WRITELN(const ShortText& text) {
     WRITE(text);
-    PutLineEnd();
+    put_line_end();
 }
 
 void write_line_native(const ShortText& text) {
@@ -266,15 +266,15 @@ void write_line_native(const ShortText& text) {
 }
 
 void FLUSH() {
-    if (!g_console.wide.empty()) WriteWide();
-    if (!g_console.bytes.empty()) WriteBytes();
+    if (!g_console.wide.empty()) write_wide();
+    if (!g_console.bytes.empty()) write_bytes();
 }
 
-bool OUTPUT_FAILED() {
+bool output_failed() {
     return g_console.out_failed;
 }
 
-void OUTPUT_TO_ERRORS() {
+void output_to_errors() {
     // Only a redirected output fails; a console output stays where it is.
     if (g_console.out_console) return;
     g_console.bytes.clear();
@@ -297,30 +297,30 @@ int LASTMODE() {
 
 void TEXTCOLOR(int colour) {
     g_console.fg = colour & 0x0F;
-    ApplyColours();
+    apply_colours();
 }
 
 void TEXTBACKGROUND(int colour) {
     g_console.bg = colour & 0x0F;
-    ApplyColours();
+    apply_colours();
 }
 
-int SCREEN_WIDTH() {
+int screen_width() {
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!ScreenInfo(info)) return kDefaultWidth;
+    if (!screen_info(info)) return kDefaultWidth;
     return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
-int SCREEN_HEIGHT() {
+int screen_height() {
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!ScreenInfo(info)) return kDefaultHeight;
+    if (!screen_info(info)) return kDefaultHeight;
     return info.srWindow.Bottom - info.srWindow.Top + 1;
 }
 
 int WHEREX() {
     FLUSH();
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!ScreenInfo(info)) return g_console.x;
+    if (!screen_info(info)) return g_console.x;
     int x = info.dwCursorPosition.X - info.srWindow.Left + 1;
     return x < 1 ? 1 : x;
 }
@@ -328,7 +328,7 @@ int WHEREX() {
 int WHEREY() {
     FLUSH();
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!ScreenInfo(info)) return g_console.y;
+    if (!screen_info(info)) return g_console.y;
     int y = info.dwCursorPosition.Y - info.srWindow.Top + 1;
     int height = info.srWindow.Bottom - info.srWindow.Top + 1;
     return y < 1 ? 1 : (y > height ? height : y);
@@ -337,12 +337,12 @@ int WHEREY() {
 void GOTOXY(int x, int y) {
     FLUSH();
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!ScreenInfo(info)) {
+    if (!screen_info(info)) {
         if (x >= 1 && x <= kDefaultWidth && y >= 1 && y <= kDefaultHeight) {
             // No moves reach a pipe. Going back to an earlier row means the
             // text that follows belongs on a line of its own.
             if (y < g_console.y && g_console.written_x != 1) {
-                PutLineEnd();
+                put_line_end();
             }
             g_console.x = x;
             g_console.y = y;
@@ -360,7 +360,7 @@ void GOTOXY(int x, int y) {
 void CLREOL() {
     FLUSH();
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!ScreenInfo(info)) return;
+    if (!screen_info(info)) return;
     int count = info.dwSize.X - info.dwCursorPosition.X;
     if (count <= 0) return;
     DWORD done = 0;
@@ -388,17 +388,17 @@ void CURSORBIG() {
     SetConsoleCursorInfo(g_console.out, &c);
 }
 
-CancelAction SET_CANCEL_ACTION(CancelAction action) {
+CancelAction set_cancel_action(CancelAction action) {
     const CancelAction previous = g_console.cancel_action;
     g_console.cancel_action = action;
     return previous;
 }
 
-bool CANCEL_PENDING() {
+bool cancel_pending() {
     return g_console.cancel;
 }
 
-void CHECK_CANCEL() {
+void check_cancel() {
     if (!g_console.cancel || g_console.in_cancel_action) return;
     // Cleared first: the action writes and ends the run, and must not be
     // sent round again by a key read of its own.
@@ -411,7 +411,7 @@ void CHECK_CANCEL() {
 }
 
 void HALT(int code) {
-    Restore();
+    restore();
     std::exit(code);
 }
 

@@ -13,12 +13,12 @@ namespace dolv {
 
 namespace {
 
-bool Wide(const ShortText& path, std::wstring& out) {
-    return !path.empty() && CP850_TO_WIDE_PATH(path.view(), out);
+bool wide_path(const ShortText& path, std::wstring& out) {
+    return !path.empty() && cp850_to_wide_path(path.view(), out);
 }
 
 // GetFullPathNameW of a wide path; empty on failure.
-std::wstring FullPath(const std::wstring& path) {
+std::wstring full_path(const std::wstring& path) {
     DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (n == 0) return std::wstring();
     std::wstring out(n, L'\0');
@@ -31,7 +31,7 @@ std::wstring FullPath(const std::wstring& path) {
 
 ShortText FEXPAND(const ShortText& path) {
     std::wstring wide;
-    if (!CP850_TO_WIDE_PATH(path.view(), wide)) return path;
+    if (!cp850_to_wide_path(path.view(), wide)) return path;
     // The system drops trailing dots and blanks of the last component
     // (`*.` would become `*`): that component is kept as written and only
     // what leads to it is expanded.
@@ -44,45 +44,45 @@ ShortText FEXPAND(const ShortText& path) {
         wide.resize(wide.size() - last.size());
     }
     if (wide.empty()) wide = L".";
-    std::wstring full = FullPath(wide);
+    std::wstring full = full_path(wide);
     if (full.empty()) return path;
     if (!tail.empty() && full.back() != L'\\') full += L'\\';
     full += tail;
-    return ShortText(WIDE_TO_CP850_LOSSY(full));
+    return ShortText(wide_to_cp850_lossy(full));
 }
 
 ShortText GETENV(const ShortText& name) {
     if (name.empty()) return ShortText();
-    std::wstring wide = CP850_TO_WIDE(name.view());
+    std::wstring wide = cp850_to_wide(name.view());
     DWORD n = GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
     if (n == 0) return ShortText();
     std::wstring value(n, L'\0');
     n = GetEnvironmentVariableW(wide.c_str(), value.data(), n);
     value.resize(n);
-    return ShortText(WIDE_TO_CP850_LOSSY(value));
+    return ShortText(wide_to_cp850_lossy(value));
 }
 
 int rename_no_replace(const ShortText& from, const ShortText& to) {
     std::wstring wide_from, wide_to;
-    if (!Wide(from, wide_from) || !Wide(to, wide_to)) return kStatusInvalidName;
+    if (!wide_path(from, wide_from) || !wide_path(to, wide_to)) return kStatusInvalidName;
     // No MOVEFILE_REPLACE_EXISTING: an existing destination makes it fail.
     if (MoveFileExW(wide_from.c_str(), wide_to.c_str(), 0)) return 0;
     const DWORD e = GetLastError();
     return e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS ? kStatusExists
-                                                               : LAST_ERROR_STATUS();
+                                                               : last_error_status();
 }
 
 int delete_file(const ShortText& path) {
     std::wstring wide;
-    if (!Wide(path, wide)) return kStatusFileNotFound;
-    return DeleteFileW(wide.c_str()) ? 0 : LAST_ERROR_STATUS();
+    if (!wide_path(path, wide)) return kStatusFileNotFound;
+    return DeleteFileW(wide.c_str()) ? 0 : last_error_status();
 }
 
 uint32_t process_id() {
     return static_cast<uint32_t>(GetCurrentProcessId());
 }
 
-int LAST_ERROR_STATUS() {
+int last_error_status() {
     DWORD e = GetLastError();
     return e == 0 ? 1 : static_cast<int>(e);
 }

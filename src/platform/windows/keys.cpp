@@ -30,7 +30,7 @@ struct Keys {
 };
 Keys g_keys;
 
-bool IsModifier(WORD vk) {
+bool is_modifier(WORD vk) {
     switch (vk) {
         case VK_SHIFT:
         case VK_CONTROL:
@@ -57,13 +57,13 @@ bool Translate(const KEY_EVENT_RECORD& k, unsigned char& key) {
     wchar_t ch = k.uChar.UnicodeChar;
     // A character composed with Alt and the keypad arrives as Alt goes up.
     if (!k.bKeyDown && !(k.wVirtualKeyCode == VK_MENU && ch != 0)) return false;
-    if (ch != 0) return CP850_FROM_UNICODE(static_cast<char32_t>(ch), key);
+    if (ch != 0) return cp850_from_unicode(static_cast<char32_t>(ch), key);
     // Esc is a character (27) even where the console gives it none.
     if (k.wVirtualKeyCode == VK_ESCAPE) {
         key = kKeyEsc;
         return true;
     }
-    if (IsModifier(k.wVirtualKeyCode)) return false;
+    if (is_modifier(k.wVirtualKeyCode)) return false;
     int scan = k.wVirtualScanCode;
     if (k.wVirtualKeyCode == VK_F11) scan = kScanF11;
     if (k.wVirtualKeyCode == VK_F12) scan = kScanF12;
@@ -74,7 +74,7 @@ bool Translate(const KEY_EVENT_RECORD& k, unsigned char& key) {
 }
 
 // One key from the console; false when nothing usable came (or a cancel).
-bool ConsoleKey(unsigned char& key) {
+bool console_key(unsigned char& key) {
     if (g_keys.pending_scan >= 0) {
         key = static_cast<unsigned char>(g_keys.pending_scan);
         g_keys.pending_scan = -1;
@@ -106,7 +106,7 @@ bool ConsoleKey(unsigned char& key) {
 
 // Waits at most ms for a byte of the pipe to be readable; true when one
 // is, or when the wait cannot be measured (a file, a device).
-bool ReadableWithin(DWORD ms) {
+bool readable_within(DWORD ms) {
     HANDLE in = WIN_INPUT();
     if (GetFileType(in) != FILE_TYPE_PIPE) return true;
     DWORD start = GetTickCount();
@@ -121,7 +121,7 @@ bool ReadableWithin(DWORD ms) {
 
 enum class Byte { kGot, kEnded, kInterrupted };
 
-Byte ReadByte(unsigned char& byte) {
+Byte read_byte(unsigned char& byte) {
     if (g_keys.buffer_next >= g_keys.buffer_size) {
         g_keys.buffer_next = g_keys.buffer_size = 0;
         HANDLE in = WIN_INPUT();
@@ -129,11 +129,11 @@ Byte ReadByte(unsigned char& byte) {
         DWORD got = 0;
         WIN_PIPE_READ(true);
         bool ok =
-            !CANCEL_PENDING() && ReadFile(in, g_keys.buffer, sizeof g_keys.buffer, &got, nullptr);
+            !cancel_pending() && ReadFile(in, g_keys.buffer, sizeof g_keys.buffer, &got, nullptr);
         DWORD error = ok ? 0 : GetLastError();
         WIN_PIPE_READ(false);
         if (!ok) {
-            return CANCEL_PENDING() || error == ERROR_OPERATION_ABORTED ? Byte::kInterrupted
+            return cancel_pending() || error == ERROR_OPERATION_ABORTED ? Byte::kInterrupted
                                                                         : Byte::kEnded;
         }
         if (got == 0) return Byte::kEnded;
@@ -145,24 +145,24 @@ Byte ReadByte(unsigned char& byte) {
 
 // One key from a pipe or file; false when a byte was taken but no key is
 // complete yet (or a cancel broke the read off).
-bool PipeKey(unsigned char& key) {
-    if (KEY_TAKE(g_keys.decoder, key)) return true;
+bool pipe_key(unsigned char& key) {
+    if (key_take(g_keys.decoder, key)) return true;
     if (g_keys.ended) {
         key = kKeyEsc;
         return true;
     }
-    if (KEY_INCOMPLETE(g_keys.decoder) && g_keys.buffer_next >= g_keys.buffer_size &&
-        !ReadableWithin(kEscWaitMs)) {
-        KEY_TIMEOUT(g_keys.decoder);
+    if (key_incomplete(g_keys.decoder) && g_keys.buffer_next >= g_keys.buffer_size &&
+        !readable_within(kEscWaitMs)) {
+        key_timeout(g_keys.decoder);
         return false;
     }
     unsigned char byte = 0;
-    switch (ReadByte(byte)) {
+    switch (read_byte(byte)) {
         case Byte::kGot:
-            KEY_FEED(g_keys.decoder, byte);
+            key_feed(g_keys.decoder, byte);
             break;
         case Byte::kEnded:
-            KEY_TIMEOUT(g_keys.decoder);
+            key_timeout(g_keys.decoder);
             g_keys.ended = true;
             break;
         case Byte::kInterrupted:
@@ -176,9 +176,9 @@ bool PipeKey(unsigned char& key) {
 unsigned char READKEY() {
     FLUSH();
     for (;;) {
-        CHECK_CANCEL();
+        check_cancel();
         unsigned char key = 0;
-        if (WIN_INPUT_IS_CONSOLE() ? ConsoleKey(key) : PipeKey(key)) return key;
+        if (WIN_INPUT_IS_CONSOLE() ? console_key(key) : pipe_key(key)) return key;
     }
 }
 

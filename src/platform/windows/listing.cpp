@@ -31,8 +31,8 @@ int64_t nanoseconds(const FILETIME& t) {
 
 // The CP850 name of a listed name, and what keeps the program from it.
 NameFault cp850_name(const wchar_t* wide, std::string& name) {
-    if (!WIDE_TO_CP850(wide, name) || name.empty()) return NameFault::kNoCp850;
-    return WINDOWS_NAME_CHARS(name) ? NameFault::kNone : NameFault::kWindowsChars;
+    if (!wide_to_cp850(wide, name) || name.empty()) return NameFault::kNoCp850;
+    return windows_name_chars(name) ? NameFault::kNone : NameFault::kWindowsChars;
 }
 
 // The stored form of the name a path ends with, as its folder lists it;
@@ -54,10 +54,10 @@ int identity_info(const std::wstring& wide, ItemInfo& info) {
     HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING,
                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return LAST_ERROR_STATUS();
+    if (h == INVALID_HANDLE_VALUE) return last_error_status();
     BY_HANDLE_FILE_INFORMATION data;
     const bool ok = GetFileInformationByHandle(h, &data);
-    const int status = ok ? 0 : LAST_ERROR_STATUS();
+    const int status = ok ? 0 : last_error_status();
     CloseHandle(h);
     if (!ok) return status;
     info.attr = dos_attributes(data.dwFileAttributes);
@@ -72,7 +72,7 @@ int identity_info(const std::wstring& wide, ItemInfo& info) {
 
 std::unique_ptr<OpenDir> list_directory(const ShortText& dir, DirVisitor& visitor) {
     std::wstring pattern;
-    if (!CP850_TO_WIDE_PATH(dir.view(), pattern)) return nullptr;
+    if (!cp850_to_wide_path(dir.view(), pattern)) return nullptr;
     if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L':') pattern += L'\\';
     pattern += L'*';
     std::unique_ptr<OpenDir> listed = std::make_unique<WindowsDir>();
@@ -105,7 +105,7 @@ bool listed_details(const OpenDir&, const char*, ItemInfo&) {
 
 int item_info(const ShortText& path, uint8_t ask, ItemInfo& info) {
     std::wstring wide;
-    if (path.empty() || !CP850_TO_WIDE_PATH(path.view(), wide)) return kStatusFileNotFound;
+    if (path.empty() || !cp850_to_wide_path(path.view(), wide)) return kStatusFileNotFound;
     // The system opens every spelling of a name (another letter case, on a
     // volume that folds it) as the one item; the file ID tells it.
     info.id_decides = true;
@@ -115,7 +115,7 @@ int item_info(const ShortText& path, uint8_t ask, ItemInfo& info) {
     } else {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
-            return LAST_ERROR_STATUS();
+            return last_error_status();
         info.attr = dos_attributes(data.dwFileAttributes);
         info.size = size_of(data.nFileSizeHigh, data.nFileSizeLow);
     }

@@ -11,7 +11,7 @@ int wmain(int, wchar_t**) {
     dolv::CommandLine command_line;
     const wchar_t* line = GetCommandLineW();
     for (const std::wstring& word :
-         dolv::SPLIT_COMMAND_LINE(line ? std::wstring_view(line) : std::wstring_view()))
-        command_line.args.push_back(dolv::WIDE_TO_CP850_LOSSY(word));
-    dolv::DOLV_MAIN(command_line);
+         dolv::split_command_line(line ? std::wstring_view(line) : std::wstring_view()))
+        command_line.args.push_back(dolv::wide_to_cp850_lossy(word));
+    dolv::dolv_main(command_line);
 }

@@ -31,16 +31,16 @@ ItemId identity(HANDLE file) {
 
 int Open(const ShortText& path, DWORD disposition, ItemId& id) {
     id = ItemId();
-    REPORT_CLOSE();
+    report_close();
     std::wstring wide;
-    if (path.empty() || !CP850_TO_WIDE_PATH(path.view(), wide)) return ERROR_INVALID_NAME;
+    if (path.empty() || !cp850_to_wide_path(path.view(), wide)) return ERROR_INVALID_NAME;
     g_report_file.file = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                      disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (g_report_file.file == INVALID_HANDLE_VALUE) return LAST_ERROR_STATUS();
+    if (g_report_file.file == INVALID_HANDLE_VALUE) return last_error_status();
     LARGE_INTEGER zero{};
     if (disposition == OPEN_ALWAYS &&
         !SetFilePointerEx(g_report_file.file, zero, nullptr, FILE_END)) {
-        const int status = LAST_ERROR_STATUS();
+        const int status = last_error_status();
         CloseHandle(g_report_file.file);
         g_report_file.file = INVALID_HANDLE_VALUE;
         return status;
@@ -51,23 +51,23 @@ int Open(const ShortText& path, DWORD disposition, ItemId& id) {
 
 }  // namespace
 
-int REPORT_CREATE(const ShortText& path, ItemId& id) {
+int report_create(const ShortText& path, ItemId& id) {
     return Open(path, CREATE_ALWAYS, id);
 }
 
-int REPORT_APPEND(const ShortText& path, ItemId& id) {
+int report_append(const ShortText& path, ItemId& id) {
     return Open(path, OPEN_ALWAYS, id);
 }
 
-int REPORT_WRITE(const ShortText& text, bool line_end) {
+int report_write(const ShortText& text, bool line_end) {
     if (g_report_file.file == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
     g_report_file.pending.append(text.view());
     if (line_end) g_report_file.pending += "\r\n";
-    if (g_report_file.pending.size() >= kBuffer) return REPORT_FLUSH();
+    if (g_report_file.pending.size() >= kBuffer) return report_flush();
     return 0;
 }
 
-int REPORT_FLUSH() {
+int report_flush() {
     if (g_report_file.file == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
     size_t done = 0;
     while (done < g_report_file.pending.size()) {
@@ -76,7 +76,7 @@ int REPORT_FLUSH() {
         if (!WriteFile(g_report_file.file, g_report_file.pending.data() + done, chunk, &written,
                        nullptr)) {
             g_report_file.pending.clear();
-            return LAST_ERROR_STATUS();
+            return last_error_status();
         }
         if (written == 0) {
             g_report_file.pending.clear();
@@ -88,12 +88,12 @@ int REPORT_FLUSH() {
     return 0;
 }
 
-int REPORT_CLOSE() {
+int report_close() {
     if (g_report_file.file == INVALID_HANDLE_VALUE) return 0;
-    const int flushed = REPORT_FLUSH();
+    const int flushed = report_flush();
     const bool ok = CloseHandle(g_report_file.file);
     g_report_file.file = INVALID_HANDLE_VALUE;
-    return flushed != 0 ? flushed : ok ? 0 : LAST_ERROR_STATUS();
+    return flushed != 0 ? flushed : ok ? 0 : last_error_status();
 }
 
 }  // namespace dolv

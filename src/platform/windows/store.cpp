@@ -37,7 +37,7 @@ std::wstring store_folder_path() {
 }
 
 std::wstring in_store(std::string_view name) {
-    return g_store_folder + L"\\" + CP850_TO_WIDE(name);
+    return g_store_folder + L"\\" + cp850_to_wide(name);
 }
 
 // The length of what was committed.
@@ -123,7 +123,7 @@ std::vector<std::string> store_list() {
     if (h == INVALID_HANDLE_VALUE) return names;
     do {
         const std::wstring_view name = data.cFileName;
-        if (name != L"." && name != L"..") names.push_back(WIDE_TO_CP850_LOSSY(name));
+        if (name != L"." && name != L"..") names.push_back(wide_to_cp850_lossy(name));
     } while (FindNextFileW(h, &data));
     FindClose(h);
     return names;

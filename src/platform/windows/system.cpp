@@ -2,7 +2,7 @@
 
 namespace dolv {
 
-const char* PLATFORM_NAME() {
+const char* platform_name() {
     return "WIN";
 }
 

@@ -4,6 +4,6 @@
 namespace dolv {
 
 // The system's last error as a status: never 0, so that it always fails.
-int LAST_ERROR_STATUS();
+int last_error_status();
 
 }  // namespace dolv

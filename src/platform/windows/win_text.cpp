@@ -12,7 +12,7 @@ constexpr UINT kCp850 = 850;
 constexpr char kNoCharacter = 0x1A;
 }  // namespace
 
-std::wstring CP850_TO_WIDE(std::string_view text) {
+std::wstring cp850_to_wide(std::string_view text) {
     std::wstring out;
     if (text.empty()) return out;
     int n = MultiByteToWideChar(kCp850, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -22,15 +22,15 @@ std::wstring CP850_TO_WIDE(std::string_view text) {
     return out;
 }
 
-bool CP850_TO_WIDE_PATH(std::string_view path, std::wstring& out) {
-    out = CP850_TO_WIDE(path);
+bool cp850_to_wide_path(std::string_view path, std::wstring& out) {
+    out = cp850_to_wide(path);
     if (out.empty() && !path.empty()) return false;
     for (wchar_t& c : out)
         if (c == L'/') c = L'\\';
     return true;
 }
 
-bool WIDE_TO_CP850(std::wstring_view wide, std::string& out) {
+bool wide_to_cp850(std::wstring_view wide, std::string& out) {
     out.clear();
     if (wide.empty()) return true;
     if (wide.size() > static_cast<size_t>(ShortText::kMax)) return false;
@@ -44,7 +44,7 @@ bool WIDE_TO_CP850(std::wstring_view wide, std::string& out) {
     return true;
 }
 
-std::string WIDE_TO_CP850_LOSSY(std::wstring_view wide) {
+std::string wide_to_cp850_lossy(std::wstring_view wide) {
     std::string out;
     out.reserve(wide.size());
     for (size_t i = 0; i < wide.size(); ++i) {
