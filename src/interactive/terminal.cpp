@@ -93,8 +93,8 @@ void TERMINALE_INTERATTIVO(const ShortText& source) {
     int32_t expected = CONTATHIS(counted_dir, NAMEOF(P));
 
     SearchRec rec;
-    FINDFIRST(P, FA_ALL_BUT_LABELS, rec);
-    walk_entries(rec, expected, [&](SearchRec& entry) {
+    findfirst_walk(P, FA_ALL_BUT_LABELS, false, rec);
+    walk_entries(rec, expected, D, [&](SearchRec& entry) {
         const ShortText E = entry.name;
         show_item(D, E);
         rename_item(D, entry, overwrite);

@@ -13,6 +13,7 @@
 #include "names/sort_key.h"
 #include "names/wildcard.h"
 #include "platform/name_chars.h"
+#include "platform/system.h"
 
 namespace dolv {
 
@@ -23,6 +24,7 @@ struct SearchEntry {
     uint8_t length;         // of the CP850 name
     uint8_t native_length;  // 0: the system's name is the CP850 name (plain ASCII)
     uint8_t attr;
+    bool unshown;    // a name the program cannot address (a walk's search only)
     uint64_t inode;  // as the directory read gives it (the journal's identity)
 };
 
@@ -50,6 +52,12 @@ struct SearchState {
     // says that the entry handed out last has not been read yet.
     bool lazy = false;
     bool pending = false;
+    // A walk's search: the names the program cannot address are kept too
+    // (handed out with unshown set), where the pattern matches them.
+    bool with_unshown = false;
+    // Dot-files as the shell treats them: a name that begins with '.' is
+    // matched only by a pattern that begins with '.'.
+    bool dots_need_dot = false;
 };
 
 namespace {
@@ -61,6 +69,7 @@ void clear(SearchRec& rec) {
     rec.size = 0;
     rec.attr = 0;
     rec.id = ItemId();
+    rec.unshown = false;
 }
 
 // Reads the size and final attributes of an entry; false when the mask no
@@ -86,7 +95,10 @@ DOLV_HOT void deliver_next(SearchRec& rec) {
         rec.size = 0;
         rec.attr = e.attr;
         rec.id = s.device != 0 ? ItemId{s.device, e.inode} : ItemId();
-        if (s.lazy) {
+        rec.unshown = e.unshown;
+        if (e.unshown) {
+            // Nothing to read: the walk only names it.
+        } else if (s.lazy) {
             s.pending = true;
         } else if (s.complete) {
             rec.size = s.sizes[index];
@@ -122,29 +134,47 @@ class EntryReader final : public DirVisitor {
     }
 
     DOLV_HOT bool entry(const OpenDir& dir, const ListedEntry& e) override {
-        if (e.fault == NameFault::kNone && wildcard_match_expression(expression_, e.name))
-            take(dir, e);
+        if (state_.dots_need_dot && e.name.starts_with('.')) return true;
+        if (e.fault == NameFault::kNone) {
+            if (wildcard_match_expression(expression_, e.name)) take(dir, e, false);
+        } else if (state_.with_unshown && unshown_matches(e)) {
+            take(dir, e, true);
+        }
         return true;
     }
 
   private:
+    // A name the program cannot address, matched as if each character it
+    // cannot hold (0x1A in a name CP850 lacks characters of, or a character
+    // no Windows name may hold) were one that only `*` and `?` match.
+    [[gnu::noinline, gnu::cold]] bool unshown_matches(const ListedEntry& e) const {
+        std::string name(e.name);
+        for (char& c : name)
+            if (kWindowsReserved.of[static_cast<unsigned char>(c)]) c = '\x1a';
+        return wildcard_match_expression(expression_, name);
+    }
+
     // A matching entry, kept when its kind is one the mask allows. Both
     // steps are inline in entry(): a call of their own for every entry of a
     // batch costs some 16 instructions an item.
-    [[gnu::always_inline]] void take(const OpenDir& dir, const ListedEntry& e) {
+    [[gnu::always_inline]] void take(const OpenDir& dir, const ListedEntry& e, bool unshown) {
         uint8_t attr = e.attr;
         if (!e.kind_known) {
             ItemInfo info;
             if (!listed_details(dir, e.native.data(), info)) return;
             attr |= (info.attr & FA_DIRECTORY) ? FA_DIRECTORY : FA_ARCHIVE;
         }
-        if (mask_allows(attr, state_.mask)) keep(e, attr);
+        if (mask_allows(attr, state_.mask)) keep(e, attr, unshown);
     }
 
-    [[gnu::always_inline]] void keep(const ListedEntry& e, uint8_t attr) {
+    [[gnu::always_inline]] void keep(const ListedEntry& e, uint8_t attr, bool unshown) {
         SearchState& s = state_;
-        SearchEntry kept{static_cast<uint32_t>(s.pool.size()), static_cast<uint8_t>(e.name.size()),
-                         0, attr, e.inode};
+        SearchEntry kept{static_cast<uint32_t>(s.pool.size()),
+                         static_cast<uint8_t>(e.name.size()),
+                         0,
+                         attr,
+                         unshown,
+                         e.inode};
         s.pool.append(e.name).push_back('\0');
         if (e.native.data() != e.name.data() && e.native != e.name) {
             kept.native_length =
@@ -201,10 +231,12 @@ void sort_entries(SearchState& state) {
 }
 
 void find_pattern(std::string_view dir, std::string_view pattern, uint8_t mask, bool lazy,
-                  SearchRec& rec) {
+                  bool with_unshown, SearchRec& rec) {
     const std::string expression = wildcard_expression(pattern);
     auto state = std::make_shared<SearchState>();
     state->mask = mask;
+    state->with_unshown = with_unshown;
+    state->dots_need_dot = system_conventions().dot_files && !pattern.starts_with('.');
     EntryReader reader(*state, expression);
     state->dir = list_directory(ShortText(dir), reader);
     if (!state->dir) {
@@ -236,7 +268,8 @@ void find_literal(const ShortText& path, std::string_view name, uint8_t mask, Se
     g_dos_error = 0;
 }
 
-void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec) {
+void start_search(const ShortText& path, uint8_t mask, bool lazy, bool with_unshown,
+                  SearchRec& rec) {
     rec.state.reset();
     clear(rec);
     std::string_view p = path.view();
@@ -247,7 +280,7 @@ void start_search(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec
     } else if (!has_wildcards(pattern)) {
         find_literal(path, pattern, mask, rec);
     } else {
-        find_pattern(p.substr(0, start), pattern, mask, lazy, rec);
+        find_pattern(p.substr(0, start), pattern, mask, lazy, with_unshown, rec);
     }
 }
 
@@ -261,11 +294,15 @@ size_t last_component_start(std::string_view p) {
 }
 
 void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec) {
-    start_search(path, mask, false, rec);
+    start_search(path, mask, false, false, rec);
 }
 
 void findfirst_lazy(const ShortText& path, uint8_t mask, SearchRec& rec) {
-    start_search(path, mask, true, rec);
+    start_search(path, mask, true, false, rec);
+}
+
+void findfirst_walk(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec) {
+    start_search(path, mask, lazy, true, rec);
 }
 
 void finddetails(SearchRec& rec) {
@@ -290,7 +327,7 @@ int32_t search_count(const SearchRec& rec) {
     int32_t n = 0;
     for (const SearchEntry& e : rec.state->entries) {
         const std::string_view name = rec.state->name(e);
-        if (name != "." && name != "..") ++n;
+        if (name != "." && name != ".." && !e.unshown) ++n;
     }
     return n;
 }

@@ -36,6 +36,10 @@ struct SearchRec {
     int64_t size = 0;
     uint8_t attr = 0;
     ItemId id;  // the entry's identity where the search gives it; 0 and 0 otherwise
+    // A name the program cannot address, handed out by a walk's search only
+    // (findfirst_walk): its name has 0x1A for each character it cannot
+    // show, and nothing of it is read or renamed.
+    bool unshown = false;
     std::shared_ptr<SearchState> state;
 };
 void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec);
@@ -47,10 +51,13 @@ void findclose(SearchRec& rec);
 // (0) and with the attributes the directory read gave (kind and hidden),
 // until finddetails reads them. Otherwise the same as FINDFIRST.
 void findfirst_lazy(const ShortText& path, uint8_t mask, SearchRec& rec);
+// FINDFIRST (lazy: findfirst_lazy) for a walk that names every entry the
+// pattern matches: also those whose names the program cannot address.
+void findfirst_walk(const ShortText& path, uint8_t mask, bool lazy, SearchRec& rec);
 // Completes the size and attributes of the entry handed out last, as
 // FINDFIRST would have given them; nothing to do when they are complete.
 void finddetails(SearchRec& rec);
-// How many entries, "." and ".." aside, the search started by FINDFIRST
+// How many entries, "." and ".." and unshown ones aside, the search started by FINDFIRST
 // holds in all (the delivered one included); 0 when it found none.
 int32_t search_count(const SearchRec& rec);
 // 0 after FINDFIRST/FINDNEXT delivered an entry or GETFATTR succeeded; nonzero otherwise.

@@ -76,7 +76,8 @@ int item_info(const ShortText& path, uint8_t ask, ItemInfo& info);
 enum class NameFault : uint8_t {
     kNone,
     // Not UTF-8, a character CP850 lacks (a raw DEL among them), or longer
-    // than a text holds: the entry comes without a name.
+    // than a text holds: the entry's name has the byte 0x1A for each such
+    // character (each byte that is no UTF-8), and is cut at 255 bytes.
     kNoCp850,
     // A character no Windows name may hold: the entry comes with its name.
     kWindowsChars,
@@ -146,10 +147,10 @@ uint32_t process_id();
 // it (on disk in the system's encoding of text). Each call returns its
 // status (0 = success). report_create and report_append close a file that is
 // open, then open one: id is its identity (0 and 0 when the system tells
-// none). report_write with line_end true appends CR LF. Writes are buffered:
-// report_flush pushes what is buffered to the file, and report_close does so
-// before it closes. A failed write (full disk) gives a nonzero status at the
-// write or the flush that meets it.
+// none). report_write with line_end true ends the line as the system does
+// (CR LF on Windows, LF on POSIX). Writes are buffered: report_flush pushes
+// what is buffered to the file, and report_close does so before it closes. A failed write (full
+// disk) gives a nonzero status at the write or the flush that meets it.
 int report_create(const ShortText& path, ItemId& id);
 int report_append(const ShortText& path, ItemId& id);
 int report_write(const ShortText& text, bool line_end);

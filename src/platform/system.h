@@ -15,6 +15,9 @@ struct SystemConventions {
     // Paths are written with '/': in an argument, only the trailing
     // segments that are whole options are options.
     bool slash_paths = false;
+    // A wildcard never matches the leading '.' of a name: only a pattern
+    // that begins with '.' selects such names, as a shell's `*` does.
+    bool dot_files = false;
 };
 const SystemConventions& system_conventions();
 

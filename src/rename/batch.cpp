@@ -167,9 +167,10 @@ void RINOMINA(const ShortText& file1, const ShortText& file2) {
     // The search reads the directory once; what it holds then is the bound.
     // The walk needs the names; sizes and attributes only for a report line.
     SearchRec rec;
-    findfirst_lazy(source, FA_ALL_BUT_LABELS, rec);
+    findfirst_walk(source, FA_ALL_BUT_LABELS, true, rec);
     const NewNamePlan plan = new_name_plan(file2);
-    walk_entries(rec, search_count(rec), [&](SearchRec& entry) { rename_entry(dir, entry, plan); });
+    walk_entries(rec, search_count(rec), dir,
+                 [&](SearchRec& entry) { rename_entry(dir, entry, plan); });
 }
 
 ShortText F_D(const ShortText& path) {

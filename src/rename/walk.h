@@ -14,6 +14,12 @@ namespace dolv {
 // the search runs out or `expected` entries are counted (what the directory
 // held when the search started is the bound, whatever the renames add).
 // Closes the search; ends the run with kNotFound when nothing was counted.
-void walk_entries(SearchRec& rec, int32_t expected, const std::function<void(SearchRec&)>& each);
+// An entry whose name the program cannot address (findfirst_walk) is named
+// in a report line in its place, counted in counters.non_rappresentabili,
+// and not handed on; dir is the directory of the entries, for that line.
+void walk_entries(SearchRec& rec, int32_t expected, const ShortText& dir,
+                  const std::function<void(SearchRec&)>& each);
+// The closing line that counts the names passed over, when there were any.
+void write_unshown_count();
 
 }  // namespace dolv

@@ -9,6 +9,7 @@
 #include "rename/exchange.h"
 #include "rename/preview.h"
 #include "rename/undo.h"
+#include "rename/walk.h"
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
@@ -24,15 +25,35 @@ namespace {
 void set_up_report() {
     Settings& s = settings;
     if (s.OUTFILE == "+") ERR(ErrorCode::kBadOption);
-    if (!s.IGNORA || s.SBS) s.OUTFILE = ShortText();
+    if (!s.IGNORA || s.SBS) {
+        // Named, so that nobody looks for a file that is not written.
+        if (!s.OUTFILE.empty())
+            write_error_line("Il file di output non viene scritto senza /I o con /P: " +
+                             s.OUTFILE.sub(2));
+        s.OUTFILE = ShortText();
+    }
     if (s.OUTFILE.empty()) return;
     s.OUTFILE = s.OUTFILE.sub(2);
     if (!s.OUTFILE.empty()) open_report();
 }
 
 // The operand checks, in their fixed order; the first failure ends the run.
+// An operand with a character the program cannot hold (the command line's
+// 0x1A) could match no name and make none: the run says so, before any
+// other check would call it missing or reserved.
+void refuse_unshown_characters(const ShortText& operand) {
+    if (!operand.contains('\x1a')) return;
+    ShortText shown;
+    for (int i = 1; i <= operand.size(); ++i)
+        shown += operand.at(i) == 0x1A ? '?' : static_cast<char>(operand.at(i));
+    settings.TESTA = operand;
+    ERR(ErrorCode::kBadOption, "Il parametro contiene caratteri non rappresentabili: " + shown);
+}
+
 void check_operands() {
     Settings& s = settings;
+    refuse_unshown_characters(s.FILE1);
+    refuse_unshown_characters(s.FILE2);
     if (!PATHOF(s.FILE2).empty() && !s.REN) ERR(ErrorCode::kDestinationPath);
     if (s.FILE1.last() == '\\') s.FILE1 += "*.*";
     if (!s.TERMINALE && s.FILE2.empty()) ERR(ErrorCode::kMissingOperand);
@@ -46,11 +67,13 @@ void check_operands() {
 void closing_lines() {
     if (settings.simula) {
         WRITELN2(preview_summary(!settings.REN));
+        write_unshown_count();
     } else {
         if (!settings.REN) {
             WRITELN2("Rinominati " + DIM_PUNTO(counters.APPLY) + " elementi su " +
                      DIM_PUNTO(counters.TOT) + " ,negati " + DIM_PUNTO(counters.NEGATI) +
                      " ,saltati " + DIM_PUNTO(counters.SALTATI));
+            write_unshown_count();
         }
         if (counters.APPLY == 0) WRITELN2("Nessun file e' stato rinominato");
     }

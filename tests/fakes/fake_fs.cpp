@@ -331,7 +331,10 @@ std::unique_ptr<OpenDir> list_directory(const ShortText& dir, DirVisitor& visito
         e.inode = item.id;
         e.attr =
             static_cast<uint8_t>((item.dir ? FA_DIRECTORY : FA_ARCHIVE) | (item.attr & FA_HIDDEN));
-        e.fault = windows_name_chars(n) ? NameFault::kNone : NameFault::kWindowsChars;
+        // The byte 0x1A in a fake name stands for a character CP850 lacks.
+        e.fault = n.find('\x1a') != std::string::npos ? NameFault::kNoCp850
+                  : windows_name_chars(n)             ? NameFault::kNone
+                                                      : NameFault::kWindowsChars;
         if (!visitor.entry(*listed, e)) break;
     }
     return listed;

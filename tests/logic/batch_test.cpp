@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/run_row.h"
+#include "platform/system.h"
 
 namespace dolv::fake {
 namespace {
@@ -51,6 +52,19 @@ void AnotherReadme() {
 }
 void ANameNoWindowsNameMayHold() {
     Fs::File("b|c.txt", "b");
+}
+// 0x1A in a fake name stands for a character CP850 lacks.
+void NameCp850Lacks() {
+    Fs::File("b\x1a.txt", "b");
+}
+void OnlyANameCp850Lacks() {
+    Fs::File("x\x1ay.txt", "x");
+}
+// Dot-files as a shell treats them (POSIX).
+void DotFilesAsTheShell() {
+    SystemConventions conventions;
+    conventions.dot_files = true;
+    Fs::Conventions(conventions);
 }
 void ReadOnlyBackups() {
     Fs::File("c.bak", "c", FA_READONLY);
@@ -190,7 +204,7 @@ const RunRow kRows[] = {
      "Readme.bak readme.TXT",
      "Rinomina del file \\DATI\\Readme.txt in Readme.bak\n[1 bytes] A____\n"
      "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
-    {"ANameNoWindowsNameMayHoldIsPassedOver",
+    {"ANameNoWindowsNameMayHoldIsNamedAndPassedOver",
      "a.txt",
      ANameNoWindowsNameMayHold,
      {"*.txt", "*.bak"},
@@ -198,7 +212,9 @@ const RunRow kRows[] = {
      0,
      "a.bak b|c.txt",
      "Rinomina del file \\DATI\\a.txt in a.bak\n[5 bytes] A____\n"
-     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
+     "Nome non rappresentabile, elemento non esaminato: \\DATI\\b|c.txt\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"
+     "Elementi non esaminati per il nome non rappresentabile: 1\n"},
     {"APathTooLongIsRefusedAndNoOtherItemTouched",
      "",
      PathTooLong,
@@ -447,6 +463,74 @@ const RunRow kRows[] = {
      "a.bak b.txt",
      "Rinomina del file \\DATI\\a.txt in a.bak\n[5 bytes] A____\n" + kCancelled +
          "Rinominati 1 elementi ,negati 0 ,saltati 0\n"},
+    // A name the program cannot hold is named where it stands, its
+    // characters shown as '?', and counted after the summary.
+    {"ANameCp850LacksIsNamedInItsPlace",
+     "a.txt c.txt",
+     NameCp850Lacks,
+     {"*.txt", "*.bak"},
+     "",
+     0,
+     "a.bak b\x1a.txt c.bak",
+     "Rinomina del file \\DATI\\a.txt in a.bak\n[5 bytes] A____\n"
+     "Nome non rappresentabile, elemento non esaminato: \\DATI\\b?.txt\n"
+     "Rinomina del file \\DATI\\c.txt in c.bak\n[5 bytes] A____\n"
+     "Rinominati 2 elementi su 2 ,negati 0 ,saltati 0\n"
+     "Elementi non esaminati per il nome non rappresentabile: 1\n"},
+    {"OnlyNamesTheProgramCannotHoldIsFileNotFound",
+     "",
+     OnlyANameCp850Lacks,
+     {"x*", "*.bak"},
+     "",
+     1,
+     "x\x1ay.txt",
+     "Nome non rappresentabile, elemento non esaminato: \\DATI\\x?y.txt\nFile non trovato\n"},
+    // An operand holding such a character can match nothing and make nothing.
+    {"AnOperandWithACharacterCp850LacksIsRefused",
+     "a.txt",
+     nullptr,
+     {"\x1a.txt", "*.bak"},
+     "",
+     1,
+     "a.txt",
+     "Il parametro contiene caratteri non rappresentabili: ?.txt\n"},
+    {"ADestinationWithACharacterCp850LacksIsRefused",
+     "a.txt",
+     nullptr,
+     {"a.txt", "\x1a.bak"},
+     "",
+     1,
+     "a.txt",
+     "Il parametro contiene caratteri non rappresentabili: ?.bak\n"},
+    // Where dot-files are the shell's, a wildcard never takes the leading
+    // dot; a pattern that begins with '.' selects them; a literal name too.
+    {"AWildcardLeavesDotFilesAlone",
+     "a.txt .bashrc .git/",
+     DotFilesAsTheShell,
+     {"*", "*.x"},
+     "",
+     0,
+     ".bashrc .git a.x",
+     "Rinomina del file \\DATI\\a.txt in a.x\n[5 bytes] A____\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
+    {"ADotPatternSelectsDotFiles",
+     "a.txt .bashrc",
+     DotFilesAsTheShell,
+     {".b*", "*.*", "/+"},
+     "",
+     0,
+     ".BASHRC a.txt",
+     "Rinomina del file \\DATI\\.bashrc in .BASHRC\n[7 bytes] A_H__\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
+    {"ALiteralDotFileIsSelected",
+     ".bashrc",
+     DotFilesAsTheShell,
+     {".bashrc", "x.rc"},
+     "",
+     0,
+     "x.rc",
+     "Rinomina del file \\DATI\\.bashrc in x.rc\n[7 bytes] A_H__\n"
+     "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\n"},
 };
 
 class Batch : public InProcess, public ::testing::WithParamInterface<RunRow> {};

@@ -222,5 +222,26 @@ TEST_F(InProcess, HelpWordsWhereTheSystemHasThem) {
     }
 }
 
+// A report file the run will not keep is named on standard error, so that
+// nobody looks for it; one the run keeps is not.
+TEST_F(InProcess, AReportFileNotKeptIsNamedOnStandardError) {
+    const std::string line = "Il file di output non viene scritto senza /I o con /P: rep.txt\n";
+    const struct {
+        Args args;
+        std::string errors;
+    } cases[] = {
+        {{"a.txt", "b.txt", "+rep.txt"}, line},
+        {{"a.txt", "b.txt", "+rep.txt", "/I", "/P"}, line},
+        {{"a.txt", "b.txt", "+rep.txt", "/I"}, ""},
+        {{"a.txt", "b.txt"}, ""},
+    };
+    for (const auto& c : cases) {
+        FreshRun("S");
+        RunProgram({"", "a.txt", nullptr, c.args, "S", 0, "", ""});
+        EXPECT_EQ(Console::Errors(), c.errors) << c.args.back();
+        EXPECT_EQ(Fs::Exists("rep.txt"), c.errors.empty() && c.args.size() == 4) << c.args.back();
+    }
+}
+
 }  // namespace
 }  // namespace dolv::fake

@@ -65,6 +65,28 @@ TEST_F(WinePiped, OperandErrorsEndWithTheirMessageAndCode1) {
     EXPECT_EQ(Get("a.txt"), "keep");
 }
 
+// A name with a character code page 850 lacks (Omega, the euro sign) is
+// named in its place, its character shown as '?', and counted after the
+// summary; the other names are renamed as ever.
+TEST_F(WinePiped, NamesCp850LacksAreNamedAndCounted) {
+    put("a.txt", "A");
+    put("\xCE\xA9.txt", "omega");
+    put("\xE2\x82\xAC.txt", "euro");
+    PipedResult r = Run({"*.txt", "*.bak"});
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_TRUE(Contains(r.output, "Nome non rappresentabile, elemento non esaminato: " +
+                                       WindowsDir() + "\\?.txt\r\n"))
+        << r.output;
+    EXPECT_EQ(Count(r.output, "Nome non rappresentabile"), 2) << r.output;
+    EXPECT_TRUE(Contains(r.output,
+                         "Rinominati 1 elementi su 1 ,negati 0 ,saltati 0\r\n"
+                         "Elementi non esaminati per il nome non rappresentabile: 2\r\n"))
+        << r.output;
+    EXPECT_TRUE(Has("a.bak"));
+    EXPECT_EQ(Get("\xCE\xA9.txt"), "omega");
+    EXPECT_EQ(Get("\xE2\x82\xAC.txt"), "euro");
+}
+
 TEST_F(WinePiped, HelpScreenWaitsForAKeyAndEndsWithCode1) {
     PipedResult r = Run({"/?"}, "x");
     EXPECT_EQ(r.exit_code, 1);
@@ -164,7 +186,7 @@ TEST_F(WinePiped, FailedReportWriteEndsTheRunBeforeAnyRename) {
     EXPECT_FALSE(Has("r.txt"));
 }
 
-TEST_F(WinePiped, AccentedNamesAreRenamedAndNamesOutsideCp850PassedOver) {
+TEST_F(WinePiped, AccentedNamesAreRenamedAndNamesOutsideCp850Named) {
     put("perch\xc3\xa9.txt", "p");
     PipedResult r = Run({"perch\xc3\xa9.txt", "perci\xc3\xb2.txt"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
@@ -172,7 +194,8 @@ TEST_F(WinePiped, AccentedNamesAreRenamedAndNamesOutsideCp850PassedOver) {
     EXPECT_EQ(Get("perci\xc3\xb2.txt"), "p");
     EXPECT_FALSE(Has("perch\xc3\xa9.txt"));
 
-    // A name that CP850 cannot hold is neither counted nor renamed.
+    // A name that CP850 cannot hold is not renamed, nor counted among the
+    // examined: a line names it.
     put("\xe6\x97\xa5\xe6\x9c\xac.txt", "j");  // two CJK characters
     r = Run({"*.txt", "*.old"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
@@ -184,14 +207,19 @@ TEST_F(WinePiped, AccentedNamesAreRenamedAndNamesOutsideCp850PassedOver) {
 TEST_F(WinePiped, CharacterOutsideCp850NeverSplitsAnArgument) {
     put("mega.txt", "m");
     put("a.txt", "a");
-    // The operand holds a character CP850 lacks: it can match no name.
+    // The operand holds a character CP850 lacks: it can match no name, and
+    // the run says so.
     PipedResult r = Run({"\xce\xa9mega.txt", "x.txt"});  // Omega
     EXPECT_EQ(r.exit_code, 1) << r.output;
-    EXPECT_TRUE(Contains(r.output, "File non trovato\r\n")) << r.output;
+    EXPECT_TRUE(
+        Contains(r.output, "Il parametro contiene caratteri non rappresentabili: ?mega.txt\r\n"))
+        << r.output;
     // ... nor make a new one.
     r = Run({"a.txt", "\xe2\x82\xacuro.txt"});  // euro sign
     EXPECT_EQ(r.exit_code, 1) << r.output;
-    EXPECT_TRUE(Contains(r.output, "contiene caratteri riservati")) << r.output;
+    EXPECT_TRUE(
+        Contains(r.output, "Il parametro contiene caratteri non rappresentabili: ?uro.txt\r\n"))
+        << r.output;
     EXPECT_EQ(ListDir(dir_.path()), (std::vector<std::string>{"a.txt", "mega.txt"}));
     EXPECT_EQ(Get("mega.txt"), "m");
     EXPECT_EQ(Get("a.txt"), "a");

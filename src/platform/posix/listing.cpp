@@ -67,9 +67,12 @@ int look_afresh(const char* path, struct stat& st) {
 // refused at once, converted into buffer; kept out of the usual path.
 [[gnu::noinline, gnu::cold]] NameFault converted_name(std::string_view native, std::string& buffer,
                                                       std::string_view& name) {
-    name = std::string_view();
-    if (!utf8_to_cp850(native, buffer) || buffer.size() > ShortText::kMax)
+    if (!utf8_to_cp850(native, buffer) || buffer.size() > ShortText::kMax) {
+        buffer = utf8_to_cp850_lossy(native);
+        if (buffer.size() > ShortText::kMax) buffer.resize(ShortText::kMax);
+        name = buffer;
         return NameFault::kNoCp850;
+    }
     name = buffer;
     return windows_name_chars(name) ? NameFault::kNone : NameFault::kWindowsChars;
 }
@@ -80,7 +83,9 @@ DOLV_HOT NameFault cp850_name(std::string_view native, std::string& buffer,
                               std::string_view& name) {
     if (native_name_bytes(native) != NameBytes::kAscii) return converted_name(native, buffer, name);
     name = native;
-    return name.size() <= ShortText::kMax ? NameFault::kNone : NameFault::kNoCp850;
+    if (name.size() <= ShortText::kMax) return NameFault::kNone;
+    name = name.substr(0, ShortText::kMax);
+    return NameFault::kNoCp850;
 }
 
 // Room for the entries a directory's size promises: tmpfs counts 20 bytes

@@ -7,7 +7,8 @@ const char* platform_name() {
 }
 
 const SystemConventions& system_conventions() {
-    static const SystemConventions conventions{.help_words = true, .slash_paths = true};
+    static const SystemConventions conventions{
+        .help_words = true, .slash_paths = true, .dot_files = true};
     return conventions;
 }
 

@@ -31,7 +31,11 @@ int64_t nanoseconds(const FILETIME& t) {
 
 // The CP850 name of a listed name, and what keeps the program from it.
 NameFault cp850_name(const wchar_t* wide, std::string& name) {
-    if (!wide_to_cp850(wide, name) || name.empty()) return NameFault::kNoCp850;
+    if (!wide_to_cp850(wide, name) || name.empty()) {
+        name = wide_to_cp850_lossy(wide);
+        if (name.size() > ShortText::kMax) name.resize(ShortText::kMax);
+        return NameFault::kNoCp850;
+    }
     return windows_name_chars(name) ? NameFault::kNone : NameFault::kWindowsChars;
 }
 
@@ -88,7 +92,7 @@ std::unique_ptr<OpenDir> list_directory(const ShortText& dir, DirVisitor& visito
     e.complete = true;
     do {
         e.fault = cp850_name(data.cFileName, name);
-        e.name = e.fault == NameFault::kNoCp850 ? std::string_view() : std::string_view(name);
+        e.name = name;
         e.native = e.name;
         e.attr = dos_attributes(data.dwFileAttributes);
         e.size = size_of(data.nFileSizeHigh, data.nFileSizeLow);
