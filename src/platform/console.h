@@ -15,13 +15,19 @@ void console_open();
 // Flushes the output and restores the terminal's modes and cursor.
 void console_close();
 
-// Console output, bytes in code page 850. WRITELN ends the line with CR LF.
+// Console output, bytes in code page 850. WRITELN ends the line as the
+// system does (CR LF on Windows, LF on POSIX).
 void WRITE(const ShortText& text);
 void WRITE(char c);
 void WRITELN(const ShortText& text = ShortText());
-// The text and the system's own line end (LF on POSIX, CR LF on Windows):
-// the version line, which other programs read.
-void write_line_native(const ShortText& text);
+// What is written from report_output(true) to report_output(false) is a
+// report line (the report channel's). Where the keyboard is a terminal and
+// standard output is not (POSIX), the rest (the questions, the lines that
+// introduce them, the error messages) goes to standard error, so that it is
+// seen; elsewhere this changes nothing.
+void report_output(bool on);
+// One line on standard error, whatever the console does.
+void write_error_line(const ShortText& text);
 // Makes everything written so far visible (done before every key read and at exit).
 void FLUSH();
 // True once writing the output failed while it is no terminal (a full disk,

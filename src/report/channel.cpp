@@ -34,23 +34,25 @@ void to_file(const ShortText& text, bool line_end) {
     ERR(ErrorCode::kReportWriteFailed);
 }
 
-void put_text(const ShortText& text, bool line_end) {
+// A report line's piece on the console (report_output: where questions go
+// elsewhere, report lines keep to standard output).
+DOLV_HOT void to_console(const ShortText& text, bool line_end) {
+    report_output(true);
+    if (line_end) {
+        WRITELN(text);
+    } else {
+        WRITE(text);
+    }
+    report_output(false);
+}
+
+DOLV_HOT void put_text(const ShortText& text, bool line_end) {
     if (settings.OUTFILE.empty()) {
-        if (line_end) {
-            WRITELN(text);
-        } else {
-            WRITE(text);
-        }
+        to_console(text, line_end);
         return;
     }
     if (is_silent()) return;
-    if (settings.VISUALIZZA) {
-        if (line_end) {
-            WRITELN(text);
-        } else {
-            WRITE(text);
-        }
-    }
+    if (settings.VISUALIZZA) to_console(text, line_end);
     to_file(text, line_end);
 }
 

@@ -26,7 +26,7 @@ void dolv_main(const CommandLine& command_line) {
     if (system_conventions().help_words && take_help_words(args) == HelpWords::kVersion) {
         // Asked before anything else is set up: the line alone, nothing
         // else on the terminal.
-        write_line_native(ShortText("dolv ") + program_version());
+        WRITELN(ShortText("dolv ") + program_version());
         FLUSH();
         end_run(output_failed() ? 1 : 0);
     }

@@ -28,6 +28,7 @@ struct State {
     bool in_action = false;
     bool output_failed = false;
     bool to_errors = false;
+    std::string errors;  // the lines written to standard error
     CancelAction action = nullptr;
 };
 
@@ -136,6 +137,9 @@ void Console::FailOutput() {
 bool Console::ToErrors() {
     return S().to_errors;
 }
+const std::string& Console::Errors() {
+    return S().errors;
+}
 
 }  // namespace fake
 
@@ -154,8 +158,9 @@ void WRITELN(const ShortText& text) {
     screen().move(1, screen().y());
     screen().line_feed();
 }
-void write_line_native(const ShortText& text) {
-    WRITELN(text);
+void report_output(bool) {}
+void write_error_line(const ShortText& text) {
+    S().errors += text.str() + "\n";
 }
 void FLUSH() {}
 bool output_failed() {

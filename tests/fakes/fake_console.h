@@ -58,6 +58,8 @@ class Console {
     // ToErrors tells whether the program then turned to standard error.
     static void FailOutput();
     static bool ToErrors();
+    // The lines written to standard error (write_error_line), each with "\n".
+    static const std::string& Errors();
 };
 
 }  // namespace dolv::fake

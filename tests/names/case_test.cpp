@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "names/paths.h"
@@ -19,8 +20,14 @@ TEST(DisplayForms, WriteTheirPieceAndReturnTheEmptyText) {
     EXPECT_EQ(out, " in report.bak");
 }
 
+// The console shows a path's `\` as this system writes it (`/` here).
+std::string Shown(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
 TEST(DisplayForms, NameTheKindOfItemAndItsFullPath) {
-    const std::string here = FEXPAND2("").str();
+    const std::string here = Shown(FEXPAND2("").str());
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(CONVERSION3("."), "");
     std::string out = ::testing::internal::GetCapturedStdout();
@@ -29,7 +36,7 @@ TEST(DisplayForms, NameTheKindOfItemAndItsFullPath) {
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(CONVERSION3("no_such_item\\..\\missing.txt"), "");
     out = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "il file " + FEXPAND2("missing.txt").str());
+    EXPECT_EQ(out, "il file " + Shown(FEXPAND2("missing.txt").str()));
 }
 
 }  // namespace

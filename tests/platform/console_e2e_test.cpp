@@ -170,7 +170,7 @@ TEST(ConsoleIntoPipe, OnlyTextAndLineEnds) {
                        "w:\\x95", "pos"},
                       "", PipedOptions{StdinMode::kDevNull, {}, "", 10000, false});
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.output, "r►x\r\nò");
+    EXPECT_EQ(r.output, "r►x\nò");
     EXPECT_EQ(r.errors, "2,6\n");  // moves are still counted
 }
 

@@ -125,9 +125,8 @@ TEST(Exchange, AnItemThatCannotBePutBackIsNamedWhereItIs) {
         f.Thaw(c.frozen);
         const std::string out = WithoutCr(s.plain());
         EXPECT_EQ(code, 1) << out;
-        const std::string line =
-            "Il file " + WithBackslashes(f.At(c.item).string()) + " e' rimasto con il nome " +
-            WithBackslashes(f.At(c.now).string()) + "\nOperazione interrotta dall' utente";
+        const std::string line = "Il file " + f.At(c.item).string() + " e' rimasto con il nome " +
+                                 f.At(c.now).string() + "\nOperazione interrotta dall' utente";
         EXPECT_NE(WithoutLineEnds(out).find(WithoutLineEnds(line)), std::string::npos) << out;
         EXPECT_EQ(f.Get(c.now), c.item[0] == 'x' ? "AAA" : "BBB");
         EXPECT_EQ(f.Get(c.kept), c.item[0] == 'x' ? "BBB" : "AAA");

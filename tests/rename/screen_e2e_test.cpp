@@ -53,7 +53,7 @@ TEST(Screen, ALongExchangeQuestionPutsItsChoicesAtColumn68OfTheNextLine) {
     ASSERT_GT(y, 1);
     EXPECT_EQ(sc.full_row(y - 1).substr(0, 75), sc.row(y - 1) + "  ") << sc.row(y - 1);
     EXPECT_EQ(sc.row(y - 1).size(), 73u) << sc.row(y - 1);  // " ? " ends at column 74
-    EXPECT_EQ(sc.row(y - 1).rfind("Scambiare il file \\...\\aaaaaa.txt con il file ", 0), 0u);
+    EXPECT_EQ(sc.row(y - 1).rfind("Scambiare il file /.../aaaaaa.txt con il file ", 0), 0u);
     EXPECT_EQ(sc.full_row(y).substr(0, 76), std::string(67, ' ') + " [Si,No] ");
 
     s.send("S");

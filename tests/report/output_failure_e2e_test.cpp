@@ -14,7 +14,7 @@
 namespace dolv {
 namespace {
 
-const char kFailed[] = "Errore in scrittura del file di output: standard output\r\n";
+const char kFailed[] = "Errore in scrittura del file di output: standard output\n";
 
 // The program in dir with its standard output on fd; standard error is what
 // the result holds.

@@ -12,16 +12,12 @@
 namespace dolv {
 namespace {
 
-// Every line end is CR LF.
-bool CrLfOnly(const std::string& text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) return false;
-        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) return false;
-    }
-    return true;
+// Every line end is LF alone, as this system ends lines.
+bool LfOnly(const std::string& text) {
+    return text.find('\r') == std::string::npos;
 }
 
-const char kMarker[] = "--------------------FINE--------------------\r\n\r\n";
+const char kMarker[] = "--------------------FINE--------------------\n\n";
 
 TEST(ReportFileE2E, KeptWithIgnoraAndClosedWithTheSummaryAndTheMarker) {
     TempDir dir;
@@ -32,16 +28,16 @@ TEST(ReportFileE2E, KeptWithIgnoraAndClosedWithTheSummaryAndTheMarker) {
     EXPECT_EQ(r.output, "");  // every report line went to the file
     const std::string report = ReadFile(dir / "rep.log");
     EXPECT_TRUE(EndsWith(
-        report, std::string("Rinominati 2 elementi su 2 ,negati 0 ,saltati 0\r\n") + kMarker))
+        report, std::string("Rinominati 2 elementi su 2 ,negati 0 ,saltati 0\n") + kMarker))
         << report;
     EXPECT_NE(report.find("a.bak"), std::string::npos);
-    EXPECT_TRUE(CrLfOnly(report));
+    EXPECT_TRUE(LfOnly(report));
 }
 
 TEST(ReportFileE2E, TheQuestionOnATerminal) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
-    WriteFile(dir / "rep.log", "OLD\r\n");
+    WriteFile(dir / "rep.log", "OLD\n");
     PtySession s({DOLV_EXE, "a.txt", "b.txt", "/I", "+rep.log"}, PtyIn(dir.path()));
     ASSERT_TRUE(s.wait_for("[S,A,E] "));
     ASSERT_TRUE(s.wait_idle());
@@ -61,24 +57,24 @@ TEST(ReportFileE2E, TheQuestionOnATerminal) {
 TEST(ReportFileE2E, AFileThatCannotBeWrittenEndsTheRun) {
     TempDir dir;
     WriteFile(dir / "a.txt", "");
-    PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+nodir\\rep.log"});
+    PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+nodir/rep.log"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.output, "Errore in scrittura del file di output: nodir\\rep.log\r\n");
+    EXPECT_EQ(r.output, "Errore in scrittura del file di output: nodir/rep.log\n");
     EXPECT_FALSE(FileExists(dir / "nodir"));
     // A directory of that name.
     std::filesystem::create_directory(dir / "d");
     r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+d", "/AS"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.output, "Errore in scrittura del file di output: d\r\n");
+    EXPECT_EQ(r.output, "Errore in scrittura del file di output: d\n");
 }
 
 TEST(ReportFileE2E, AFullDiskEndsTheRunWithoutACrash) {
     if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
     TempDir dir;
     WriteFile(dir / "a.txt", "");
-    PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+\\dev\\full", "/AS", "/V"});
+    PipedResult r = RunDolv(dir.path(), {"a.txt", "b.txt", "/I", "+/dev/full", "/AS", "/V"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_TRUE(EndsWith(r.output, "Errore in scrittura del file di output: \\dev\\full\r\n"))
+    EXPECT_TRUE(EndsWith(r.output, "Errore in scrittura del file di output: /dev/full\n"))
         << r.output;
     // With /V the first line reached the console; it is never followed by
     // the summary, and the item whose record could not be written keeps its name.

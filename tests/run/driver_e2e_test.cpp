@@ -25,7 +25,7 @@ void ExpectRefused(const TempDir& dir, const std::vector<Refusal>& cases) {
         SCOPED_TRACE(shown);
         PipedResult r = RunDolv(dir.path(), c.args);
         EXPECT_EQ(r.exit_code, 1);
-        EXPECT_EQ(r.output, c.message + "\r\n");
+        EXPECT_EQ(r.output, c.message + "\n");
     }
 }
 
@@ -51,7 +51,7 @@ TEST(DriverE2E, CancelAtTheEndOfPipedInput) {
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_FALSE(r.timed_out);
     const std::string cancelled =
-        "Operazione interrotta dall' utente\r\nNessun file e' stato rinominato\r\n";
+        "Operazione interrotta dall' utente\nNessun file e' stato rinominato\n";
     ASSERT_GE(r.output.size(), cancelled.size());
     EXPECT_EQ(r.output.substr(r.output.size() - cancelled.size()), cancelled) << r.output;
     EXPECT_EQ(r.output.find("Rinominati"), std::string::npos);
@@ -60,7 +60,7 @@ TEST(DriverE2E, CancelAtTheEndOfPipedInput) {
     r = RunDolv(dir.path(), {"*.txt", "*.bak", "/P"}, "sss");
     EXPECT_EQ(r.exit_code, 1);
     const std::string partial =
-        "Operazione interrotta dall' utente\r\nRinominati 3 elementi ,negati 0 ,saltati 0\r\n";
+        "Operazione interrotta dall' utente\nRinominati 3 elementi ,negati 0 ,saltati 0\n";
     ASSERT_GE(r.output.size(), partial.size());
     EXPECT_EQ(r.output.substr(r.output.size() - partial.size()), partial) << r.output;
     EXPECT_EQ(ListDir(dir.path()),

@@ -129,7 +129,7 @@ TEST(HelpE2E, LinuxHelpAndVersionRequests) {
         << version.output;
     PipedResult help = RunDolv(dir.path(), {"a.txt", "-h"});
     EXPECT_EQ(help.exit_code, 1);
-    EXPECT_EQ(help.output, Joined(kFirst, "\r\n") + kPrompt + "\r\n" + Joined(kSecond, "\r\n"));
+    EXPECT_EQ(help.output, Joined(kFirst, "\n") + kPrompt + "\n" + Joined(kSecond, "\n"));
     EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"a.txt"});
 }
 
@@ -145,7 +145,7 @@ TEST(HelpE2E, PipedInputAndOutput) {
         EXPECT_EQ(r.exit_code, 1);
         // No cursor moves reach a pipe: the prompt stays, on a line of its
         // own, and the second block follows it.
-        EXPECT_EQ(r.output, Joined(kFirst, "\r\n") + kPrompt + "\r\n" + Joined(kSecond, "\r\n"));
+        EXPECT_EQ(r.output, Joined(kFirst, "\n") + kPrompt + "\n" + Joined(kSecond, "\n"));
     }
 }
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "base/hot.h"
 #include "platform/cp850.h"
@@ -38,8 +39,43 @@ struct Console {
     int fg = 7, bg = 0;              // wanted
     int shown_fg = 7, shown_bg = 0;  // last written to the terminal
     int last_mode = 3;               // TEXTMODE's mode, for LASTMODE
+    // Where the keyboard is a terminal and standard output is not, the
+    // questions and what introduces them go to standard error (as rm -i
+    // asks) and only the report lines to standard output. `other` then
+    // holds the stream not written now; `reporting` says which is written.
+    bool split = false;
+    bool reporting = false;
+    struct Stream {
+        std::string out;
+        int fd = STDERR_FILENO;
+        bool out_lost = false;
+        int x = 1, y = 1, written_x = 1;
+    } other;
 };
 Console g_console;
+
+// Trades the stream written now for the other one (split output only).
+void swap_streams() {
+    Console& c = g_console;
+    std::swap(c.out, c.other.out);
+    std::swap(c.fd, c.other.fd);
+    std::swap(c.out_lost, c.other.out_lost);
+    std::swap(c.x, c.other.x);
+    std::swap(c.y, c.other.y);
+    std::swap(c.written_x, c.other.written_x);
+}
+
+// A path's `\` as the system writes it; the line end of the system.
+constexpr char kLineEnd[] = "\n";
+
+// The bytes of text as UTF-8 with each `\` a `/`: the program's paths as
+// this system writes them.
+void append_shown(std::string& out, std::string_view text) {
+    const size_t from = out.size();
+    cp850_append_utf8(out, text);
+    for (size_t i = out.find('\\', from); i != std::string::npos; i = out.find('\\', i + 1))
+        out[i] = '/';
+}
 
 void read_size() {
     g_console.width = 80;
@@ -83,7 +119,7 @@ void new_line() {
 }
 
 void put(unsigned char b) {
-    g_console.out += cp850_utf8_glyph(b);
+    g_console.out += b == '\\' ? std::string_view("/") : cp850_utf8_glyph(b);
     if (!output_is_terminal()) {
         // A pipe or a file has no width: the line goes on until a line end,
         // and the column keeps saying so (up to the largest byte).
@@ -115,7 +151,27 @@ void console_open() {
     terminal_setup();
     const char* no_colour = std::getenv("NO_COLOR");
     g_console.colours = output_is_terminal() && !(no_colour && *no_colour);
+    g_console.split = input_is_terminal() && !output_is_terminal();
+    if (g_console.split) swap_streams();  // what is written first is no report line
     read_size();
+}
+
+void report_output(bool on) {
+    if (!g_console.split || g_console.reporting == on) return;
+    g_console.reporting = on;
+    swap_streams();
+}
+
+void write_error_line(const ShortText& text) {
+    std::string line;
+    append_shown(line, text.view());
+    line += kLineEnd;
+    for (size_t done = 0; done < line.size();) {
+        const ssize_t w = write(STDERR_FILENO, line.data() + done, line.size() - done);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return;
+        done += static_cast<size_t>(w);
+    }
 }
 
 void console_close() {
@@ -127,7 +183,9 @@ void console_exit_hook() {
     console_close();
 }
 
-DOLV_HOT void FLUSH() {
+namespace {
+
+DOLV_HOT void flush_stream() {
     size_t done = 0;
     while (!g_console.out_lost && done < g_console.out.size()) {
         ssize_t w = write(g_console.fd, g_console.out.data() + done, g_console.out.size() - done);
@@ -142,10 +200,21 @@ DOLV_HOT void FLUSH() {
             // goes away sends its hang-up, the user's cancel; a pipe or a
             // file says so only here, and the run asks output_failed.
             g_console.out_lost = true;
-            if (!output_is_terminal()) g_console.out_failed = true;
+            // Only the report lines' stream failing fails the run.
+            if (!output_is_terminal() && g_console.fd == STDOUT_FILENO) g_console.out_failed = true;
         }
     }
     g_console.out.clear();
+}
+
+}  // namespace
+
+DOLV_HOT void FLUSH() {
+    flush_stream();
+    if (!g_console.split || g_console.other.out.empty()) return;
+    swap_streams();
+    flush_stream();
+    swap_streams();
 }
 
 DOLV_HOT bool output_failed() {
@@ -169,7 +238,7 @@ void WRITE(const ShortText& text) {
     } else {
         // No width to wrap at: printable ASCII is its own glyph and goes out
         // as it is; only the other bytes need their UTF-8 form.
-        cp850_append_utf8(g_console.out, text.view());
+        append_shown(g_console.out, text.view());
         g_console.x = g_console.x + text.size() < 255 ? g_console.x + text.size() : 255;
         g_console.written_x += text.size();
     }
@@ -196,11 +265,7 @@ void write_line(const ShortText& text, const char* line_end) {
 }  // namespace
 
 void WRITELN(const ShortText& text) {
-    write_line(text, "\r\n");
-}
-
-void write_line_native(const ShortText& text) {
-    write_line(text, "\n");
+    write_line(text, kLineEnd);
 }
 
 void TEXTMODE(int mode) {
@@ -230,7 +295,7 @@ void GOTOXY(int x, int y) {
         // No moves reach a pipe. Going back to an earlier row means the text
         // that follows belongs on a line of its own: end the written line.
         if (y < g_console.y && g_console.written_x != 1) {
-            g_console.out += "\r\n";
+            g_console.out += kLineEnd;
             g_console.written_x = 1;
         }
     } else if (x != g_console.x || y != g_console.y) {

@@ -1,4 +1,4 @@
-// The report file: text as the console shows it, in UTF-8, CR LF line ends,
+// The report file: text as the console shows it, in UTF-8, LF line ends,
 // written through a buffer that the program pushes out before every rename
 // (so the record of an item is in the file before the item changes) and at
 // the end.
@@ -45,7 +45,7 @@ int open_report(const ShortText& path, const char* mode, ItemId& id) {
 // Kept out of report_write: inline, the rare growth of the line would make
 // every call save the registers it needs.
 [[gnu::noinline]] void append_line_end(std::string& bytes) {
-    bytes += "\r\n";
+    bytes += '\n';
 }
 
 }  // namespace
@@ -63,6 +63,9 @@ int report_write(const ShortText& text, bool line_end) {
     std::string& bytes = g_report_file.line;
     bytes.clear();
     cp850_append_utf8(bytes, text.view());
+    // A path's `\` as this system writes it.
+    for (size_t i = bytes.find('\\'); i != std::string::npos; i = bytes.find('\\', i + 1))
+        bytes[i] = '/';
     if (line_end) append_line_end(bytes);
 #ifdef __GLIBC__
     // The program has one thread: the stream's lock is not needed for a line.

@@ -199,6 +199,10 @@ bool output_is_terminal() {
     return g_terminal.out_tty;
 }
 
+bool input_is_terminal() {
+    return g_terminal.in_tty;
+}
+
 void note_cursor_shape(int shape) {
     g_terminal.cursor_shape = shape;
     g_terminal.cursor_touched = 1;

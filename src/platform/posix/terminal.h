@@ -12,6 +12,7 @@ void terminal_setup();
 void terminal_restore();
 
 bool output_is_terminal();
+bool input_is_terminal();
 
 // What the console has changed, so that it can be undone at the end and
 // redone after a stop: the cursor shape (0 normal, 1 hidden, 2 block) and

@@ -261,8 +261,22 @@ void WRITELN(const ShortText& text) {
     put_line_end();
 }
 
-void write_line_native(const ShortText& text) {
-    WRITELN(text);
+// The console of Windows writes every line where the user sees it.
+void report_output(bool) {}
+
+void write_error_line(const ShortText& text) {
+    const HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(errors, &mode)) {
+        std::wstring wide;
+        for (unsigned char b : text.view()) wide += static_cast<wchar_t>(cp850_glyph(b));
+        wide += L"\r\n";
+        WriteConsoleW(errors, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    const std::string bytes = text.str() + "\r\n";
+    WriteFile(errors, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 void FLUSH() {
