@@ -64,32 +64,32 @@ heading() {
 echo "A scratch folder with sample files:"
 listing
 
-heading "Every .txt file gets the extension .bak (paths are written with \\)"
-show "" 'files\*.txt' '*.bak'
+heading "Every .txt file gets the extension .bak (paths are written with /)"
+show "" 'files/*.txt' '*.bak'
 
 heading "Lower-case names with /-"
-show "" 'files\*.JPG' '*.*' /-
+show "" 'files/*.JPG' '*.*' /-
 
 heading "A prefix with /["
-show "" 'files\*.bak' '*.*' '/[old_'
+show "" 'files/*.bak' '*.*' '/[old_'
 
 heading "Padding the name part with _ to 3 characters with /LL3"
-show "" 'files\*.log' '*.*' /LL3
+show "" 'files/*.log' '*.*' /LL3
 
 heading "Without questions (/I), with a report file (+report.txt), removing the prefix again (/-[)"
-show "" 'files\old_*.bak' '*.txt' '/-[OLD_' /I +report.txt
+show "" 'files/old_*.bak' '*.txt' '/-[OLD_' /I +report.txt
 printf '\n$ cat report.txt\n'
 tr -d '\r' <report.txt
 
 heading "A name that is taken: the question is answered N (rename the old final.doc to final.bak first)"
-show "N" 'files\draft.doc' 'final.doc'
+show "N" 'files/draft.doc' 'final.doc'
 
 heading "Asking item by item with /P: S renames, N leaves, and the end of the answers cancels"
-show "SN" 'files\*.*' '*.*' /+ /P
+show "SN" 'files/*.*' '*.*' /+ /P
 
 heading "A preview with /S: the run as it would go, and nothing is renamed"
-show "" 'files\*.log' '*.txt' /S
+show "" 'files/*.log' '*.txt' /S
 
 heading "The same run for real, then taken back with /U"
-show "" 'files\*.log' '*.txt'
+show "" 'files/*.log' '*.txt'
 show "" /U
