@@ -35,7 +35,9 @@ struct SearchRec {
     ShortText name;  // bare name, no directory
     int64_t size = 0;
     uint8_t attr = 0;
-    ItemId id;  // the entry's identity where the search gives it; 0 and 0 otherwise
+    // The entry's identity where the search gives it and it lasts
+    // (ItemInfo::id_lasting); 0 and 0 otherwise.
+    ItemId id;
     std::shared_ptr<SearchState> state;
 };
 void FINDFIRST(const ShortText& path, uint8_t mask, SearchRec& rec);

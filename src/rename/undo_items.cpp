@@ -1,0 +1,221 @@
+#include "rename/undo_items.h"
+
+#include "names/items.h"
+#include "names/paths.h"
+#include "platform/console.h"
+#include "rename/move.h"
+#include "report/channel.h"
+
+namespace dolv {
+
+namespace {
+
+constexpr int kNormal = 7;
+constexpr int kOld = 4;
+constexpr int kNew = 2;
+// How long before the run an item's last change must lie for its size and
+// that time alone to tell it: the coarsest stamps there are (FAT's two
+// seconds), and some more.
+constexpr int64_t kFingerprintMargin = 3000000000;
+
+bool has_identity(const StepIdentity& who) {
+    return who.id.device != 0 || who.id.inode != 0;
+}
+
+bool same_id(const ItemId& a, const ItemId& b) {
+    return a.device == b.device && a.inode == b.inode;
+}
+
+// "*** <text>" and the path; the item is settled, and counted as not brought back.
+void say_lost(UndoContext& c, UndoItem& item, const char* text, const ShortText& path) {
+    item.settled = true;
+    ++c.tally.lost;
+    if (c.quiet) return;
+    freshline();
+    WRITE2(ShortText("*** ") + text);
+    TEXTCOLOR(kOld);
+    WRITELN2(path);
+    TEXTCOLOR(kNormal);
+}
+
+// "Ripristino del file <found> in <home>": before the rename that brings
+// the item home, as a run's report line comes before its rename.
+void say_restoring(const ShortText& found, const ShortText& home, bool dir) {
+    freshline();
+    WRITE2("Ripristino ");
+    WRITE2(dir ? "della directory " : "del file ");
+    TEXTCOLOR(kOld);
+    WRITE2(found);
+    TEXTCOLOR(kNormal);
+    WRITE2(" in ");
+    TEXTCOLOR(kNew);
+    WRITELN2(PATHOF(home) == PATHOF(found) ? NAMEOF(home) : home);
+    TEXTCOLOR(kNormal);
+}
+
+// An item that /U moved on its way home, and that cannot get there, goes
+// back to where /U found it; where it cannot, a line says where it is.
+void put_back(UndoItem& item, UndoContext& c) {
+    ItemInfo info;
+    if (item.now.empty() || item.now == item.found || !c.view.at(item.now, info)) return;
+    if (c.view.move(item.now, item.found, info) == 0 || c.quiet) return;
+    const bool dir = (info.attr & FA_DIRECTORY) != 0;
+    freshline();
+    WRITE2(dir ? "La directory " : "Il file ");
+    WRITE2(item.found);
+    WRITE2(dir ? " e' rimasta con il nome " : " e' rimasto con il nome ");
+    WRITELN2(item.now);
+}
+
+void fail(UndoItem& item, UndoContext& c, const char* text, const ShortText& path) {
+    put_back(item, c);
+    say_lost(c, item, text, path);
+}
+
+// Whether `to` is free for the item at `from`: no item there, or the item
+// itself under another spelling.
+bool free_for(const UndoContext& c, const ShortText& from, const ShortText& to) {
+    ItemInfo there;
+    return !c.view.at(to, there) || c.view.one_item(from, to);
+}
+
+// The rename of the item from `from` to `to`: home (its name before the
+// run), with its line, or a step on its way there. A run whose lines go
+// nowhere lets the rename that never replaces tell whether `to` is free.
+void bring(UndoItem& item, UndoContext& c, const ShortText& from, const ShortText& to,
+           const ItemInfo& info) {
+    if (item.found.empty()) item.found = from;
+    const bool home = to == item.original;
+    const bool judged_by_rename = !c.view.preview() && report_silent();
+    if (!judged_by_rename && !free_for(c, from, to))
+        return fail(item, c, "Il nome originale e' gia' in uso: ", to);
+    if (home && !c.quiet) say_restoring(item.found, to, (info.attr & FA_DIRECTORY) != 0);
+    const int status = c.view.move(from, to, info);
+    if (status == kStatusExists) return fail(item, c, "Il nome originale e' gia' in uso: ", to);
+    if (status != 0) return fail(item, c, "Impossibile ripristinare: ", from);
+    item.now = to;
+    if (!home) return;
+    item.settled = true;
+    ++c.tally.restored;
+}
+
+// An empty placeholder the run (or an undo) made and left: it goes while it
+// is still the one made, empty and made after the run started.
+void take_placeholder(const JournalRecord& r, UndoContext& c) {
+    ItemInfo info;
+    if (!has_identity(r.identity) || !c.view.at(r.new_path, info) ||
+        !same_id(info.id, r.identity.id))
+        return;
+    if (!(info.attr & FA_DIRECTORY) && info.size != 0) return;
+    if (info.birth_ns != 0 && info.birth_ns <= c.start_ns) return;
+    c.view.remove(r.new_path, info);
+}
+
+bool runs_item_at(const UndoContext& c, const ShortText& path, const StepIdentity& who,
+                  ItemInfo& info) {
+    return c.view.at(path, info) && is_runs_item(who, info, c.start_ns);
+}
+
+// A file that answer S deleted: named by its name before the run, unless
+// it is still there (the deletion was never made).
+void take_deletion(const JournalRecord& r, uint32_t number, UndoItem& item, UndoContext& c) {
+    ItemInfo info;
+    if (!runs_item_at(c, r.old_path, r.identity, info))
+        return say_lost(c, item, "Sostituito e cancellato, non ripristinabile: ", item.original);
+    if (number == item.first) item.settled = true;
+}
+
+// The path of a record too long to address, as the reader shortened it.
+const ShortText& long_path(const JournalRecord& r) {
+    return r.new_path.view().starts_with("...") ? r.new_path : r.old_path;
+}
+
+}  // namespace
+
+bool is_runs_item(const StepIdentity& recorded, const ItemInfo& now, int64_t start_ns) {
+    if (!has_identity(recorded)) return false;
+    const int64_t born = now.birth_ns != 0 ? now.birth_ns : now.modified_ns;
+    if (born > start_ns) return false;
+    const bool same = same_id(now.id, recorded.id);
+    if (!recorded.fingerprinted) return same;
+    if (now.size != recorded.size || now.modified_ns != recorded.modified_ns) return false;
+    return same || recorded.modified_ns + kFingerprintMargin < start_ns;
+}
+
+bool UndoView::at(const ShortText& path, ItemInfo& info) const {
+    if (preview_) {
+        auto it = laid_.find(path.str());
+        if (it != laid_.end()) {
+            info = it->second.info;
+            return it->second.present;
+        }
+    }
+    return item_info(path, kAskIdentity | kAskBirth, info) == 0;
+}
+
+bool UndoView::one_item(const ShortText& a, const ShortText& b) const {
+    if (!preview_) return sameitem(a, b);
+    // A preview moves nothing aside to find out: where it cannot be told,
+    // the two are taken for one, as sameitem takes them.
+    return !laid_.contains(a.str()) && !laid_.contains(b.str()) && may_be_one_item(a, b);
+}
+
+int UndoView::move(const ShortText& from, const ShortText& to, const ItemInfo& item) {
+    if (!preview_) {
+        commit_report();
+        RENAME(from, to);
+        return IORESULT();
+    }
+    if (const int refusal = rename_guard(from, to)) return refusal;
+    laid_[from.str()] = Laid{false, ItemInfo()};
+    laid_[to.str()] = Laid{true, item};
+    return 0;
+}
+
+void UndoView::remove(const ShortText& path, const ItemInfo& item) {
+    if (preview_) {
+        laid_[path.str()] = Laid{false, ItemInfo()};
+    } else if (item.attr & FA_DIRECTORY) {
+        remove_empty_directory(path);
+    } else {
+        delete_file(path);
+    }
+}
+
+void undo_record(const JournalRecord& r, uint32_t number, UndoItem& item, UndoContext& c) {
+    if (item.settled || r.old_path == r.new_path) return;
+    if (r.step == Step::kPlaceholder) return take_placeholder(r, c);
+    // The temporary moves and the run's own putting back are means: they
+    // take an item back from where they left it, and tell nothing else.
+    const bool means = r.step == Step::kAside || r.step == Step::kPutBack;
+    if (r.too_long) {
+        if (!means) say_lost(c, item, "Percorso troppo lungo: ", long_path(r));
+        return;
+    }
+    if (!has_identity(r.identity)) {
+        if (!means) say_lost(c, item, "Identita' non registrata: ", r.new_path);
+        return;
+    }
+    ItemInfo info;
+    // An item of several records that is home already (the run put it back).
+    if (item.now.empty() && number != item.first &&
+        runs_item_at(c, item.original, r.identity, info)) {
+        item.settled = true;
+        return;
+    }
+    if (r.step == Step::kDeleted) return take_deletion(r, number, item, c);
+    if (runs_item_at(c, r.new_path, r.identity, info))
+        return bring(item, c, r.new_path, r.old_path, info);
+    if (means) return;
+    ItemInfo before;
+    // The step was never made, or its item is back already.
+    if (runs_item_at(c, r.old_path, r.identity, before)) {
+        if (number == item.first) item.settled = true;
+        return;
+    }
+    if (c.view.at(r.new_path, info))
+        return fail(item, c, "Non e' piu' lo stesso elemento: ", r.new_path);
+    fail(item, c, "Non piu' presente: ", r.new_path);
+}
+
+}  // namespace dolv
