@@ -22,13 +22,13 @@ namespace dolv {
 
 namespace {
 
-// The items of the run that have more than one record, by their identity;
-// every other record is an item of its own.
-using Items = std::unordered_map<uint64_t, UndoItem>;
-
-uint64_t key_of(const ItemId& id) {
-    return id.device * 0x9E3779B97F4A7C15ULL ^ id.inode;
-}
+// The items of the run that have more than one record, by their identity
+// (identity_key); every other record is an item of its own. And every
+// identity the records carry, sorted.
+struct Items {
+    std::unordered_map<uint64_t, UndoItem> several;
+    std::vector<uint64_t> identities;
+};
 
 bool has_identity(const JournalRecord& r) {
     return r.step != Step::kPlaceholder && (r.identity.id.device != 0 || r.identity.id.inode != 0);
@@ -43,20 +43,26 @@ Items items_of(RunReader& reader) {
     JournalRecord r;
     uint32_t number = 0;
     for (reader.from_first(); reader.next(r, number);)
-        if (has_identity(r)) keys.emplace_back(key_of(r.identity.id), number);
+        if (has_identity(r)) keys.emplace_back(identity_key(r.identity.id), number);
     std::sort(keys.begin(), keys.end());
     Items items;
     std::unordered_map<uint32_t, uint64_t> firsts;
     for (size_t i = 0; i + 1 < keys.size(); ++i) {
-        if (keys[i].first != keys[i + 1].first || items.contains(keys[i].first)) continue;
-        items[keys[i].first].first = keys[i].second;
+        if (keys[i].first != keys[i + 1].first || items.several.contains(keys[i].first)) continue;
+        UndoItem& item = items.several[keys[i].first];
+        item.first = keys[i].second;
+        item.several = true;
         firsts[keys[i].second] = keys[i].first;
     }
+    items.identities.reserve(keys.size());
+    for (const auto& key : keys)
+        if (items.identities.empty() || items.identities.back() != key.first)
+            items.identities.push_back(key.first);
     keys = {};
     for (reader.from_first(); !firsts.empty() && reader.next(r, number);) {
         auto it = firsts.find(number);
         if (it == firsts.end()) continue;
-        items[it->second].original = r.old_path;
+        items.several[it->second].original = r.old_path;
         firsts.erase(it);
     }
     return items;
@@ -96,13 +102,14 @@ void cancel_undo() {
 // first item that would come back or be named (the question whether the
 // run has anything to take back); true when there is one.
 bool take_back(RunReader& reader, Items& items, UndoView& view, UndoTally& tally, bool quiet) {
-    UndoContext c{view, reader.start_ns(), tally, quiet};
+    UndoContext c{view, reader.start_ns(), tally, quiet, reader.count() - 1, &items.identities};
     JournalRecord r;
     uint32_t number = 0;
     for (reader.from_last(); reader.previous(r, number);) {
-        auto it = has_identity(r) ? items.find(key_of(r.identity.id)) : items.end();
-        UndoItem single{r.old_path, ShortText(), ShortText(), number, false};
-        undo_record(r, number, it == items.end() ? single : it->second, c);
+        auto it =
+            has_identity(r) ? items.several.find(identity_key(r.identity.id)) : items.several.end();
+        UndoItem single{r.old_path, ShortText(), ShortText(), number, false, false};
+        undo_record(r, number, it == items.several.end() ? single : it->second, c);
         if (quiet && tally.restored + tally.lost != 0) return true;
         if (!quiet) check_cancel();
     }
@@ -122,7 +129,7 @@ bool has_work(RunReader& reader, Items items) {
 void clear_placeholders(RunReader& reader) {
     UndoView view(false);
     UndoTally tally;
-    UndoContext c{view, reader.start_ns(), tally, true};
+    UndoContext c{view, reader.start_ns(), tally, true, reader.count() - 1};
     JournalRecord r;
     uint32_t number = 0;
     for (reader.from_last(); reader.previous(r, number);) {

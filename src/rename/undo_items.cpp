@@ -1,7 +1,10 @@
 #include "rename/undo_items.h"
 
+#include <algorithm>
+
 #include "names/items.h"
 #include "names/paths.h"
+#include "names/strings.h"
 #include "platform/console.h"
 #include "rename/move.h"
 #include "report/channel.h"
@@ -17,6 +20,9 @@ constexpr int kNew = 2;
 // that time alone to tell it: the coarsest stamps there are (FAT's two
 // seconds), and some more.
 constexpr int64_t kFingerprintMargin = 3000000000;
+// How far a file system's stamps may lie behind the clock: stamps of whole
+// seconds (exFAT in user space), two (FAT).
+constexpr int64_t kStampSlack = 2000000000;
 
 bool has_identity(const StepIdentity& who) {
     return who.id.device != 0 || who.id.inode != 0;
@@ -80,40 +86,61 @@ bool free_for(const UndoContext& c, const ShortText& from, const ShortText& to) 
 }
 
 // The rename of the item from `from` to `to`: home (its name before the
-// run), with its line, or a step on its way there. A run whose lines go
-// nowhere lets the rename that never replaces tell whether `to` is free.
+// run), with its line, or a step on its way there; where that step's name
+// is taken, straight home when home is free. A run whose lines go nowhere
+// lets the rename that never replaces tell whether a name is free.
 void bring(UndoItem& item, UndoContext& c, const ShortText& from, const ShortText& to,
            const ItemInfo& info) {
     if (item.found.empty()) item.found = from;
-    const bool home = to == item.original;
     const bool judged_by_rename = !c.view.preview() && report_silent();
-    if (!judged_by_rename && !free_for(c, from, to))
-        return fail(item, c, "Il nome originale e' gia' in uso: ", to);
-    if (home && !c.quiet) say_restoring(item.found, to, (info.attr & FA_DIRECTORY) != 0);
-    const int status = c.view.move(from, to, info);
-    if (status == kStatusExists) return fail(item, c, "Il nome originale e' gia' in uso: ", to);
+    ShortText target = to;
+    if (!judged_by_rename && target != item.original && !free_for(c, from, target))
+        target = item.original;
+    if (!judged_by_rename && !free_for(c, from, target))
+        return fail(item, c, "Il nome originale e' gia' in uso: ", target);
+    const bool home = target == item.original;
+    if (home && !c.quiet) say_restoring(item.found, target, (info.attr & FA_DIRECTORY) != 0);
+    int status = c.view.move(from, target, info);
+    if (status == kStatusExists && !home) {
+        target = item.original;
+        return bring(item, c, from, target, info);
+    }
+    if (status == kStatusExists) return fail(item, c, "Il nome originale e' gia' in uso: ", target);
     if (status != 0) return fail(item, c, "Impossibile ripristinare: ", from);
-    item.now = to;
+    item.now = target;
     if (!home) return;
     item.settled = true;
     ++c.tally.restored;
 }
 
+// Whether an item is the placeholder a record speaks of: empty, made after
+// the run started, and the one made (by its number, or where the number
+// does not last by its time). A placeholder whose making was recorded but
+// not its identity (a kill came between) is one only where its record is
+// the run's last.
+bool own_placeholder(const JournalRecord& r, uint32_t number, const ItemInfo& info,
+                     const UndoContext& c) {
+    if (!(info.attr & FA_DIRECTORY) && info.size != 0) return false;
+    if (info.birth_ns != 0 ? info.birth_ns <= c.start_ns
+                           : info.modified_ns + kStampSlack < c.start_ns)
+        return false;
+    const StepIdentity& made = r.identity;
+    if (!has_identity(made)) return number == c.last;
+    return same_id(info.id, made.id) ||
+           (made.fingerprinted && info.modified_ns == made.modified_ns);
+}
+
 // An empty placeholder the run (or an undo) made and left: it goes while it
-// is still the one made, empty and made after the run started.
-void take_placeholder(const JournalRecord& r, UndoContext& c) {
+// is still its own.
+void take_placeholder(const JournalRecord& r, uint32_t number, UndoContext& c) {
     ItemInfo info;
-    if (!has_identity(r.identity) || !c.view.at(r.new_path, info) ||
-        !same_id(info.id, r.identity.id))
-        return;
-    if (!(info.attr & FA_DIRECTORY) && info.size != 0) return;
-    if (info.birth_ns != 0 && info.birth_ns <= c.start_ns) return;
-    c.view.remove(r.new_path, info);
+    if (c.view.at(r.new_path, info) && own_placeholder(r, number, info, c))
+        c.view.remove(r.new_path, info);
 }
 
 bool runs_item_at(const UndoContext& c, const ShortText& path, const StepIdentity& who,
-                  ItemInfo& info) {
-    return c.view.at(path, info) && is_runs_item(who, info, c.start_ns);
+                  ItemInfo& info, bool own_name = false) {
+    return c.view.at(path, info) && is_runs_item(who, info, c.start_ns, own_name);
 }
 
 // A file that answer S deleted: named by its name before the run, unless
@@ -130,34 +157,78 @@ const ShortText& long_path(const JournalRecord& r) {
     return r.new_path.view().starts_with("...") ? r.new_path : r.old_path;
 }
 
+// Whether an item found is one of the run's: made before it started, and
+// with an identity its records carry.
+bool of_the_run(const UndoContext& c, const ItemInfo& info) {
+    const int64_t born = info.birth_ns != 0 ? info.birth_ns : info.modified_ns;
+    return born <= c.start_ns && c.identities &&
+           std::binary_search(c.identities->begin(), c.identities->end(), identity_key(info.id));
+}
+
+// An item neither under the record's new name nor under its old one. Where
+// another item of the run bears the new name, the step was never made (the
+// name was taken), and the item is missing from the old one; where a
+// stranger bears it, the item was replaced there.
+void missing(const JournalRecord& r, UndoItem& item, UndoContext& c) {
+    ItemInfo info;
+    const bool taken = c.view.at(r.new_path, info);
+    if (taken && !of_the_run(c, info))
+        return fail(item, c, "Non e' piu' lo stesso elemento: ", r.new_path);
+    const ShortText& place = taken ? r.old_path : r.new_path;
+    if (taken && c.view.at(r.old_path, info))
+        return fail(item, c, "Non e' piu' lo stesso elemento: ", place);
+    fail(item, c, "Non piu' presente: ", item.several ? item.original : place);
+}
+
 }  // namespace
 
-bool is_runs_item(const StepIdentity& recorded, const ItemInfo& now, int64_t start_ns) {
+uint64_t identity_key(const ItemId& id) {
+    return id.device * 0x9E3779B97F4A7C15ULL ^ id.inode;
+}
+
+bool is_runs_item(const StepIdentity& recorded, const ItemInfo& now, int64_t start_ns,
+                  bool own_name) {
     if (!has_identity(recorded)) return false;
     const int64_t born = now.birth_ns != 0 ? now.birth_ns : now.modified_ns;
     if (born > start_ns) return false;
     const bool same = same_id(now.id, recorded.id);
     if (!recorded.fingerprinted) return same;
     if (now.size != recorded.size || now.modified_ns != recorded.modified_ns) return false;
-    return same || recorded.modified_ns + kFingerprintMargin < start_ns;
+    return same || own_name || recorded.modified_ns + kFingerprintMargin < start_ns;
+}
+
+// What /U /S put at a path: under that spelling, or under another that
+// leads the system to the same item.
+const UndoView::Laid* UndoView::laid(const ShortText& path) const {
+    auto it = laid_.find(path.str());
+    if (it != laid_.end()) return &it->second;
+    auto twin = folded_.find(UPSTR(path).str());
+    if (twin == folded_.end() || !may_be_one_item(path, ShortText(twin->second))) return nullptr;
+    return &laid_.at(twin->second);
+}
+
+void UndoView::lay(const ShortText& path, const Laid& what) {
+    laid_[path.str()] = what;
+    folded_[UPSTR(path).str()] = path.str();
 }
 
 bool UndoView::at(const ShortText& path, ItemInfo& info) const {
     if (preview_) {
-        auto it = laid_.find(path.str());
-        if (it != laid_.end()) {
-            info = it->second.info;
-            return it->second.present;
+        if (const Laid* there = laid(path)) {
+            info = there->info;
+            return there->present;
         }
     }
-    return item_info(path, kAskIdentity | kAskBirth, info) == 0;
+    // Afresh: a file system in user space may still answer for a name a
+    // rename has taken away.
+    return item_info(path, kAskIdentity | kAskBirth | kAskAfresh, info) == 0;
 }
 
 bool UndoView::one_item(const ShortText& a, const ShortText& b) const {
     if (!preview_) return sameitem(a, b);
     // A preview moves nothing aside to find out: where it cannot be told,
     // the two are taken for one, as sameitem takes them.
-    return !laid_.contains(a.str()) && !laid_.contains(b.str()) && may_be_one_item(a, b);
+    return !laid(a) && !laid(b) && may_be_one_item(a, b);
 }
 
 int UndoView::move(const ShortText& from, const ShortText& to, const ItemInfo& item) {
@@ -167,14 +238,14 @@ int UndoView::move(const ShortText& from, const ShortText& to, const ItemInfo& i
         return IORESULT();
     }
     if (const int refusal = rename_guard(from, to)) return refusal;
-    laid_[from.str()] = Laid{false, ItemInfo()};
-    laid_[to.str()] = Laid{true, item};
+    lay(from, Laid{false, ItemInfo()});
+    lay(to, Laid{true, item});
     return 0;
 }
 
 void UndoView::remove(const ShortText& path, const ItemInfo& item) {
     if (preview_) {
-        laid_[path.str()] = Laid{false, ItemInfo()};
+        lay(path, Laid{false, ItemInfo()});
     } else if (item.attr & FA_DIRECTORY) {
         remove_empty_directory(path);
     } else {
@@ -184,7 +255,7 @@ void UndoView::remove(const ShortText& path, const ItemInfo& item) {
 
 void undo_record(const JournalRecord& r, uint32_t number, UndoItem& item, UndoContext& c) {
     if (item.settled || r.old_path == r.new_path) return;
-    if (r.step == Step::kPlaceholder) return take_placeholder(r, c);
+    if (r.step == Step::kPlaceholder) return take_placeholder(r, number, c);
     // The temporary moves and the run's own putting back are means: they
     // take an item back from where they left it, and tell nothing else.
     const bool means = r.step == Step::kAside || r.step == Step::kPutBack;
@@ -204,7 +275,7 @@ void undo_record(const JournalRecord& r, uint32_t number, UndoItem& item, UndoCo
         return;
     }
     if (r.step == Step::kDeleted) return take_deletion(r, number, item, c);
-    if (runs_item_at(c, r.new_path, r.identity, info))
+    if (runs_item_at(c, r.new_path, r.identity, info, r.step == Step::kAside))
         return bring(item, c, r.new_path, r.old_path, info);
     if (means) return;
     ItemInfo before;
@@ -213,9 +284,7 @@ void undo_record(const JournalRecord& r, uint32_t number, UndoItem& item, UndoCo
         if (number == item.first) item.settled = true;
         return;
     }
-    if (c.view.at(r.new_path, info))
-        return fail(item, c, "Non e' piu' lo stesso elemento: ", r.new_path);
-    fail(item, c, "Non piu' presente: ", r.new_path);
+    missing(r, item, c);
 }
 
 }  // namespace dolv

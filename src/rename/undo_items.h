@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "base/short_text.h"
 #include "platform/fs.h"
@@ -19,9 +20,12 @@ namespace dolv {
 // the last change of its data, is not after the start); it has the
 // recorded identity; and where that identity does not last, its size and
 // last change are the recorded ones too (then they alone tell it, once
-// they lie well before the run: an item made after the run cannot share
-// them).
-bool is_runs_item(const StepIdentity& recorded, const ItemInfo& now, int64_t start_ns);
+// they lie well before the run, where an item made after the run cannot
+// share them, or under the program's own temporary name).
+// own_name: the item bears a temporary name the program made itself, which
+// nobody else gives an item; there the fingerprint tells it alone.
+bool is_runs_item(const StepIdentity& recorded, const ItemInfo& now, int64_t start_ns,
+                  bool own_name = false);
 
 // The file system as /U sees it: the real one, or for /U /S the real one
 // with the renames /U would make laid over it.
@@ -44,8 +48,14 @@ class UndoView {
         bool present = false;
         ItemInfo info;
     };
+    const Laid* laid(const ShortText& path) const;
+    void lay(const ShortText& path, const Laid& what);
+
     bool preview_;
     std::unordered_map<std::string, Laid> laid_;  // path -> what /U /S put there
+    // The paths laid, by their letters folded: on a volume that folds names
+    // another spelling finds what /U /S put there.
+    std::unordered_map<std::string, std::string> folded_;
 };
 
 // What /U knows of one item of the run.
@@ -55,6 +65,9 @@ struct UndoItem {
     ShortText now;       // where it is after /U's renames so far
     uint32_t first = 0;  // the number of its first record
     bool settled = false;
+    // An item of several records (a rename, then a backup): where it is
+    // gone, named by its name before the run, the one the user knew it by.
+    bool several = false;
 };
 
 // The counts of the closing line: items brought back, items named and left.
@@ -74,7 +87,12 @@ struct UndoContext {
     int64_t start_ns;
     UndoTally& tally;
     bool quiet = false;
+    uint32_t last = 0;  // the number of the run's last record
+    // The identities the run's records carry (identity_key), sorted.
+    const std::vector<uint64_t>* identities = nullptr;
 };
+// The key of an identity, as UndoContext::identities holds it.
+uint64_t identity_key(const ItemId& id);
 void undo_record(const JournalRecord& r, uint32_t number, UndoItem& item, UndoContext& c);
 
 }  // namespace dolv

@@ -256,10 +256,14 @@ Put put_step(Writer& w, Step step, const StepIdentity& who, const ShortText& fro
 bool identity_of(Step step, const ShortText& path, const ItemId& id, StepIdentity& who) {
     who = StepIdentity();
     who.id = id;
-    if (step == Step::kPlaceholder || id.device != 0 || id.inode != 0) return true;
+    const bool given = id.device != 0 || id.inode != 0;
+    // A placeholder before it is made has none; once made, its number is
+    // the system's, and its size and time tell it where the number does not last.
+    if (step == Step::kPlaceholder && !given) return true;
+    if (given && step != Step::kPlaceholder) return true;
     ItemInfo info;
-    if (item_info(path, kAskIdentity, info) != 0) return false;
-    who.id = info.id;
+    if (item_info(path, kAskIdentity, info) != 0) return step == Step::kPlaceholder;
+    if (!given) who.id = info.id;
     who.fingerprinted = !info.id_lasting;
     who.size = info.size;
     who.modified_ns = info.modified_ns;
@@ -296,12 +300,11 @@ DOLV_HOT bool journal(Step step, const ShortText& old_path, const ShortText& new
                       const ItemId& id) {
     Writer& w = g_writer;
     StepIdentity who;
-    if (w.attached) {
-        return identity_of(step, old_path, id, who) &&
-               append_step(w, step, who, old_path, new_path);
-    }
+    const ShortText& item = step == Step::kPlaceholder ? new_path : old_path;
+    if (w.attached)
+        return identity_of(step, item, id, who) && append_step(w, step, who, old_path, new_path);
     if (!ready(w)) return true;
-    if (!identity_of(step, old_path, id, who)) return false;
+    if (!identity_of(step, item, id, who)) return false;
     Put put = put_quick(w, step, who, old_path.view(), new_path.view());
     if (put == Put::kNotQuick) put = put_step(w, step, who, old_path, new_path);
     if (put == Put::kFailed) give_up(w);

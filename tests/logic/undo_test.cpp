@@ -96,7 +96,8 @@ void NewFileUnderTheNameGiven() {
     Fs::Remove("b.txt");
     Fs::File("b.txt", "other");
 }
-void NoBirthTimes() {
+void ReusedIdentitiesNoBirthTimes() {
+    Fs::ReuseIds();
     Fs::NoBirthTimes();
 }
 // A folder as exFAT in user space has it: names folded, a number for each
@@ -144,6 +145,23 @@ void RunKilledBeforeItsFirstRename() {
     PutJournal(9, "P\t\\DATI\\\nR\t" + IdOf("b.txt") + "\tb.txt\tc.txt\n");
 }
 
+// A run killed between making a placeholder and recording it: its journal
+// ends with the intent; the empty file there goes, a filled one stays.
+void PlaceholderNeverRecorded() {
+    PutJournal(9, "P\t\\DATI\\\nR\t" + IdOf("a.txt") + "\ta.txt\tb.txt\nH\t-\t-\t\tb.txt\n");
+    Fs::File("b.txt", "");
+}
+void PlaceholderNeverRecordedFilledSince() {
+    PutJournal(9, "P\t\\DATI\\\nR\t" + IdOf("a.txt") + "\ta.txt\tb.txt\nH\t-\t-\t\tb.txt\n");
+    Fs::File("b.txt", "mine");
+}
+void HomeTaken() {
+    Fs::File("b.txt", "new");
+}
+void BackupGone() {
+    Fs::Remove("x.bak");
+}
+
 struct Row {
     const char* name;
     const char* items;
@@ -162,11 +180,21 @@ void PrintTo(const Row& row, std::ostream* os) {
 
 const std::vector<std::string> kBatch{"*.txt", "*.bak", "/I", "+NUL"};
 const std::vector<std::string> kU{"/U"};
+const std::vector<std::string> kUpper{"Readme.TXT", "*.*", "/+"};
+const std::vector<std::string> kToX{"*.txt", "x.txt"};
+const std::vector<std::string> kAToB{"a.txt", "b.txt"};
+const std::vector<std::string> kUI{"/U", "/I"};
+// The texts of the items /U names.
+const char kReplaced[] = "Sostituito e cancellato, non ripristinabile";
+const char kTaken[] = "Il nome originale e' gia' in uso";
+const char kGone[] = "Non piu' presente";
+const char kOther[] = "Non e' piu' lo stesso elemento";
+// A batch of a.txt and b.txt to .bak taken back.
+const std::string kBothBack = Back("b.bak", "b.txt") + Back("a.bak", "a.txt") + Restored(2, 2, 0);
 
 const Row kRows[] = {
     {"Batch", "a.txt b.txt c.doc", nullptr, kBatch, "", nullptr, kU, 0,
-     "a.txt=a.txt b.txt=b.txt c.doc=c.doc",
-     Back("b.bak", "b.txt") + Back("a.bak", "a.txt") + Restored(2, 2, 0)},
+     "a.txt=a.txt b.txt=b.txt c.doc=c.doc", kBothBack},
     {"AnswerNBackupComesBack",
      "a.txt b.txt",
      nullptr,
@@ -186,29 +214,12 @@ const Row kRows[] = {
      kU,
      0,
      "a.txt=a.txt",
-     Back("b.txt", "a.txt") + Lost("Sostituito e cancellato, non ripristinabile", "b.txt") +
-         Restored(1, 2, 1)},
+     Back("b.txt", "a.txt") + Lost(kReplaced, "b.txt") + Restored(1, 2, 1)},
     // Each item once, under the name it had: the file S deleted is a.txt,
     // which x.txt held when b.txt came.
-    {"AnswerSDeletedItemNamedOnceByItsName",
-     "a.txt b.txt",
-     nullptr,
-     {"*.txt", "x.txt"},
-     "S",
-     nullptr,
-     kU,
-     0,
-     "b.txt=b.txt",
-     Back("x.txt", "b.txt") + Lost("Sostituito e cancellato, non ripristinabile", "a.txt") +
-         Restored(1, 2, 1)},
-    {"AnswerNTwoItemsCountedOnce",
-     "a.txt b.txt",
-     nullptr,
-     {"*.txt", "x.txt"},
-     "N",
-     nullptr,
-     kU,
-     0,
+    {"AnswerSDeletedItemNamedOnceByItsName", "a.txt b.txt", nullptr, kToX, "S", nullptr, kU, 0,
+     "b.txt=b.txt", Back("x.txt", "b.txt") + Lost(kReplaced, "a.txt") + Restored(1, 2, 1)},
+    {"AnswerNTwoItemsCountedOnce", "a.txt b.txt", nullptr, kToX, "N", nullptr, kU, 0,
      "a.txt=a.txt b.txt=b.txt",
      Back("x.txt", "b.txt") + Back("x.bak", "a.txt") + Restored(2, 2, 0)},
     // The answer I made no step: the run keeps no journal.
@@ -260,11 +271,10 @@ const Row kRows[] = {
      {"a", "b", "/R"},
      "",
      ExchangedNameTaken,
-     {"/U", "/I"},
+     kUI,
      0,
      "a=other a.other=b b=a",
-     Lost("Non e' piu' lo stesso elemento", "a") + Lost("Il nome originale e' gia' in uso", "a") +
-         Restored(0, 2, 2)},
+     Lost(kOther, "a") + Lost(kTaken, "a") + Restored(0, 2, 2)},
     // The run put both items back itself: there is nothing to take back.
     {"ExchangeTheRunPutBack",
      "x",
@@ -272,7 +282,7 @@ const Row kRows[] = {
      {"x", "d\\y", "/R"},
      "A",
      nullptr,
-     {"/U", "/I"},
+     kUI,
      1,
      "d=<directory> x=x y=c | y=y",
      kNothing},
@@ -314,47 +324,25 @@ const Row kRows[] = {
      Back("a.txt", "b.txt") + Back("c.txt", "a.txt") +
          "Simulazione: sarebbero ripristinati 2 elementi su 2 ,non ripristinabili 0\n"},
     {"KilledMidBatchOnlyTheDoneGoBack", "a.txt b.txt c.txt d.txt", KilledAtThirdRename, kBatch, "",
-     nullptr, kU, 0, "a.txt=a.txt b.txt=b.txt c.txt=c.txt d.txt=d.txt",
-     Back("b.bak", "b.txt") + Back("a.bak", "a.txt") + Restored(2, 2, 0)},
+     nullptr, kU, 0, "a.txt=a.txt b.txt=b.txt c.txt=c.txt d.txt=d.txt", kBothBack},
     {"RenamedAgainSince", "a.txt b.txt", nullptr, kBatch, "", RenamedAgain, kU, 0,
-     "b.txt=b.txt z.bak=a.txt",
-     Back("b.bak", "b.txt") + Lost("Non piu' presente", "a.bak") + Restored(1, 2, 1)},
+     "b.txt=b.txt z.bak=a.txt", Back("b.bak", "b.txt") + Lost(kGone, "a.bak") + Restored(1, 2, 1)},
     {"DeletedSince", "a.txt b.txt", nullptr, kBatch, "", Deleted, kU, 0, "b.txt=b.txt",
-     Back("b.bak", "b.txt") + Lost("Non piu' presente", "a.bak") + Restored(1, 2, 1)},
+     Back("b.bak", "b.txt") + Lost(kGone, "a.bak") + Restored(1, 2, 1)},
     {"OldNameTakenSince", "a.txt b.txt", nullptr, kBatch, "", OldNameTaken, kU, 0,
      "a.bak=a.txt a.txt=new b.txt=b.txt",
-     Back("b.bak", "b.txt") + Lost("Il nome originale e' gia' in uso", "a.txt") +
-         Restored(1, 2, 1)},
+     Back("b.bak", "b.txt") + Lost(kTaken, "a.txt") + Restored(1, 2, 1)},
     {"AnotherItemUnderTheNewName", "a.txt b.txt", nullptr, kBatch, "", AnotherItemUnderTheNewName,
      kU, 0, "a.bak=other b.txt=b.txt",
-     Back("b.bak", "b.txt") + Lost("Non e' piu' lo stesso elemento", "a.bak") + Restored(1, 2, 1)},
+     Back("b.bak", "b.txt") + Lost(kOther, "a.bak") + Restored(1, 2, 1)},
     // A file made under a name the run gave, with the identity the renamed
     // item had (freed when it was deleted): made after the run, it is
     // another item.
-    {"NewFileWithTheFreedIdentity",
-     "a.txt",
-     ReusedIdentities,
-     {"a.txt", "b.txt"},
-     "",
-     NewFileUnderTheNameGiven,
-     kU,
-     0,
-     "b.txt=other",
-     Lost("Non e' piu' lo stesso elemento", "b.txt") + Restored(0, 1, 1)},
+    {"NewFileWithTheFreedIdentity", "a.txt", ReusedIdentities, kAToB, "", NewFileUnderTheNameGiven,
+     kU, 0, "b.txt=other", Lost(kOther, "b.txt") + Restored(0, 1, 1)},
     // Where the system keeps no birth time, the last change tells as much.
-    {"NewFileWithTheFreedIdentityNoBirthTimes",
-     "a.txt",
-     [] {
-         ReusedIdentities();
-         NoBirthTimes();
-     },
-     {"a.txt", "b.txt"},
-     "",
-     NewFileUnderTheNameGiven,
-     kU,
-     0,
-     "b.txt=other",
-     Lost("Non e' piu' lo stesso elemento", "b.txt") + Restored(0, 1, 1)},
+    {"NewFileWithTheFreedIdentityNoBirthTimes", "a.txt", ReusedIdentitiesNoBirthTimes, kAToB, "",
+     NewFileUnderTheNameGiven, kU, 0, "b.txt=other", Lost(kOther, "b.txt") + Restored(0, 1, 1)},
     // No identity in the listing: each record carries the item's own
     // number and fingerprint, and a file made where the item was is not it.
     {"NoIdentityInTheListing",
@@ -363,10 +351,10 @@ const Row kRows[] = {
      {"*.txt", "*.dat"},
      "",
      MovedAndAnotherMade,
-     {"/U", "/I"},
+     kUI,
      0,
      "a.dat=other a.moved=a.txt",
-     Lost("Non e' piu' lo stesso elemento", "a.dat") + Restored(0, 1, 1)},
+     Lost(kOther, "a.dat") + Restored(0, 1, 1)},
     // A step refused and never made is no loss.
     {"RefusedStepIsNoLoss",
      "a.txt b.txt",
@@ -374,51 +362,28 @@ const Row kRows[] = {
      {"*.txt", "*.bak", "/I"},
      "",
      nullptr,
-     {"/U", "/I"},
+     kUI,
      0,
      "a.txt=a.txt b.bak=c b.txt=b.txt",
      Back("a.bak", "a.txt") + Restored(1, 1, 0)},
     // Three files to one name, N then S: the backup and the deletion are of
     // the items before, each named once.
-    {"ManyToOneOnAFoldingFolder",
-     "a.txt b.txt c.txt",
-     LikeExfat,
-     {"*.txt", "x.txt"},
-     "NS",
-     nullptr,
-     {"/U", "/I"},
-     0,
+    {"ManyToOneOnAFoldingFolder", "a.txt b.txt c.txt", LikeExfat, kToX, "NS", nullptr, kUI, 0,
      "a.txt=a.txt c.txt=c.txt",
-     Back("x.txt", "c.txt") + Lost("Sostituito e cancellato, non ripristinabile", "b.txt") +
-         Back("x.bak", "a.txt") + Restored(2, 3, 1)},
-    {"CaseOnlyRenameOnAFoldingFolder",
-     "Readme.TXT",
-     LikeExfat,
-     {"Readme.TXT", "*.*", "/+"},
-     "",
-     nullptr,
-     kU,
-     0,
-     "Readme.TXT=Readme.TXT",
-     Back("README.TXT", "Readme.TXT") + Restored(1, 1, 0)},
+     Back("x.txt", "c.txt") + Lost(kReplaced, "b.txt") + Back("x.bak", "a.txt") +
+         Restored(2, 3, 1)},
+    {"CaseOnlyRenameOnAFoldingFolder", "Readme.TXT", LikeExfat, kUpper, "", nullptr, kU, 0,
+     "Readme.TXT=Readme.TXT", Back("README.TXT", "Readme.TXT") + Restored(1, 1, 0)},
     // Killed while the item bore a temporary name: it comes back home.
-    {"KilledAtTheTemporaryName",
-     "Readme.TXT",
-     LikeExfatKilledAtTheTemporaryName,
-     {"Readme.TXT", "*.*", "/+"},
-     "",
-     nullptr,
-     kU,
-     0,
-     "Readme.TXT=Readme.TXT",
+    {"KilledAtTheTemporaryName", "Readme.TXT", LikeExfatKilledAtTheTemporaryName, kUpper, "",
+     nullptr, kU, 0, "Readme.TXT=Readme.TXT",
      Back(".dolv-4242-0.tmp", "Readme.TXT") + Restored(1, 1, 0)},
     // Killed with the placeholder made: it goes, and the item, never
     // renamed, stays.
     {"KilledOnThePlaceholder", "a.txt", KilledOnThePlaceholder, kBatch, "", nullptr, kU, 1,
      "a.txt=a.txt", kNothing},
     {"RenamedOntoPlaceholders", "a.txt b.txt", Placeholders, kBatch, "", nullptr, kU, 0,
-     "a.txt=a.txt b.txt=b.txt",
-     Back("b.bak", "b.txt") + Back("a.bak", "a.txt") + Restored(2, 2, 0)},
+     "a.txt=a.txt b.txt=b.txt", kBothBack},
     // A journal whose run renamed nothing is passed over: the run before
     // is taken back.
     {"RunThatRenamedNothingIsPassedOver",
@@ -431,6 +396,34 @@ const Row kRows[] = {
      0,
      "a.txt=a.txt b.txt=b.txt",
      Back("a.bak", "a.txt") + Restored(1, 1, 0)},
+    {"PlaceholderNeverRecordedGoes",
+     "a.txt",
+     nullptr,
+     {"*.zip", "*.bak"},
+     "",
+     PlaceholderNeverRecorded,
+     kU,
+     1,
+     "a.txt=a.txt",
+     kNothing},
+    {"PlaceholderNeverRecordedFilledStays",
+     "a.txt",
+     nullptr,
+     {"*.zip", "*.bak"},
+     "",
+     PlaceholderNeverRecordedFilledSince,
+     kU,
+     1,
+     "a.txt=a.txt b.txt=mine",
+     kNothing},
+    // a.txt's way back goes through x.txt, which b.txt keeps (its own name
+    // taken): it goes straight home.
+    {"StepBackTakenStraightHome", "a.txt b.txt", nullptr, kToX, "N", HomeTaken, kU, 0,
+     "a.txt=a.txt b.txt=new x.txt=b.txt",
+     Lost(kTaken, "b.txt") + Back("x.bak", "a.txt") + Restored(1, 2, 1)},
+    // An item of several records that is gone is named by its own name.
+    {"ItemOfSeveralRecordsGoneNamedByItsName", "a.txt b.txt", nullptr, kToX, "N", BackupGone, kU, 0,
+     "b.txt=b.txt", Back("x.txt", "b.txt") + Lost(kGone, "a.txt") + Restored(1, 2, 1)},
     {"PreviewChangesNothing",
      "a.txt b.txt",
      nullptr,

@@ -10,12 +10,12 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <iterator>
 #include <string>
 
 #include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/fs.h"
+#include "platform/known_answers.h"
 #include "platform/posix/native.h"
 
 namespace dolv {
@@ -51,18 +51,12 @@ void fill_info(const struct stat& st, std::string_view name, ItemInfo& info) {
 // statfs for each device, the first time it is met.
 bool ids_last(dev_t device, int dir_fd, const char* path) {
     constexpr long kFuseMagic = 0x65735546;
-    static struct {
-        dev_t device;
-        bool lasting;
-    } known[8];
-    static size_t count = 0;
-    for (size_t i = 0; i < count; ++i)
-        if (known[i].device == device) return known[i].lasting;
-    struct statfs sf;
-    const int err = path ? statfs(path, &sf) : fstatfs(dir_fd, &sf);
-    const bool lasting = err != 0 || static_cast<long>(sf.f_type) != kFuseMagic;
-    if (count < std::size(known)) known[count++] = {device, lasting};
-    return lasting;
+    static KnownAnswers<dev_t> known;
+    return known.get(device, [&] {
+        struct statfs sf;
+        const int err = path ? statfs(path, &sf) : fstatfs(dir_fd, &sf);
+        return err != 0 || static_cast<long>(sf.f_type) != kFuseMagic;
+    });
 }
 
 // The item at a path through statx: as the file system sees it now (a file

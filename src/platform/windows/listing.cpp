@@ -4,11 +4,11 @@
 // which `*.txt` would find `x.txtx`): the program's search does the matching.
 #include <windows.h>
 
-#include <iterator>
 #include <string>
 #include <string_view>
 
 #include "platform/fs.h"
+#include "platform/known_answers.h"
 #include "platform/name_chars.h"
 #include "platform/windows/win_fs.h"
 #include "platform/windows/win_text.h"
@@ -57,20 +57,15 @@ ShortText stored_name(const std::wstring& wide_path) {
 // is used again); FAT and exFAT make it from where the entry lies. Asked
 // once for each volume.
 bool ids_last(HANDLE h, DWORD serial) {
-    static struct {
-        DWORD serial;
-        bool lasting;
-    } known[8];
-    static size_t count = 0;
-    for (size_t i = 0; i < count; ++i)
-        if (known[i].serial == serial) return known[i].lasting;
-    wchar_t name[MAX_PATH + 1] = L"";
-    const bool told =
-        GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1);
-    const std::wstring_view fs = name;
-    const bool lasting = !told || !(fs.starts_with(L"FAT") || fs == L"exFAT");
-    if (count < std::size(known)) known[count++] = {serial, lasting};
-    return lasting;
+    static KnownAnswers<DWORD> known;
+    return known.get(serial, [h] {
+        wchar_t name[MAX_PATH + 1] = L"";
+        if (!GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, name,
+                                           MAX_PATH + 1))
+            return true;
+        const std::wstring_view fs = name;
+        return !(fs.starts_with(L"FAT") || fs == L"exFAT");
+    });
 }
 
 // Attributes, size, identity and times from the item opened without any
