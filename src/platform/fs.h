@@ -155,6 +155,11 @@ void set_placeholder_notice(PlaceholderNotice notice);
 int delete_file(const ShortText& path);
 // Removes a directory that holds nothing: 0 or the system's status.
 int remove_empty_directory(const ShortText& path);
+// A stamp of a folder's entries that changes whenever an entry is made,
+// removed or renamed in it, and that nobody can set back (on POSIX the
+// folder's change time, in nanoseconds), where the system gives one it
+// vouches for; 0 otherwise (Windows, a file system in user space).
+int64_t folder_stamp(const ShortText& dir);
 
 // The absolute path, completed from the current drive and directory; `.` and
 // `..` resolved as text; `\` separators; letter case as written.

@@ -42,7 +42,7 @@ Items items_of(RunReader& reader) {
     keys.reserve(reader.count());
     JournalRecord r;
     uint32_t number = 0;
-    for (reader.from_first(); reader.next(r, number);)
+    for (reader.from_first(); reader.next(r, number, false);)
         if (has_identity(r)) keys.emplace_back(identity_key(r.identity.id), number);
     std::sort(keys.begin(), keys.end());
     Items items;
@@ -98,11 +98,22 @@ void cancel_undo() {
     end_run(1);
 }
 
+// The folders the run vouched for at its end that are still as it left them.
+std::vector<ShortText> untouched_folders(const RunReader& reader) {
+    std::vector<ShortText> untouched;
+    for (const JournalLines::Vouched& v : reader.vouched())
+        if (folder_stamp(v.folder) == v.stamp) untouched.push_back(v.folder);
+    return untouched;
+}
+
 // Takes back the records of the run, last first. quiet: only until the
 // first item that would come back or be named (the question whether the
-// run has anything to take back); true when there is one.
-bool take_back(RunReader& reader, Items& items, UndoView& view, UndoTally& tally, bool quiet) {
-    UndoContext c{view, reader.start_ns(), tally, quiet, reader.count() - 1, &items.identities};
+// run has anything to take back); true when there is one. untouched: as
+// UndoContext says.
+bool take_back(RunReader& reader, Items& items, UndoView& view, UndoTally& tally, bool quiet,
+               const std::vector<ShortText>* untouched = nullptr) {
+    UndoContext c{view,     reader.start_ns(), tally, quiet, reader.count() - 1, &items.identities,
+                  untouched};
     JournalRecord r;
     uint32_t number = 0;
     for (reader.from_last(); reader.previous(r, number);) {
@@ -241,7 +252,8 @@ void annulla_ultima() {
     journal_attach(reader.handle());
     const CancelAction before = set_cancel_action(cancel_undo);
     UndoView view(g_undoing.preview);
-    take_back(reader, items, view, g_undoing.tally, false);
+    const std::vector<ShortText> untouched = untouched_folders(reader);
+    take_back(reader, items, view, g_undoing.tally, false, &untouched);
     set_cancel_action(before);
     journal_detach();
     closing_line();

@@ -6,6 +6,7 @@
 #include "names/paths.h"
 #include "names/strings.h"
 #include "platform/console.h"
+#include "platform/fs.h"
 #include "rename/move.h"
 #include "report/channel.h"
 
@@ -99,7 +100,8 @@ void bring(UndoItem& item, UndoContext& c, const ShortText& from, const ShortTex
     if (!judged_by_rename && !free_for(c, from, target))
         return fail(item, c, "Il nome originale e' gia' in uso: ", target);
     const bool home = target == item.original;
-    if (home && !c.quiet) say_restoring(item.found, target, (info.attr & FA_DIRECTORY) != 0);
+    if (home && !c.quiet && !report_silent())
+        say_restoring(item.found, target, (info.attr & FA_DIRECTORY) != 0);
     int status = c.view.move(from, target, info);
     if (status == kStatusExists && !home) {
         target = item.original;
@@ -180,6 +182,23 @@ void missing(const JournalRecord& r, UndoItem& item, UndoContext& c) {
     fail(item, c, "Non piu' presente: ", item.several ? item.original : place);
 }
 
+bool in_folder(std::string_view path, std::string_view folder) {
+    return path.size() > folder.size() && path.starts_with(folder) &&
+           path.find('\\', folder.size()) == std::string_view::npos;
+}
+
+// Whether the record's step is surely the last the item took there: made,
+// in a folder untouched since the run, and no means of another step.
+bool vouched_for(const JournalRecord& r, const UndoContext& c) {
+    if (!r.made || !c.untouched || c.view.preview() || !report_silent()) return false;
+    if (r.step == Step::kDeleted || r.step == Step::kPutBack) return false;
+    for (const ShortText& folder : *c.untouched)
+        if (in_folder(r.old_path.view(), folder.view()) &&
+            in_folder(r.new_path.view(), folder.view()))
+            return true;
+    return false;
+}
+
 }  // namespace
 
 uint64_t identity_key(const ItemId& id) {
@@ -195,6 +214,16 @@ bool is_runs_item(const StepIdentity& recorded, const ItemInfo& now, int64_t sta
     if (!recorded.fingerprinted) return same;
     if (now.size != recorded.size || now.modified_ns != recorded.modified_ns) return false;
     return same || own_name || recorded.modified_ns + kFingerprintMargin < start_ns;
+}
+
+UndoView::UndoView(bool preview) : preview_(preview), here_(FEXPAND(ShortText("."))) {
+    if (here_.last() != '\\') here_ += '\\';
+}
+
+ShortText UndoView::near(const ShortText& path) const {
+    const std::string_view p = path.view(), here = here_.view();
+    if (p.size() <= here.size() || !p.starts_with(here)) return path;
+    return ShortText(p.substr(here.size()));
 }
 
 // What /U /S put at a path: under that spelling, or under another that
@@ -221,20 +250,20 @@ bool UndoView::at(const ShortText& path, ItemInfo& info) const {
     }
     // Afresh: a file system in user space may still answer for a name a
     // rename has taken away.
-    return item_info(path, kAskIdentity | kAskBirth | kAskAfresh, info) == 0;
+    return item_info(near(path), kAskIdentity | kAskBirth | kAskAfresh, info) == 0;
 }
 
 bool UndoView::one_item(const ShortText& a, const ShortText& b) const {
-    if (!preview_) return sameitem(a, b);
+    if (!preview_) return sameitem(near(a), near(b));
     // A preview moves nothing aside to find out: where it cannot be told,
     // the two are taken for one, as sameitem takes them.
-    return !laid(a) && !laid(b) && may_be_one_item(a, b);
+    return !laid(a) && !laid(b) && may_be_one_item(near(a), near(b));
 }
 
 int UndoView::move(const ShortText& from, const ShortText& to, const ItemInfo& item) {
     if (!preview_) {
         commit_report();
-        RENAME(from, to);
+        RENAME(near(from), near(to));
         return IORESULT();
     }
     if (const int refusal = rename_guard(from, to)) return refusal;
@@ -247,9 +276,9 @@ void UndoView::remove(const ShortText& path, const ItemInfo& item) {
     if (preview_) {
         lay(path, Laid{false, ItemInfo()});
     } else if (item.attr & FA_DIRECTORY) {
-        remove_empty_directory(path);
+        remove_empty_directory(near(path));
     } else {
-        delete_file(path);
+        delete_file(near(path));
     }
 }
 
@@ -275,6 +304,7 @@ void undo_record(const JournalRecord& r, uint32_t number, UndoItem& item, UndoCo
         return;
     }
     if (r.step == Step::kDeleted) return take_deletion(r, number, item, c);
+    if (vouched_for(r, c)) return bring(item, c, r.new_path, r.old_path, ItemInfo());
     if (runs_item_at(c, r.new_path, r.identity, info, r.step == Step::kAside))
         return bring(item, c, r.new_path, r.old_path, info);
     if (means) return;

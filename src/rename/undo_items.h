@@ -31,7 +31,7 @@ bool is_runs_item(const StepIdentity& recorded, const ItemInfo& now, int64_t sta
 // with the renames /U would make laid over it.
 class UndoView {
   public:
-    explicit UndoView(bool preview) : preview_(preview) {}
+    explicit UndoView(bool preview);
     bool preview() const { return preview_; }
     // The item at a path now, with its identity and birth time; false when
     // there is none.
@@ -50,8 +50,12 @@ class UndoView {
     };
     const Laid* laid(const ShortText& path) const;
     void lay(const ShortText& path, const Laid& what);
+    // The path as the system is asked: relative to the current directory
+    // where it lies below it (fewer folders for the system to walk).
+    ShortText near(const ShortText& path) const;
 
     bool preview_;
+    ShortText here_;                              // the current directory, with its closing `\`
     std::unordered_map<std::string, Laid> laid_;  // path -> what /U /S put there
     // The paths laid, by their letters folded: on a volume that folds names
     // another spelling finds what /U /S put there.
@@ -90,6 +94,11 @@ struct UndoContext {
     uint32_t last = 0;  // the number of the run's last record
     // The identities the run's records carry (identity_key), sorted.
     const std::vector<uint64_t>* identities = nullptr;
+    // The folders the run vouched for at its end that nobody has changed
+    // since (each with its closing `\`): there a step marked made left its
+    // item under the new name, and /U, whose lines go nowhere, renames it
+    // back without asking the system first.
+    const std::vector<ShortText>* untouched = nullptr;
 };
 // The key of an identity, as UndoContext::identities holds it.
 uint64_t identity_key(const ItemId& id);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "base/hot.h"
 #include "names/items.h"
@@ -10,13 +11,18 @@
 
 namespace dolv {
 
+uint64_t journal_vouching_run = 20000;
+
 const char kJournalUnwritable[] =
     "Impossibile scrivere il registro: questa esecuzione non potra' essere annullata";
 
 namespace {
 
-// The room the kind and the identity of a step take at most.
-constexpr size_t kJournalHeadMax = 1 + 4 * (1 + 16) + 1;
+// The room the kind (with its mark) and the identity of a step take at most.
+constexpr size_t kJournalHeadMax = 2 + 4 * (1 + 16) + 1;
+// The folders a run's directory lines name, vouched for at its end (the
+// first ones: a batch has one, an exchange two).
+constexpr size_t kVouchedFolders = 16;
 // A path's field at most: three bytes for each of a text's bytes, the end.
 constexpr size_t kFieldMax = 3 * ShortText::kMax + 1;
 // A step's line, or a directory line, at most.
@@ -38,6 +44,11 @@ struct Writer {
     bool made = false;                // a recorded step was made
     uint64_t count = 0;               // records taken
     StoreHandle* attached = nullptr;  // /U: records go to the end of this file
+    // The mark of the last step's record, in the block that holds it (a
+    // block given up since makes it none): journal_made sets it.
+    char* mark = nullptr;
+    char* mark_block_end = nullptr;
+    std::vector<ShortText> folders;  // the directories of the directory lines
 };
 Writer g_writer;
 
@@ -162,6 +173,9 @@ bool put_dir(Writer& w, const ShortText& path) {
     w.has_dir = true;
     w.dir_whole = FEXPAND(dir).size();
     store_commit(w.file, end);
+    if (w.folders.size() < kVouchedFolders &&
+        std::find(w.folders.begin(), w.folders.end(), dir) == w.folders.end())
+        w.folders.push_back(dir);
     return true;
 }
 
@@ -170,6 +184,7 @@ bool put_dir(Writer& w, const ShortText& path) {
 DOLV_HOT char* put_head(Writer& w, char* out, Step step, const StepIdentity& who) {
     const ItemId& id = who.id;
     *out++ = static_cast<char>(step);
+    *out++ = '-';  // the mark: '+' once the step is made
     *out++ = '\t';
     if (id.device == 0 && id.inode == 0) {
         std::memcpy(out, "-\t-\t", 4);
@@ -203,7 +218,7 @@ enum class Put { kWritten, kNotQuick, kTooLong, kFailed };
 // names (journal_put_plain_field) in the directory of the last directory
 // line. The line goes straight into the reserved room.
 DOLV_HOT Put put_quick(Writer& w, Step step, const StepIdentity& who, std::string_view from,
-                       std::string_view to) {
+                       std::string_view to, char*& line) {
     const std::string_view dir = w.dir.view();
     if (!w.has_dir || from.size() <= dir.size() || to.size() <= dir.size() || who.fingerprinted)
         return Put::kNotQuick;
@@ -214,6 +229,7 @@ DOLV_HOT Put put_quick(Writer& w, Step step, const StepIdentity& who, std::strin
     if (static_cast<size_t>(w.dir_whole) + longest >= ShortText::kMax) return Put::kTooLong;
     char* start = store_reserve(w.file, kLineMax);
     if (!start) return Put::kFailed;
+    line = start;
     char* from_end =
         journal_put_plain_field(put_head(w, start, step, who), from.substr(dir.size()), '\t');
     char* end = from_end ? journal_put_plain_field(from_end, to.substr(dir.size()), '\n') : nullptr;
@@ -237,10 +253,11 @@ char* step_line(const Writer& w, char* out, Step step, const StepIdentity& who,
 // Any other step: a directory line when its path asks for one, then the
 // step's line.
 Put put_step(Writer& w, Step step, const StepIdentity& who, const ShortText& from,
-             const ShortText& to) {
+             const ShortText& to, char*& line) {
     if (!put_dir(w, from.empty() ? to : from)) return Put::kFailed;
     char* start = store_reserve(w.file, kLineMax);
     if (!start) return Put::kFailed;
+    line = start;
     char* end = step_line(w, start, step, who, from, to);
     if (!end) {
         std::memset(start, 0, kLineMax);
@@ -280,6 +297,33 @@ bool append_step(Writer& w, Step step, const StepIdentity& who, const ShortText&
            store_append(*w.attached, std::string_view(line, static_cast<size_t>(end - line)));
 }
 
+// Where journal_made marks the step just recorded: the mark after its kind
+// in the line just committed. The temporary moves and the placeholders are
+// means, never marked: a rename made through them marks its own record.
+DOLV_HOT void note_mark(Writer& w, Step step, char* line) {
+    if (step == Step::kAside || step == Step::kPlaceholder) return;
+    w.mark = line + 1;
+    w.mark_block_end = w.file.room_end;
+}
+
+// At the end of a long run: each folder's stamp, once the clock that stamps
+// new items has passed it, as the run leaves the folder. A later change in
+// the folder changes it.
+void vouch(Writer& w) {
+    if (!w.made || w.count < journal_vouching_run) return;
+    for (const ShortText& folder : w.folders) {
+        const int64_t stamp = folder_stamp(folder);
+        if (stamp == 0) continue;
+        store_wait_past(stamp);
+        char* room = store_reserve(w.file, kLineMax);
+        if (!room) return;
+        room[0] = 'E';
+        room[1] = '\t';
+        char* at = journal_put_number(room + 2, static_cast<uint64_t>(stamp), '\t');
+        if (char* end = put_whole(at, folder, true, '\n')) store_commit(w.file, end);
+    }
+}
+
 bool aside_notice(const ShortText& from, const ShortText& temp) {
     return journal(Step::kAside, from, temp, ItemId());
 }
@@ -305,10 +349,14 @@ DOLV_HOT bool journal(Step step, const ShortText& old_path, const ShortText& new
         return identity_of(step, item, id, who) && append_step(w, step, who, old_path, new_path);
     if (!ready(w)) return true;
     if (!identity_of(step, item, id, who)) return false;
-    Put put = put_quick(w, step, who, old_path.view(), new_path.view());
-    if (put == Put::kNotQuick) put = put_step(w, step, who, old_path, new_path);
+    char* line = nullptr;
+    Put put = put_quick(w, step, who, old_path.view(), new_path.view(), line);
+    if (put == Put::kNotQuick) put = put_step(w, step, who, old_path, new_path, line);
     if (put == Put::kFailed) give_up(w);
-    if (put == Put::kWritten) ++w.count;
+    if (put == Put::kWritten) {
+        ++w.count;
+        note_mark(w, step, line);
+    }
     return put != Put::kTooLong;
 }
 
@@ -316,8 +364,11 @@ bool journal_takes(const ShortText& path) {
     return !GETENV("DOLV_NO_JOURNAL").empty() || FEXPAND(path).size() < ShortText::kMax;
 }
 
-void journal_made() {
-    g_writer.made = true;
+DOLV_HOT void journal_made() {
+    Writer& w = g_writer;
+    w.made = true;
+    if (w.mark && w.file.room_end == w.mark_block_end) *w.mark = '+';
+    w.mark = nullptr;
 }
 
 uint64_t journal_count() {
@@ -328,6 +379,7 @@ void journal_close() {
     Writer& w = g_writer;
     // A cut that fails leaves the zero tail, which the reader passes over.
     if (w.state == State::kOpen) {
+        vouch(w);
         store_close(w.file);
         if (!w.made) store_remove(w.name);
     }

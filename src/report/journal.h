@@ -14,16 +14,19 @@
 // The file is text, the same on every system. A first line kJournalHeader;
 // a line "S<tab><time>", the run's start in nanoseconds since 1970 UTC in
 // hex (an item made after it is no item of the run); then one line per
-// step: its kind, the item's device and inode in hex ("-" and "-" when not
-// known), where the inode numbers do not last the item's size and the time
-// of the last change of its data (nanoseconds, hex), then the old and the
-// new path, separated by tabs. A path is in the program's own absolute
+// step: its kind and its mark ('-', made '+' once the step is made), the
+// item's device and inode in hex ("-" and "-" when not known), where the
+// inode numbers do not last the item's size and the time of the last
+// change of its data (nanoseconds, hex), then the old and the new path,
+// separated by tabs. A path is in the program's own absolute
 // form (FEXPAND: a drive where the system has one, `\` separators) with its
 // CP850 bytes as UTF-8; the bytes %, tab, LF, CR and NUL are written as
 // %XX. A line "P<tab><directory>" (the directory whole, with its closing
 // `\`) makes the paths after it that are not whole names in that
 // directory: a batch writes its directory once, and then names only. Zero
 // bytes between lines are room that was never used, and are passed over.
+// A long run ends with a line "E<tab><stamp><tab><directory>" for each of
+// its directories: the folder's stamp (folder_stamp) as the run left it.
 // The files of the build before ("dolv-journal 1", named after their UTC
 // time) are read as well: their run started at the time in their name.
 #pragma once
@@ -73,4 +76,8 @@ void journal_detach();
 
 // The line that a journal that cannot be written leaves on standard error.
 extern const char kJournalUnwritable[];
+// A run of this many steps or more vouches for its folders at its end (a
+// shorter one's /U asks about each item: cheaper than waiting for the
+// clock to pass the folders' stamps).
+extern uint64_t journal_vouching_run;
 }  // namespace dolv

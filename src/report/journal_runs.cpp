@@ -191,12 +191,13 @@ bool RunReader::scan() {
     body_ = pos_;
     JournalRecord r;
     while (next_line(line, at)) {
-        const JournalLines::Kind kind = lines_.take(line, r);
+        const JournalLines::Kind kind = lines_.take(line, r, false);
         if (kind == JournalLines::Kind::kDamaged) return false;
         if (kind == JournalLines::Kind::kRecord) ++count_;
         if (line.starts_with("P\t")) dirs_.emplace_back(at, lines_.directory());
     }
     if (format_ == 2) start_ns_ = lines_.start_ns();
+    vouched_ = lines_.vouched();
     // A journal of this build gives its start; one killed before its first
     // record may not, and has nothing to take back.
     return !(format_ == 2 && start_ns_ == 0 && count_ != 0);
@@ -208,11 +209,11 @@ void RunReader::from_first() {
     lines_ = JournalLines();
 }
 
-bool RunReader::next(JournalRecord& record, uint32_t& number) {
+bool RunReader::next(JournalRecord& record, uint32_t& number, bool paths) {
     std::string_view line;
     uint64_t at = 0;
     while (next_line(line, at)) {
-        if (lines_.take(line, record) != JournalLines::Kind::kRecord) continue;
+        if (lines_.take(line, record, paths) != JournalLines::Kind::kRecord) continue;
         number = number_++;
         return true;
     }

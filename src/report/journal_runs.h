@@ -55,9 +55,11 @@ class RunReader {
     int format() const { return format_; }
     int64_t start_ns() const { return start_ns_; }
     uint32_t count() const { return count_; }
-    // The records from the first, each with its number (0 for the first).
+    const std::vector<JournalLines::Vouched>& vouched() const { return vouched_; }
+    // The records from the first, each with its number (0 for the first);
+    // without paths, as JournalLines::take gives them.
     void from_first();
-    bool next(JournalRecord& record, uint32_t& number);
+    bool next(JournalRecord& record, uint32_t& number, bool paths = true);
     // The records from the last.
     void from_last();
     bool previous(JournalRecord& record, uint32_t& number);
@@ -78,6 +80,7 @@ class RunReader {
     uint64_t body_ = 0;  // where the lines after the first one start
     // The directory lines: where each starts, and its text (escaped).
     std::vector<std::pair<uint64_t, std::string>> dirs_;
+    std::vector<JournalLines::Vouched> vouched_;
     std::string window_;  // the bytes of the file held: [window_at_, + size)
     uint64_t window_at_ = 0;
     uint64_t pos_ = 0;  // forward: the next line's start; backward: the last one's end

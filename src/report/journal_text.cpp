@@ -206,12 +206,15 @@ bool identity_fields(std::string_view dev, std::string_view ino, ItemId& id) {
 }
 
 // One line "kind dev ino [size modified] old new"; false when it is no record.
-bool parse_record(std::string_view line, std::string_view dir, JournalRecord& r) {
+bool parse_record(std::string_view line, std::string_view dir, JournalRecord& r, bool paths) {
     std::string_view f[7];
     const size_t n = split_fields(line, f);
-    if ((n != 5 && n != 7) || f[0].size() != 1 || !known_step(f[0][0])) return false;
+    if ((n != 5 && n != 7) || f[0].empty() || f[0].size() > 2 || !known_step(f[0][0]) ||
+        (f[0].size() == 2 && f[0][1] != '-' && f[0][1] != '+'))
+        return false;
     r = JournalRecord();
     r.step = static_cast<Step>(f[0][0]);
+    r.made = f[0].size() == 2 && f[0][1] == '+';
     if (!identity_fields(f[1], f[2], r.identity.id)) return false;
     if (n == 7) {
         if (!hex_number(f[3]) || !hex_number(f[4])) return false;
@@ -219,6 +222,7 @@ bool parse_record(std::string_view line, std::string_view dir, JournalRecord& r)
         r.identity.size = static_cast<int64_t>(number(f[3]));
         r.identity.modified_ns = static_cast<int64_t>(number(f[4]));
     }
+    if (!paths) return true;
     const bool old_fits = field_path(f[n - 2], dir, r.old_path);
     const bool new_fits = field_path(f[n - 1], dir, r.new_path);
     r.too_long = !old_fits || !new_fits;
@@ -227,7 +231,7 @@ bool parse_record(std::string_view line, std::string_view dir, JournalRecord& r)
 
 }  // namespace
 
-JournalLines::Kind JournalLines::take(std::string_view line, JournalRecord& record) {
+JournalLines::Kind JournalLines::take(std::string_view line, JournalRecord& record, bool paths) {
     if (line.starts_with("P\t")) {
         dir_ = std::string(line.substr(2));
         return Kind::kOther;
@@ -236,7 +240,19 @@ JournalLines::Kind JournalLines::take(std::string_view line, JournalRecord& reco
         start_ns_ = static_cast<int64_t>(number(line.substr(2)));
         return Kind::kOther;
     }
-    return parse_record(line, dir_, record) ? Kind::kRecord : Kind::kDamaged;
+    if (line.starts_with("E\t"))
+        return take_vouched(line.substr(2)) ? Kind::kOther : Kind::kDamaged;
+    return parse_record(line, dir_, record, paths) ? Kind::kRecord : Kind::kDamaged;
+}
+
+bool JournalLines::take_vouched(std::string_view fields) {
+    const size_t tab = fields.find('\t');
+    ShortText folder;
+    if (tab == std::string_view::npos || !hex_number(fields.substr(0, tab)) ||
+        !program_path("", fields.substr(tab + 1), folder))
+        return false;
+    vouched_.push_back({folder, static_cast<int64_t>(number(fields.substr(0, tab)))});
+    return true;
 }
 
 int journal_format(std::string_view text) {

@@ -48,6 +48,9 @@ struct JournalRecord {
     ShortText old_path;
     ShortText new_path;
     StepIdentity identity;
+    // Marked made once the step was made (a kill between the two leaves
+    // it unmarked, as a step that failed is).
+    bool made = false;
     // A path that does not fit in a text: it cannot be addressed, and the
     // path holds the end of it after "...", to be named.
     bool too_long = false;
@@ -77,16 +80,28 @@ class JournalLines {
   public:
     enum class Kind { kRecord, kOther, kDamaged };
     // One whole line, without its line end; the record, where it is one. A
-    // line that is none of the journal's lines is damaged.
-    Kind take(std::string_view line, JournalRecord& record);
+    // line that is none of the journal's lines is damaged. Without paths,
+    // the record's paths are left empty (what is asked of it is the rest).
+    Kind take(std::string_view line, JournalRecord& record, bool paths = true);
     // The directory line before the lines read next.
     void set_directory(std::string_view escaped) { dir_ = std::string(escaped); }
     const std::string& directory() const { return dir_; }
     int64_t start_ns() const { return start_ns_; }
+    // The folders the run vouched for at its end, each with its stamp
+    // then (folder_stamp): where it is still the same, nobody changed an
+    // entry there since.
+    struct Vouched {
+        ShortText folder;
+        int64_t stamp = 0;
+    };
+    const std::vector<Vouched>& vouched() const { return vouched_; }
 
   private:
+    bool take_vouched(std::string_view fields);
+
     std::string dir_;  // escaped, as written
     int64_t start_ns_ = 0;
+    std::vector<Vouched> vouched_;
 };
 // The records of a journal's text after its first line, whole lines only;
 // false when a line is damaged. The run's start, where the text gives it.

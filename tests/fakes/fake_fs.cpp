@@ -46,6 +46,7 @@ struct State {
     std::vector<uint64_t> freed_ids;  // with reuse_ids: the ids of items removed
     bool no_birth_times = false;
     int64_t clock = 0;
+    std::map<std::string, int64_t> stamps;  // folder -> changes of its entries
     std::map<std::string, std::string> env;
     std::vector<Fault> faults;
     std::vector<Hook> hooks;
@@ -180,16 +181,23 @@ void make_parents(const std::string& key) {
     }
 }
 
+// A folder's entries changed.
+void changed(const std::string& key) {
+    ++S().stamps[parent_of(key)];
+}
+
 void add(const std::string& path, Item item) {
     const std::string key = key_of(path);
     make_parents(key);
     stamp(item);
     S().items[key] = std::move(item);
+    changed(key);
 }
 
 // Takes the items at key and below it out of the tree; their ids may come again.
 void erase_tree(const std::string& key) {
     State& s = S();
+    changed(key);
     for (auto it = s.items.begin(); it != s.items.end();) {
         if (it->first == key || inside(it->first, key)) {
             s.freed_ids.push_back(it->second.id);
@@ -214,6 +222,8 @@ void move(const std::string& from, const std::string& to) {
     }
     for (auto& [key, item] : moved) s.items[key] = std::move(item);
     if (s.report == from) s.report = to;
+    changed(from);
+    changed(to);
 }
 
 void fill(const Item& item, ItemInfo& info) {
@@ -347,6 +357,7 @@ int Fs::Calls(Op op) {
 }  // namespace fake
 
 int item_info(const ShortText& path, uint8_t, ItemInfo& info) {
+    ++S().calls[fake::Op::kItemInfo];
     const std::string wanted = key_of(path.view());
     const std::string key = locate(wanted);
     if (key.empty()) return kStatusFileNotFound;
@@ -449,6 +460,15 @@ int delete_file(const ShortText& path) {
     if (S().items[key].dir) return kAccessDenied;
     erase_tree(key);
     return 0;
+}
+
+// A folder's stamp: the count of the changes of its entries; none where
+// each spelling has its own number (as exFAT in user space).
+int64_t folder_stamp(const ShortText& dir) {
+    std::string key = key_of(dir.view());
+    const auto folding = S().folding.find(key);
+    if (!is_dir_key(key) || (folding != S().folding.end() && folding->second)) return 0;
+    return S().stamps[key] + 1;
 }
 
 int remove_empty_directory(const ShortText& path) {

@@ -31,6 +31,7 @@ enum class Op {
     // In a folder of Placeholders: the rename onto the placeholder, once it
     // is made (the rename_no_replace call it belongs to was counted before).
     kOntoPlaceholder,
+    kItemInfo,  // item_info: counted only
 };
 
 class Fs {

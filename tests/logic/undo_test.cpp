@@ -570,8 +570,9 @@ TEST_F(InProcess, JournalTextOfARun) {
     const std::string first = Store::Content(names[0]);
     ASSERT_TRUE(first.starts_with("dolv-journal 2\nS\t")) << first;
     const size_t start_end = first.find('\n', 17);
-    EXPECT_EQ(first.substr(start_end), "\nP\t\\DATI\\\nR\t1\t" + Hex(a.inode) +
-                                           "\ta.txt\ta.bak\nR\t1\t" + Hex(b.inode) +
+    // Each step marked made (+) once it was.
+    EXPECT_EQ(first.substr(start_end), "\nP\t\\DATI\\\nR+\t1\t" + Hex(a.inode) +
+                                           "\ta.txt\ta.bak\nR+\t1\t" + Hex(b.inode) +
                                            "\tb%25.txt\tb%25.bak\n");
     // The exchange: its temporary name (CP850 0x9C is U+00A3), then B's
     // directory, then A's again.
@@ -580,8 +581,8 @@ TEST_F(InProcess, JournalTextOfARun) {
     const std::string temp = "@!$\xC2\xA3@!$\xC2\xA3.TMP";
     const std::string second = Store::Content(names[1]);
     EXPECT_EQ(second.substr(second.find('\n', 17)),
-              "\nP\t\\DATI\\\n1\t1\t" + Hex(a.inode) + "\ta.bak\t" + temp +
-                  "\nP\t\\DATI\\d\\\n2\t1\t" + Hex(c.inode) + "\tc\ta.bak\nP\t\\DATI\\\n3\t1\t" +
+              "\nP\t\\DATI\\\n1+\t1\t" + Hex(a.inode) + "\ta.bak\t" + temp +
+                  "\nP\t\\DATI\\d\\\n2+\t1\t" + Hex(c.inode) + "\tc\ta.bak\nP\t\\DATI\\\n3+\t1\t" +
                   Hex(a.inode) + "\t" + temp + "\tc\n");
 }
 
@@ -620,6 +621,41 @@ TEST_F(InProcess, OneRecordForEachStep) {
         RunProgram({"", "", c.setup, c.args, c.keys, 0, "", ""});
         EXPECT_EQ(Journal::Steps(), c.steps) << c.args[0];
     }
+}
+
+// A long run vouches for its folder at its end: a silent /U of a folder
+// nobody has changed since renames its items back without asking about
+// them first; one changed since is asked about item by item. A step that
+// failed is not marked made.
+TEST_F(InProcess, LongRunVouchesForItsFolder) {
+    struct Case {
+        void (*between)();
+        bool asked;
+    };
+    const Case cases[] = {{nullptr, false}, {[] { Fs::File("new.doc", "x"); }, true}};
+    const uint64_t before_run = journal_vouching_run;
+    journal_vouching_run = 40;
+    for (const Case& c : cases) {
+        FreshRun();
+        std::string items;
+        for (int i = 0; i < 50; ++i) items += "f" + std::to_string(100000 + i) + ".txt ";
+        Items(items + "f100000.bak");
+        RunProgram(Command(kBatch));
+        const std::string text = Store::Content(Store::Names().at(0));
+        EXPECT_NE(text.find("\nR-\t" + IdOf("f100000.txt") + "\tf100000.txt\tf100000.bak\n"),
+                  std::string::npos);
+        EXPECT_NE(text.find("\nE\t"), std::string::npos);
+        if (c.between) c.between();
+        const int before = Fs::Calls(Op::kItemInfo);
+        EXPECT_EQ(RunProgram(Command({"/U", "/I", "+NUL"})), 0);
+        EXPECT_EQ(Fs::Calls(Op::kItemInfo) - before >= 49, c.asked);
+        const std::vector<std::string> names = Fs::Names();
+        EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                                [](const std::string& n) { return n.ends_with(".txt"); }),
+                  50);
+        EXPECT_TRUE(Fs::Exists("f100000.bak"));
+    }
+    journal_vouching_run = before_run;
 }
 
 // A step whose whole path is too long to be written is not made: refused

@@ -212,6 +212,16 @@ int item_info(const ShortText& path, uint8_t ask, ItemInfo& info) {
     return 0;
 }
 
+int64_t folder_stamp(const ShortText& dir) {
+    char native[kNativePathSize];
+    native_path_into(dir.view(), native);
+    struct stat st;
+    if (stat(native[0] ? native : ".", &st) != 0 || !S_ISDIR(st.st_mode) ||
+        !ids_last(st.st_dev, -1, native[0] ? native : "."))
+        return 0;
+    return nanoseconds(st.st_ctim);
+}
+
 int remove_empty_directory(const ShortText& path) {
     char native[kNativePathSize];
     native_path_into(path.view(), native);

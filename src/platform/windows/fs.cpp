@@ -81,6 +81,12 @@ int delete_file(const ShortText& path) {
     return DeleteFileW(wide.c_str()) ? 0 : last_error_status();
 }
 
+// A folder's last-write time on Windows is kept lazily, and may be set by
+// anyone who may write it: no stamp the program could lean on.
+int64_t folder_stamp(const ShortText&) {
+    return 0;
+}
+
 int remove_empty_directory(const ShortText& path) {
     std::wstring wide;
     if (!wide_path(path, wide)) return kStatusFileNotFound;
