@@ -18,7 +18,7 @@ werror = -DDOLV_WERROR=$(WERROR)
 # The end-to-end tests that also run against the sanitizer build's program:
 # those that reach the program's memory-heavy paths (large folders, the
 # journal, the exchange, the editor, the report file, a folding file system).
-ASAN_E2E = Batch.*:Conflict.*:DriverE2E.*:Exchange.*:ExfatTest.*:Journal.*:Preview.*:ReportFileE2E.*:Screen.*:TerminalRename.*:TerminalScreen.*
+ASAN_E2E = Batch.*:Conflict.*:DriverE2E.*:Exchange.*:ExfatTest.*:Exfat.*:Ext4.*:Journal.*:UndoRandom.*:Preview.*:ReportFileE2E.*:Screen.*:TerminalRename.*:TerminalScreen.*
 
 .PHONY: all build configure program check test test-format test-plain test-asan test-windows \
 	test-fuzz demo install uninstall clean windows bench fuzz package format

@@ -9,6 +9,12 @@
 #
 #   sh bench/run.sh [COUNT...]      (default: 10000 100000)
 #
+# /U is measured on tmpfs after the silent batch with its journal, at the
+# counts of DOLV_BENCH_UNDO (default: 100000 1000000): dolv-undo times /U
+# alone (the batch before it is not timed), against dolv-journal, the batch
+# it takes back; a count not among the others gets the floor and these rows
+# only.
+#
 # Environment: DOLV_BENCH_REPS (runs per cell, best counts; default 3),
 # DOLV_BENCH_BUILD (build folder; default build-bench), DOLV_BENCH_SHM and
 # DOLV_BENCH_DISK (scratch folders; defaults under /dev/shm and the build folder),
@@ -54,6 +60,17 @@ if [ -n "$before" ]; then
     [ -x "$before" ] || { echo "DOLV_BENCH_BEFORE: $before is no program"; exit 1; }
     tools="$tools before-nul before-journal before-stdout before-report"
 fi
+undo_sizes=${DOLV_BENCH_UNDO:-100000 1000000}
+undo_tools=
+if [ -n "$dolv" ]; then
+    undo_tools="dolv-undo"
+    [ -n "$before" ] && undo_tools="$undo_tools before-undo"
+fi
+# The counts of /U's rows that are not among the others.
+undo_only=
+for n in $undo_sizes; do
+    case " $sizes " in *" $n "*) ;; *) undo_only="$undo_only $n" ;; esac
+done
 command -v mmv >/dev/null 2>&1 && tools="$tools mmv"
 command -v rename >/dev/null 2>&1 && rename -V 2>&1 | grep -qi 'File::Rename\|perl' && tools="$tools rename"
 
@@ -82,38 +99,57 @@ run_one() {
     dolv-stdout) "$tool" run "$r" sh -c 'exec "$0" "*.txt" "*.bak" >../out.txt' "$dolv" ;;
     # The report file lies beside the folder, so that *.txt does not match it.
     dolv-report) "$tool" run "$r" "$dolv" '*.txt' '*.bak' /I '+..\report.txt' >/dev/null ;;
+    # /U of the silent batch with its journal, made first and not timed.
+    dolv-undo | before-undo)
+        program=$dolv
+        [ "$name" = before-undo ] && program=$before
+        env -u DOLV_NO_JOURNAL XDG_STATE_HOME="$base/state" "$program" '*.txt' '*.bak' /I +NUL >/dev/null
+        env -u DOLV_NO_JOURNAL XDG_STATE_HOME="$base/state" \
+            "$tool" run "$r" "$program" /U /I +NUL >/dev/null ;;
     mmv) "$tool" run "$r" mmv '*.txt' '#1.bak' >/dev/null ;;
     rename) "$tool" run "$r" sh -c 'find . -maxdepth 1 -name "*.txt" -print0 | xargs -0 rename "s/\.txt\$/.bak/"' ;;
     esac
     cd "$root" || exit 1
-    renamed=$("$tool" count "$files" .bak)
+    # A batch leaves every file a .bak; /U every one a .txt again.
+    ext=.bak
+    case $name in *-undo) ext=.txt ;; esac
+    renamed=$("$tool" count "$files" "$ext")
     read -r wall rss code <"$r"
     ok=ok
     [ "$code" = 0 ] && [ "$renamed" = "$n" ] || ok="FAILED(exit=$code,renamed=$renamed)"
     echo "$fs $n $name $wall $rss $ok" >>"$results"
 }
 
-echo "DOLV batch-rename benchmark: best of $reps, sizes $sizes"
-echo "tools: $tools"
+echo "DOLV batch-rename benchmark: best of $reps, sizes $sizes, /U at $undo_sizes"
+echo "tools: $tools $undo_tools"
 for n in $sizes; do
     "$tool" fill "$shm/files-$n" "$n" || exit 1
     "$tool" fill "$disk/files-$n" "$n" || exit 1
 done
+for n in $undo_only; do "$tool" fill "$shm/files-$n" "$n" || exit 1; done
 i=0
 while [ "$i" -lt "$reps" ]; do
     i=$((i + 1))
-    for n in $sizes; do
+    for n in $sizes $undo_only; do
         for fs in tmpfs disk; do
             if [ "$fs" = tmpfs ]; then base=$shm; else base=$disk; fi
-            for t in $tools; do
+            case " $undo_only " in
+            *" $n "*) [ "$fs" = tmpfs ] || continue; row_tools="floor dolv-journal" ;;
+            *) row_tools=$tools ;;
+            esac
+            [ -n "$dolv" ] || row_tools=floor
+            case " $undo_sizes " in *" $n "*) [ "$fs" = tmpfs ] && row_tools="$row_tools $undo_tools" ;; esac
+            [ -n "$before" ] && case " $undo_only " in *" $n "*) row_tools="$row_tools before-journal" ;; esac
+            for t in $row_tools; do
                 run_one "$fs" "$base" "$t" "$n"
             done
         done
     done
 done
 for n in $sizes; do "$tool" clear "$disk/files-$n"; done
+all_sizes="$sizes$undo_only"
 
-awk -v sizes="$sizes" '
+awk -v sizes="$all_sizes" -v linear="$sizes" '
 {
     key = $1 SUBSEP $2 SUBSEP $3
     if (!(key in best) || $4 < best[key]) best[key] = $4
@@ -134,25 +170,35 @@ END {
                 best[key] / best[fl], rss[key], rss[key] / rss[fl], (key in bad) ? bad[key] : "ok"
         }
     }
-    if (nsizes >= 2) {
-        printf "\nlinearity t(%d)/(%g*t(%d)):\n", size[nsizes], size[nsizes] / size[1], size[1]
+    nlin = split(linear, lin, " ")
+    if (nlin >= 2) {
+        printf "\nlinearity t(%d)/(%g*t(%d)):\n", lin[nlin], lin[nlin] / lin[1], lin[1]
         for (f = 1; f <= 2; f++) for (t = 1; t <= ntools; t++) {
-            a = fss[f] SUBSEP size[1] SUBSEP order[t]; b = fss[f] SUBSEP size[nsizes] SUBSEP order[t]
+            a = fss[f] SUBSEP lin[1] SUBSEP order[t]; b = fss[f] SUBSEP lin[nlin] SUBSEP order[t]
             if ((a in best) && (b in best))
-                printf "  %-6s %-12s %6.3f\n", fss[f], order[t], best[b] / (size[nsizes] / size[1] * best[a])
+                printf "  %-6s %-12s %6.3f\n", fss[f], order[t], best[b] / (lin[nlin] / lin[1] * best[a])
         }
     }
     # The goals: silent at most 1.10x the floor (with its journal too), report lines to a file at most
-    # 1.25x, faster than mmv, linear within 1.15, peak RSS under 2x the floor.
+    # 1.25x, faster than mmv, linear within 1.15, peak RSS under 2x the floor; /U at most 1.3x the
+    # time of the batch it takes back (dolv-journal), its peak RSS under 2x the batch peak.
     printf "\ngoals:\n"
     for (f = 1; f <= 2; f++) for (s = 1; s <= nsizes; s++) {
         fl = fss[f] SUBSEP size[s] SUBSEP "floor"
         mv = fss[f] SUBSEP size[s] SUBSEP "mmv"
+        jr = fss[f] SUBSEP size[s] SUBSEP "dolv-journal"
         for (t = 1; t <= ntools; t++) {
             name = order[t]
             if (name !~ /^dolv/) continue
             key = fss[f] SUBSEP size[s] SUBSEP name
             if (!(key in best)) continue
+            if (name == "dolv-undo") {
+                if (!(jr in best)) continue
+                r = best[key] / best[jr]; m = rss[key] / rss[jr]
+                printf "  %-6s %7d %-12s time %s (%.2f x the batch <= 1.30), RSS %s (%.2f x the batch < 2)\n", \
+                    fss[f], size[s], name, r <= 1.30 ? "met" : "MISSED", r, m < 2 ? "met" : "MISSED", m
+                continue
+            }
             limit = (name == "dolv-nul" || name == "dolv-journal") ? 1.10 : 1.25
             r = best[key] / best[fl]
             line = sprintf("  %-6s %7d %-12s time %s (%.2f <= %.2f)", fss[f], size[s], name, r <= limit ? "met" : "MISSED", r, limit)
@@ -161,11 +207,11 @@ END {
             print line
         }
     }
-    if (nsizes >= 2) for (f = 1; f <= 2; f++) for (t = 1; t <= ntools; t++) {
+    if (nlin >= 2) for (f = 1; f <= 2; f++) for (t = 1; t <= ntools; t++) {
         if (order[t] !~ /^dolv/) continue
-        a = fss[f] SUBSEP size[1] SUBSEP order[t]; b = fss[f] SUBSEP size[nsizes] SUBSEP order[t]
+        a = fss[f] SUBSEP lin[1] SUBSEP order[t]; b = fss[f] SUBSEP lin[nlin] SUBSEP order[t]
         if (!((a in best) && (b in best))) continue
-        r = best[b] / (size[nsizes] / size[1] * best[a])
+        r = best[b] / (lin[nlin] / lin[1] * best[a])
         printf "  %-6s %-12s linearity %s (%.3f <= 1.15)\n", fss[f], order[t], r <= 1.15 ? "met" : "MISSED", r
     }
 }' "$results"

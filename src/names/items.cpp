@@ -19,6 +19,8 @@ namespace {
 // An item as the file system sees it now, with its identity.
 constexpr uint8_t kAskNow = kAskIdentity | kAskAfresh;
 
+AsideNotice g_aside_notice = nullptr;
+
 bool one_id(const ItemInfo& a, const ItemInfo& b) {
     return a.id.device == b.id.device && a.id.inode == b.id.inode;
 }
@@ -140,9 +142,14 @@ int move_aside(const ShortText& from, ShortText& temp) {
         const std::string candidate = stem + std::to_string(attempt) + ".tmp";
         if (candidate.size() > ShortText::kMax) return kStatusInvalidName;
         temp = ShortText(candidate);
+        if (g_aside_notice && !g_aside_notice(from, temp)) return kStatusUnrecorded;
         err = rename_no_replace(from, temp);
     }
     return err;
+}
+
+void set_aside_notice(AsideNotice notice) {
+    g_aside_notice = notice;
 }
 
 ShortText source_path(const ShortText& path) {

@@ -26,7 +26,11 @@ bool may_be_one_item(const ShortText& a, const ShortText& b);
 
 // Moves `from` to a free temporary name in its own folder, by a rename that
 // never replaces: 0, with the name in temp, or the status of the failure.
+// The notice hears of each move before it is tried (the journal records
+// it); when it says no, nothing moves and the status is kStatusUnrecorded.
 int move_aside(const ShortText& from, ShortText& temp);
+using AsideNotice = bool (*)(const ShortText& from, const ShortText& temp);
+void set_aside_notice(AsideNotice notice);
 
 // The path of the item that a source operand names. A last component
 // without wildcards that names no item as written stands for the first

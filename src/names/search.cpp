@@ -256,7 +256,7 @@ void find_pattern(std::string_view dir, std::string_view pattern, uint8_t mask, 
 
 void find_literal(const ShortText& path, std::string_view name, uint8_t mask, SearchRec& rec) {
     ItemInfo info;
-    if (!windows_name_chars(name) || item_info(path, kAskStoredName, info) != 0 ||
+    if (!windows_name_chars(name) || item_info(path, kAskStoredName | kAskIdentity, info) != 0 ||
         !mask_allows(info.attr, mask)) {
         g_dos_error = kStatusFileNotFound;
         return;
@@ -264,7 +264,8 @@ void find_literal(const ShortText& path, std::string_view name, uint8_t mask, Se
     rec.name = info.stored_name.empty() ? ShortText(name) : info.stored_name;
     rec.attr = info.attr;
     rec.size = (info.attr & FA_DIRECTORY) ? 0 : info.size;
-    rec.id = info.id;
+    // A number the system made up for the name is no identity (see SearchRec::id).
+    rec.id = info.id_lasting ? info.id : ItemId();
     g_dos_error = 0;
 }
 

@@ -35,7 +35,9 @@ struct SearchRec {
     ShortText name;  // bare name, no directory
     int64_t size = 0;
     uint8_t attr = 0;
-    ItemId id;  // the entry's identity where the search gives it; 0 and 0 otherwise
+    // The entry's identity where the search gives it and it lasts
+    // (ItemInfo::id_lasting); 0 and 0 otherwise.
+    ItemId id;
     // A name the program cannot address, handed out by a walk's search only
     // (findfirst_walk): its name has 0x1A for each character it cannot
     // show, and nothing of it is read or renamed.

@@ -38,6 +38,7 @@ constexpr int kStatusPathNotFound = 3;
 constexpr int kStatusNoMoreFiles = 18;
 constexpr int kStatusInUse = 32;         // the item is held open (the report file)
 constexpr int kStatusExists = 80;        // the destination of a rename exists
+constexpr int kStatusUnrecorded = 82;    // a step the journal could not record first
 constexpr int kStatusNotOpen = 103;      // the report file is not open
 constexpr int kStatusInvalidName = 123;  // a name no Windows name could be
 
@@ -59,6 +60,15 @@ struct ItemInfo {
     // behind an 8.3 alias) where asked for and the system tells it; empty
     // otherwise (the name is then as written).
     ShortText stored_name;
+    // When the item was made, in nanoseconds since 1970 UTC, where asked
+    // for (kAskBirth) and the system keeps it; 0 otherwise. A rename leaves
+    // it as it is; a new item under an old name gets its own.
+    int64_t birth_ns = 0;
+    // False where the identity is a number the system makes up for a name
+    // it is asked about (a file system in user space without inode numbers
+    // of its own): the same item may get another number at another lookup,
+    // and the number says nothing once the system has forgotten the item.
+    bool id_lasting = true;
 };
 // What item_info asks beyond the attributes and the size, where that costs
 // the system more (one lstat on POSIX answers everything but kAskAfresh).
@@ -67,6 +77,8 @@ constexpr uint8_t kAskStoredName = 2;
 // The item as the file system sees it now: a file system in user space may
 // answer a plain query from a lookup that a rename has made stale.
 constexpr uint8_t kAskAfresh = 4;
+// The item's birth time (one statx on POSIX, the item opened on Windows).
+constexpr uint8_t kAskBirth = 8;
 // Asks about the item at path, not following a final link: 0, with info
 // filled, when it exists; kStatusFileNotFound when no item has that name
 // (its folder may be missing too), or another status when the system cannot tell.
@@ -132,8 +144,23 @@ bool listed_details(const OpenDir& dir, const char* native, ItemInfo& info);
 // 0, kStatusExists when the destination exists (another spelling of the
 // item's own name may count as existing), or the system's status.
 int rename_no_replace(const ShortText& from, const ShortText& to);
+// Where the system has neither a rename that never replaces nor hard links
+// (exFAT, FAT), rename_no_replace takes the new name first with an empty
+// item of the source's kind and renames the item onto it. It tells the
+// notice before it makes that placeholder (made is 0 and 0; false: it is
+// not made, and the rename fails with kStatusUnrecorded) and once it is
+// made (made is its identity), so that the program can record both.
+using PlaceholderNotice = bool (*)(const ShortText& path, const ItemId& made);
+void set_placeholder_notice(PlaceholderNotice notice);
 // Removes a file: 0 or the system's status.
 int delete_file(const ShortText& path);
+// Removes a directory that holds nothing: 0 or the system's status.
+int remove_empty_directory(const ShortText& path);
+// A stamp of a folder's entries that changes whenever an entry is made,
+// removed or renamed in it, and that nobody can set back (on POSIX the
+// folder's change time, in nanoseconds), where the system gives one it
+// vouches for; 0 otherwise (Windows, a file system in user space).
+int64_t folder_stamp(const ShortText& dir);
 
 // The absolute path, completed from the current drive and directory; `.` and
 // `..` resolved as text; `\` separators; letter case as written.

@@ -111,16 +111,20 @@ struct Parked {
     ShortText b;        // B's own path
     ShortText b_moved;  // B's path after the second rename
     int done = 0;       // renames done and not yet put back: 0, 1 or 2
-    ItemId a_id;        // the identities, for the journal
-    ItemId b_id;
 };
 Parked parked;
 CancelAction run_cancel = nullptr;
 
-bool move_back(const ShortText& from, const ShortText& to, const ItemId& id) {
-    journal(Step::kPutBack, from, to, id);
+// One rename of the exchange, recorded first (the journal asks the item
+// for its identity as it is then); 0 or the status of the failure.
+int recorded_rename(Step step, const ShortText& from, const ShortText& to) {
+    if (!journal(step, from, to, ItemId())) return kStatusUnrecorded;
     RENAME(from, to);
-    return IORESULT() == 0;
+    return IORESULT();
+}
+
+bool move_back(const ShortText& from, const ShortText& to) {
+    return recorded_rename(Step::kPutBack, from, to) == 0;
 }
 
 // Tells where an item that could not be put back is now.
@@ -140,8 +144,8 @@ void undo_exchange() {
     const int done = parked.done;
     parked.done = 0;
     if (done == 0) return;
-    const bool b_back = done < 2 || move_back(parked.b_moved, parked.b, parked.b_id);
-    if (!move_back(parked.temp, parked.a, parked.a_id)) say_left_at(parked.a, parked.temp);
+    const bool b_back = done < 2 || move_back(parked.b_moved, parked.b);
+    if (!move_back(parked.temp, parked.a)) say_left_at(parked.a, parked.temp);
     if (!b_back) say_left_at(parked.b, parked.b_moved);
 }
 
@@ -165,11 +169,8 @@ void cancel_exchange() {
 void exchange_step(Step step, const ShortText& from, const ShortText& to, const ShortText& a,
                    const ShortText& b) {
     const bool first_step = step == Step::kParkA;
-    const ItemId& id = step == Step::kMoveB ? parked.b_id : parked.a_id;
     for (;;) {
-        journal(step, from, to, id);
-        RENAME(from, to);
-        if (IORESULT() == 0) {
+        if (recorded_rename(step, from, to) == 0) {
             ++parked.done;
             return;
         }
@@ -188,9 +189,7 @@ void swap_names(const ShortText& a, const ShortText& b) {
     const ShortText b_moved = PATHOF(b) + NAMEOF(a);
     commit_report();
     check_cancel();
-    parked = Parked{a, temp, b, b_moved, 0, ItemId(), ItemId()};
-    itemid(a, parked.a_id);
-    itemid(b, parked.b_id);
+    parked = Parked{a, temp, b, b_moved, 0};
     run_cancel = set_cancel_action(cancel_exchange);
     exchange_step(Step::kParkA, a, temp, a, b);
     exchange_step(Step::kMoveB, b, b_moved, a, b);

@@ -7,6 +7,7 @@
 #include "platform/fs.h"
 #include "platform/name_chars.h"
 #include "report/channel.h"
+#include "report/journal.h"
 
 namespace dolv {
 namespace {
@@ -29,11 +30,8 @@ bool same_path_text(std::string_view a, std::string_view b) {
 
 // One rename that never replaces, with the guards every rename keeps.
 DOLV_HOT int guarded_rename(const ShortText& old_path, const ShortText& new_path) {
-    if (!windows_path_chars(new_path.view())) return kStatusInvalidName;
-    // The open report file keeps its name, as an open file does on Windows:
-    // the record of the run stays where the user asked for it.
-    if (is_open_report(old_path)) return kStatusInUse;
-    return rename_no_replace(old_path, new_path);
+    const int refusal = rename_guard(old_path, new_path);
+    return refusal != 0 ? refusal : rename_no_replace(old_path, new_path);
 }
 
 // A new name that may name the item itself (another spelling on a file
@@ -56,7 +54,16 @@ DOLV_HOT void RENAME(const ShortText& old_path, const ShortText& new_path) {
     if (err == kStatusExists && !same_path_text(old_path.view(), new_path.view()) &&
         may_be_one_item(old_path, new_path))
         err = rename_via_temp(old_path, new_path);
+    if (err == 0) journal_made();
     g_io_status = err;
+}
+
+DOLV_HOT int rename_guard(const ShortText& old_path, const ShortText& new_path) {
+    if (!windows_path_chars(new_path.view())) return kStatusInvalidName;
+    // The open report file keeps its name, as an open file does on Windows:
+    // the record of the run stays where the user asked for it.
+    if (is_open_report(old_path)) return kStatusInUse;
+    return 0;
 }
 
 DOLV_HOT int IORESULT() {
@@ -66,12 +73,17 @@ DOLV_HOT int IORESULT() {
 }
 
 DOLV_HOT bool rename_if_free(const ShortText& old_path, const ShortText& new_path) {
-    return guarded_rename(old_path, new_path) == 0;
+    if (guarded_rename(old_path, new_path) != 0) return false;
+    journal_made();
+    return true;
 }
 
 bool DELETEFILE(const ShortText& path) {
     ItemInfo info;
-    return item_info(path, 0, info) == 0 && !(info.attr & FA_DIRECTORY) && delete_file(path) == 0;
+    if (item_info(path, 0, info) != 0 || (info.attr & FA_DIRECTORY) || delete_file(path) != 0)
+        return false;
+    journal_made();
+    return true;
 }
 
 }  // namespace dolv

@@ -14,6 +14,10 @@ namespace dolv {
 // is read (and reset to 0) by IORESULT: 0 = success.
 void RENAME(const ShortText& old_path, const ShortText& new_path);
 int IORESULT();
+// What the guards of RENAME say of a rename before it is tried: 0, or the
+// status of the refusal (a name no Windows name could be, the open report
+// file). For a preview, which tries nothing.
+int rename_guard(const ShortText& old_path, const ShortText& new_path);
 // One attempt at RENAME where the destination is expected to be free: true
 // when the item has its new name. False when nothing changed (the
 // destination exists, names the item itself, or the rename failed): the

@@ -10,6 +10,7 @@
 #include "report/channel.h"
 #include "report/counters.h"
 #include "report/err.h"
+#include "report/journal.h"
 #include "report/settings.h"
 
 namespace dolv {
@@ -53,6 +54,15 @@ void preview_move(const ShortText& from, const ShortText& to) {
 }
 
 void preview_rename(const ShortText& source, const ShortText& destination) {
+    // A step the journal could not take back is refused, as the real run
+    // refuses it: given up under /I, asked about otherwise.
+    if (!journal_takes(source) || !journal_takes(destination)) {
+        if (!settings.IGNORA) return preview_asks("Simulazione: verrebbe chiesto cosa fare");
+        freshline();
+        WRITELN2("*** Accesso negato");
+        counters.NEGATI++;
+        return;
+    }
     if (!preview_blocked(source, destination)) {
         preview_move(source, destination);
         counters.simulati++;

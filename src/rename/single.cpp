@@ -46,9 +46,22 @@ bool make_backup(const ShortText& path) {
     ShortText backup = CHANGEFILEEXT(path, ".bak");
     if (!backup.view().ends_with(".bak")) return false;
     commit_report();
-    journal(Step::kBackup, path, backup, ItemId());
+    if (!journal(Step::kBackup, path, backup, ItemId())) return false;
     RENAME(path, backup);
     return IORESULT() == 0;
+}
+
+// The journal's count after a rename's record: none written yet.
+constexpr uint64_t kNoRecord = ~uint64_t{0};
+
+// The record of a rename ahead of a try, once for each step: again only
+// when the run has recorded another step since (the ones an answer took).
+// False when the step may not be made: the journal could not take it back.
+bool recorded_once(const ShortText& from, const ShortText& to, const ItemId& id, uint64_t& mark) {
+    if (journal_count() == mark) return true;
+    if (!journal(Step::kRename, from, to, id)) return false;
+    mark = journal_count();
+    return true;
 }
 
 enum class Conflict { kRename, kRetry, kDone };
@@ -76,14 +89,41 @@ Conflict settle_existing(const ShortText& destination) {
             ignore_all();
             return Conflict::kDone;
         case 'S':
-            journal(Step::kDeleted, destination, ShortText(), ItemId());
-            if (DELETEFILE(destination)) return Conflict::kRename;
+            if (journal(Step::kDeleted, destination, ShortText(), ItemId()) &&
+                DELETEFILE(destination))
+                return Conflict::kRename;
             WRITELN("Impossibile cancellare il file preesistente");
             return PREESISTENTE() == 'R' ? Conflict::kRetry : Conflict::kDone;
         case 'N':
             if (make_backup(destination)) return Conflict::kRename;
             WRITELN("Impossibile rinominare il file preesistente in una copia di backup");
             return PREESISTENTE() == 'R' ? Conflict::kRetry : Conflict::kDone;
+        default:
+            ERR(ErrorCode::kCancelled);
+    }
+}
+
+// A rename that failed: under /I the item is given up, otherwise the user
+// says what follows. True to try again.
+bool retry_after_failure(const ShortText& source, const ShortText& N) {
+    if (settings.IGNORA) {
+        WRITELN2("*** Accesso negato");
+        WRITELN2();
+        give_up();
+        return false;
+    }
+    switch (MESSERR(source, N)) {
+        case 'R':
+            return true;
+        case 'I':
+            give_up();
+            return false;
+        case 'T':
+            ignore_all();
+            GOTOXY(WHEREX(), WHEREY() - 1);
+            WRITELN("*** Accesso negato");
+            WRITELN();
+            return false;
         default:
             ERR(ErrorCode::kCancelled);
     }
@@ -98,6 +138,7 @@ DOLV_HOT void DOREN(const ShortText& P, const ShortText& O, const ShortText& N, 
         preview_rename(source, destination);
         return;
     }
+    uint64_t mark = kNoRecord;
     for (;;) {
         // Under /I an existing destination is not asked about: the rename
         // fails and is counted. Otherwise a rename that never replaces is
@@ -105,14 +146,14 @@ DOLV_HOT void DOREN(const ShortText& P, const ShortText& O, const ShortText& N, 
         // only when it fails is the destination looked at.
         if (!settings.IGNORA && !sametext(N, O)) {
             commit_report();
-            journal(Step::kRename, source, destination, id);
-            if (rename_if_free(source, destination)) {
+            const bool may = recorded_once(source, destination, id, mark);
+            if (may && rename_if_free(source, destination)) {
                 counters.APPLY++;
                 return;
             }
             // Another spelling of the item's own name (a volume that folds
             // names) is no existing destination: the rename below takes it.
-            if (EXIST(destination) >= 0 && !sameitem(source, destination)) {
+            if (may && EXIST(destination) >= 0 && !sameitem(source, destination)) {
                 Conflict c = settle_existing(destination);
                 if (c == Conflict::kRetry) continue;
                 if (c == Conflict::kDone) return;
@@ -120,35 +161,19 @@ DOLV_HOT void DOREN(const ShortText& P, const ShortText& O, const ShortText& N, 
         }
         // The record of the item reaches the report file and the journal
         // before the item changes (the journal again after a question: the
-        // steps it took come before this one).
+        // steps it took come before this one). A step the journal could not
+        // take back is refused as the system would refuse it.
         commit_report();
-        journal(Step::kRename, source, destination, id);
-        RENAME(source, destination);
-        if (IORESULT() == 0) {
+        int status = kStatusUnrecorded;
+        if (recorded_once(source, destination, id, mark)) {
+            RENAME(source, destination);
+            status = IORESULT();
+        }
+        if (status == 0) {
             counters.APPLY++;
             return;
         }
-        if (settings.IGNORA) {
-            WRITELN2("*** Accesso negato");
-            WRITELN2();
-            give_up();
-            return;
-        }
-        switch (MESSERR(source, N)) {
-            case 'R':
-                continue;
-            case 'I':
-                give_up();
-                return;
-            case 'T':
-                ignore_all();
-                GOTOXY(WHEREX(), WHEREY() - 1);
-                WRITELN("*** Accesso negato");
-                WRITELN();
-                return;
-            default:
-                ERR(ErrorCode::kCancelled);
-        }
+        if (!retry_after_failure(source, N)) return;
     }
 }
 

@@ -64,6 +64,14 @@ void check_operands() {
     if (s.REN && CHARRESERVED(NAMEOF(s.FILE2), false) != 0) ERR(ErrorCode::kReservedCharacters);
 }
 
+// The report file's last line, after a run's closing lines.
+void closing_marker() {
+    if (!settings.OUTFILE.empty()) {
+        WRITELN2(ShortText::repeat('-', 20) + "FINE" + ShortText::repeat('-', 20));
+        WRITELN2();
+    }
+}
+
 void closing_lines() {
     if (settings.simula) {
         WRITELN2(preview_summary(!settings.REN));
@@ -77,10 +85,7 @@ void closing_lines() {
         }
         if (counters.APPLY == 0) WRITELN2("Nessun file e' stato rinominato");
     }
-    if (!settings.OUTFILE.empty()) {
-        WRITELN2(ShortText::repeat('-', 20) + "FINE" + ShortText::repeat('-', 20));
-        WRITELN2();
-    }
+    closing_marker();
 }
 
 // The run's mode, on its own copies of the operands.
@@ -110,12 +115,14 @@ void undo_mode() {
         ERR(ErrorCode::kBadOption);
     }
     annulla_ultima();
+    closing_marker();
 }
 
 }  // namespace
 
 void run(const std::vector<std::string>& args) {
     close_at_end(journal_close);
+    journal_begin();
     if (LASTMODE() != 3) TEXTMODE(3);
     TEXTCOLOR(kColourNormal);
     TEXTBACKGROUND(kColourBackground);

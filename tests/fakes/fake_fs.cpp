@@ -22,6 +22,7 @@ struct Item {
     std::string content;
     uint8_t attr = 0;  // FA_READONLY, FA_HIDDEN, FA_SYSFILE
     uint64_t id = 0;
+    int64_t birth = 0;
 };
 
 struct Fault {
@@ -40,6 +41,12 @@ struct Hook {
 struct State {
     std::map<std::string, Item> items;    // by key: full path, `\` separators, no trailing `\`
     std::map<std::string, bool> folding;  // folder -> each spelling has its own id
+    std::set<std::string> placeholders;   // folders of Placeholders
+    bool reuse_ids = false;
+    std::vector<uint64_t> freed_ids;  // with reuse_ids: the ids of items removed
+    bool no_birth_times = false;
+    int64_t clock = 0;
+    std::map<std::string, int64_t> stamps;  // folder -> changes of its entries
     std::map<std::string, std::string> env;
     std::vector<Fault> faults;
     std::vector<Hook> hooks;
@@ -147,26 +154,58 @@ bool enter(fake::Op op, const ShortText& path) {
     return fail;
 }
 
+bool inside(const std::string& key, const std::string& dir) {
+    return key.size() > dir.size() && key.compare(0, dir.size(), dir) == 0 &&
+           (dir == "\\" || key[dir.size()] == '\\');
+}
+
+// A new item's identity and birth time.
+void stamp(Item& item) {
+    State& s = S();
+    if (s.reuse_ids && !s.freed_ids.empty()) {
+        item.id = s.freed_ids.back();
+        s.freed_ids.pop_back();
+    } else {
+        item.id = s.next_id++;
+    }
+    item.birth = ++s.clock;
+}
+
 void make_parents(const std::string& key) {
     State& s = S();
     for (std::string dir = parent_of(key); !s.items.count(dir); dir = parent_of(dir)) {
         Item d;
         d.dir = true;
-        d.id = s.next_id++;
+        stamp(d);
         s.items[dir] = d;
     }
+}
+
+// A folder's entries changed.
+void changed(const std::string& key) {
+    ++S().stamps[parent_of(key)];
 }
 
 void add(const std::string& path, Item item) {
     const std::string key = key_of(path);
     make_parents(key);
-    item.id = S().next_id++;
+    stamp(item);
     S().items[key] = std::move(item);
+    changed(key);
 }
 
-bool inside(const std::string& key, const std::string& dir) {
-    return key.size() > dir.size() && key.compare(0, dir.size(), dir) == 0 &&
-           (dir == "\\" || key[dir.size()] == '\\');
+// Takes the items at key and below it out of the tree; their ids may come again.
+void erase_tree(const std::string& key) {
+    State& s = S();
+    changed(key);
+    for (auto it = s.items.begin(); it != s.items.end();) {
+        if (it->first == key || inside(it->first, key)) {
+            s.freed_ids.push_back(it->second.id);
+            it = s.items.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 // Moves an item (and what lies below it) to a new key.
@@ -183,6 +222,8 @@ void move(const std::string& from, const std::string& to) {
     }
     for (auto& [key, item] : moved) s.items[key] = std::move(item);
     if (s.report == from) s.report = to;
+    changed(from);
+    changed(to);
 }
 
 void fill(const Item& item, ItemInfo& info) {
@@ -191,7 +232,8 @@ void fill(const Item& item, ItemInfo& info) {
     info.id = ItemId{1, item.id};
     info.mode = item.dir ? 040755 : 0100644;
     // Each item keeps the stamp it was made with: no two items look alike.
-    info.modified_ns = info.changed_ns = static_cast<int64_t>(item.id);
+    info.modified_ns = info.changed_ns = item.birth;
+    info.birth_ns = S().no_birth_times ? 0 : item.birth;
 }
 
 // A listed directory of the tree.
@@ -249,12 +291,25 @@ void Fs::Dir(const std::string& path, uint8_t attr) {
 }
 void Fs::Remove(const std::string& path) {
     const std::string key = locate(key_of(path));
-    if (key.empty()) return;
-    std::erase_if(S().items,
-                  [&](const auto& kv) { return kv.first == key || inside(kv.first, key); });
+    if (!key.empty()) erase_tree(key);
 }
 void Fs::FoldCase(const std::string& dir, bool id_per_spelling) {
     S().folding[key_of(dir)] = id_per_spelling;
+}
+void Fs::Placeholders(const std::string& dir) {
+    S().placeholders.insert(key_of(dir));
+}
+void Fs::ReuseIds() {
+    S().reuse_ids = true;
+}
+void Fs::NoBirthTimes() {
+    S().no_birth_times = true;
+}
+int64_t Fs::Clock() {
+    return S().clock;
+}
+void Fs::AdvanceClock(int64_t nanoseconds) {
+    S().clock += nanoseconds;
 }
 void Fs::Conventions(const SystemConventions& conventions) {
     S().conventions = conventions;
@@ -302,14 +357,19 @@ int Fs::Calls(Op op) {
 }  // namespace fake
 
 int item_info(const ShortText& path, uint8_t, ItemInfo& info) {
+    ++S().calls[fake::Op::kItemInfo];
     const std::string wanted = key_of(path.view());
     const std::string key = locate(wanted);
     if (key.empty()) return kStatusFileNotFound;
     fill(S().items[key], info);
-    // Found by another spelling where each spelling has its own number.
+    // Found by another spelling where each spelling has its own number: a
+    // number made up for the name, which does not last.
     const auto folding = S().folding.find(parent_of(key));
-    if (key != wanted && folding != S().folding.end() && folding->second)
-        info.id.inode |= uint64_t{1} << 63 | std::hash<std::string>{}(wanted) << 32;
+    if (folding != S().folding.end() && folding->second) {
+        info.id_lasting = false;
+        if (key != wanted)
+            info.id.inode |= uint64_t{1} << 63 | std::hash<std::string>{}(wanted) << 32;
+    }
     return 0;
 }
 
@@ -319,7 +379,10 @@ std::unique_ptr<OpenDir> list_directory(const ShortText& dir, DirVisitor& visito
     auto listed = std::make_unique<FakeDir>();
     listed->key = key_of(dir.view());
     if (!is_dir_key(listed->key)) return nullptr;
-    listed->id_device = 1;
+    // A folder where each spelling has its own number lists numbers that
+    // are not the items' own.
+    const auto folding = S().folding.find(listed->key);
+    listed->id_device = folding != S().folding.end() && folding->second ? 0 : 1;
     std::vector<std::string> names{".", ".."};
     for (const std::string& n : children(listed->key)) names.push_back(n);
     visitor.room(names.size());
@@ -348,6 +411,36 @@ bool listed_details(const OpenDir& dir, const char* native, ItemInfo& info) {
     return true;
 }
 
+namespace {
+
+PlaceholderNotice g_placeholder_notice = nullptr;
+
+// The name taken first by an empty item of the source's kind, told before
+// and after; then the item goes onto it (Placeholders).
+int rename_onto_placeholder(const std::string& source, const std::string& wanted,
+                            const ShortText& to) {
+    if (g_placeholder_notice && !g_placeholder_notice(to, ItemId())) return kStatusUnrecorded;
+    Item placeholder;
+    placeholder.dir = S().items[source].dir;
+    stamp(placeholder);
+    S().items[wanted] = placeholder;
+    const ItemId made{1, placeholder.id};
+    if ((g_placeholder_notice && !g_placeholder_notice(to, made)) ||
+        enter(fake::Op::kOntoPlaceholder, to)) {
+        erase_tree(wanted);
+        return kStatusUnrecorded;
+    }
+    erase_tree(wanted);
+    move(source, wanted);
+    return 0;
+}
+
+}  // namespace
+
+void set_placeholder_notice(PlaceholderNotice notice) {
+    g_placeholder_notice = notice;
+}
+
 int rename_no_replace(const ShortText& from, const ShortText& to) {
     if (enter(fake::Op::kRename, from)) return kAccessDenied;
     const std::string source = locate(key_of(from.view()));
@@ -357,6 +450,8 @@ int rename_no_replace(const ShortText& from, const ShortText& to) {
     // Another spelling of the item's own name in a folding folder exists too.
     if (!locate(wanted).empty()) return kStatusExists;
     if (inside(wanted, source)) return kAccessDenied;
+    if (S().placeholders.count(parent_of(wanted)))
+        return rename_onto_placeholder(source, wanted, to);
     move(source, wanted);
     return 0;
 }
@@ -366,7 +461,25 @@ int delete_file(const ShortText& path) {
     const std::string key = locate(key_of(path.view()));
     if (key.empty()) return kStatusFileNotFound;
     if (S().items[key].dir) return kAccessDenied;
-    S().items.erase(key);
+    erase_tree(key);
+    return 0;
+}
+
+// A folder's stamp: the count of the changes of its entries; none where
+// each spelling has its own number (as exFAT in user space).
+int64_t folder_stamp(const ShortText& dir) {
+    std::string key = key_of(dir.view());
+    const auto folding = S().folding.find(key);
+    if (!is_dir_key(key) || (folding != S().folding.end() && folding->second)) return 0;
+    return S().stamps[key] + 1;
+}
+
+int remove_empty_directory(const ShortText& path) {
+    if (enter(fake::Op::kDelete, path)) return kAccessDenied;
+    const std::string key = locate(key_of(path.view()));
+    if (key.empty()) return kStatusFileNotFound;
+    if (!S().items[key].dir || !children(key).empty()) return kAccessDenied;
+    erase_tree(key);
     return 0;
 }
 

@@ -28,6 +28,10 @@ enum class Op {
     kReportOpen,   // report_create, report_append
     kReportWrite,  // report_write
     kReportFlush,  // report_flush (and the flush of report_close)
+    // In a folder of Placeholders: the rename onto the placeholder, once it
+    // is made (the rename_no_replace call it belongs to was counted before).
+    kOntoPlaceholder,
+    kItemInfo,  // item_info: counted only
 };
 
 class Fs {
@@ -47,6 +51,20 @@ class Fs {
     // id_per_spelling, each spelling that finds an item gives it an
     // identity of its own, as exFAT in user space does.
     static void FoldCase(const std::string& dir, bool id_per_spelling = false);
+    // Renames into this directory go as on a file system that has neither a
+    // rename that never replaces nor hard links: an empty placeholder of the
+    // source's kind takes the new name first (told to the platform's
+    // placeholder notice), then the item is renamed onto it.
+    static void Placeholders(const std::string& dir);
+    // The identity of an item removed is given to the next item made, as
+    // ext4 gives a freed inode number again at once.
+    static void ReuseIds();
+    // item_info tells no birth times (a file system that keeps none).
+    static void NoBirthTimes();
+    // The clock that stamps every item made with its birth time, in
+    // nanoseconds: one step for each item made; the store's clock.
+    static int64_t Clock();
+    static void AdvanceClock(int64_t nanoseconds);
     static void Env(const std::string& name, const std::string& value);
     // The system's habits the program asks about (system.h); none at the start.
     static void Conventions(const SystemConventions& conventions);

@@ -29,6 +29,7 @@ void Journal::Reset() {
 }
 void Journal::EndRun() {
     journal_forget();
+    Store::EndProcess();
 }
 void Journal::Unwritable() {
     Store::Unwritable();

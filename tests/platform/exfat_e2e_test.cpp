@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "harness/dolv_run.h"
+#include "harness/volume.h"
 
 namespace dolv {
 namespace {
@@ -27,66 +28,15 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-// A system program by name, from PATH or the usual places of system tools.
-std::string FindTool(const std::string& name) {
-    std::string dirs = std::getenv("PATH") ? std::getenv("PATH") : "";
-    dirs += ":/usr/sbin:/sbin:/usr/bin:/bin";
-    std::stringstream in(dirs);
-    for (std::string dir; std::getline(in, dir, ':');) {
-        const std::string path = dir + "/" + name;
-        if (!dir.empty() && access(path.c_str(), X_OK) == 0) return path;
-    }
-    return "";
-}
-
 class ExfatTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (geteuid() != 0) GTEST_SKIP() << "mounting a volume needs root";
-        if (access("/dev/fuse", R_OK | W_OK) != 0) GTEST_SKIP() << "no usable /dev/fuse";
-        if (access("/dev/loop-control", F_OK) != 0) GTEST_SKIP() << "no loop devices";
-        const std::string mkfs = FindTool("mkfs.exfat");
-        const std::string mount = FindTool("mount.exfat-fuse");
-        const std::string losetup = FindTool("losetup");
-        if (mkfs.empty() || mount.empty() || losetup.empty())
-            GTEST_SKIP() << "mkfs.exfat, mount.exfat-fuse or losetup missing "
-                            "(packages exfatprogs, exfat-fuse, mount)";
-        const std::string image = tmp_ / "volume.img";
-        mnt_ = tmp_ / "mnt";
-        fs::create_directory(mnt_);
-        fs::resize_file(WriteEmpty(image), 64 << 20);
-        ShellResult made = RunShell(ShellQuote(mkfs) + " " + ShellQuote(image), true);
-        ASSERT_EQ(made.status, 0) << made.out;
-        ShellResult loop =
-            RunShell(ShellQuote(losetup) + " -f --show " + ShellQuote(image) + " 2>&1");
-        if (loop.status != 0) GTEST_SKIP() << "no loop device for the image: " << loop.out;
-        loop_ = loop.out.substr(0, loop.out.find('\n'));
-        ShellResult mounted =
-            RunShell(ShellQuote(mount) + " " + ShellQuote(loop_) + " " + ShellQuote(mnt_), true);
-        if (mounted.status != 0) GTEST_SKIP() << "the machine refuses the mount: " << mounted.out;
-        mounted_ = true;
-        struct stat inner, outer;
-        ASSERT_EQ(stat(mnt_.c_str(), &inner), 0);
-        ASSERT_EQ(stat(tmp_.path().c_str(), &outer), 0);
-        ASSERT_NE(inner.st_dev, outer.st_dev) << "nothing mounted at " << mnt_;
+        const std::string why = volume_.Mount();
+        if (why.starts_with("failed:")) FAIL() << why;
+        if (!why.empty()) GTEST_SKIP() << why;
+        mnt_ = volume_.Root();
     }
 
-    void TearDown() override {
-        if (mounted_) {
-            ShellResult out = RunShell("umount " + ShellQuote(mnt_), true);
-            if (out.status != 0) RunShell("umount -l " + ShellQuote(mnt_), true);
-            mounted_ = false;
-        }
-        if (!loop_.empty()) {
-            RunShell("losetup -d " + ShellQuote(loop_), true);
-            loop_.clear();
-        }
-    }
-
-    static const std::string& WriteEmpty(const std::string& path) {
-        WriteFile(path, "");
-        return path;
-    }
     std::string At(const std::string& name) const { return mnt_ + "/" + name; }
     void Put(const std::string& name, const std::string& content) const {
         WriteFile(At(name), content);
@@ -102,10 +52,8 @@ class ExfatTest : public ::testing::Test {
         return RunDolv(mnt_, args, keys);
     }
 
-    TempDir tmp_;
+    LoopVolume volume_{LoopVolume::Kind::kExfat};
     std::string mnt_;
-    std::string loop_;
-    bool mounted_ = false;
 };
 
 // Another spelling of the item's own name is the item itself: renamed

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -392,6 +394,71 @@ TEST_F(FsTest, AFailedRenameTakesItsPlaceholderAway) {
     EXPECT_NE(status, 0);
     EXPECT_EQ(ListDir(root_.string()), (Names{"d", "fixed"}));
     EXPECT_EQ(content("fixed"), "data");
+}
+
+// The placeholder is told before it is made and once it is made (with its
+// identity); a notice that says no leaves everything as it was.
+std::vector<std::string> g_told;
+bool g_allow = true;
+bool TellPlaceholder(const ShortText& path, const ItemId& made) {
+    g_told.push_back(std::string(path.view().substr(path.view().rfind('\\') + 1)) +
+                     (made.inode != 0 ? " made" : " before"));
+    return g_allow;
+}
+
+TEST_F(FsTest, PlaceholderIsToldBeforeAndOnceMade) {
+    UseRenameWay(RenameWay::kPlaceholder);
+    set_placeholder_notice(TellPlaceholder);
+    g_told.clear();
+    touch("a", "data");
+    EXPECT_EQ(rename_no_replace(path("a"), path("b")), 0);
+    EXPECT_EQ(g_told, (Names{"b before", "b made"}));
+    g_allow = false;
+    EXPECT_EQ(rename_no_replace(path("b"), path("c")), kStatusUnrecorded);
+    g_allow = true;
+    set_placeholder_notice(nullptr);
+    EXPECT_EQ(ListDir(root_.string()), (Names{"b"}));
+    EXPECT_EQ(content("b"), "data");
+}
+
+// A temporary move is told before it is tried; no from the notice, no move.
+TEST_F(FsTest, MoveAsideIsToldFirst) {
+    touch("a");
+    set_aside_notice([](const ShortText&, const ShortText&) { return false; });
+    ShortText temp;
+    EXPECT_EQ(move_aside(path("a"), temp), kStatusUnrecorded);
+    set_aside_notice(nullptr);
+    EXPECT_EQ(ListDir(root_.string()), (Names{"a"}));
+    EXPECT_EQ(move_aside(path("a"), temp), 0);
+    EXPECT_EQ(ListDir(root_.string()), (Names{".dolv-" + std::to_string(process_id()) + "-0.tmp"}));
+}
+
+// The birth time: kept by a rename, the new item's own under an old name;
+// the identity of a local file system lasts.
+TEST_F(FsTest, BirthTimeAndLastingIdentity) {
+    touch("a");
+    ItemInfo first, renamed, again;
+    ASSERT_EQ(item_info(path("a"), kAskIdentity | kAskBirth, first), 0);
+    if (first.birth_ns == 0) GTEST_SKIP() << "this file system keeps no birth times";
+    EXPECT_TRUE(first.id_lasting);
+    ASSERT_EQ(rename_no_replace(path("a"), path("b")), 0);
+    ASSERT_EQ(item_info(path("b"), kAskIdentity | kAskBirth, renamed), 0);
+    EXPECT_EQ(renamed.birth_ns, first.birth_ns);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // past a clock tick
+    touch("a");
+    ASSERT_EQ(item_info(path("a"), kAskBirth, again), 0);
+    EXPECT_GT(again.birth_ns, first.birth_ns);
+    ItemInfo plain;
+    ASSERT_EQ(item_info(path("a"), 0, plain), 0);
+    EXPECT_EQ(plain.birth_ns, 0);
+}
+
+TEST_F(FsTest, RemoveEmptyDirectory) {
+    fs::create_directories(root_ / "full" / "inner");
+    fs::create_directory(root_ / "empty");
+    EXPECT_NE(remove_empty_directory(path("full")), 0);
+    EXPECT_EQ(remove_empty_directory(path("empty")), 0);
+    EXPECT_EQ(ListDir(root_.string()), (Names{"full"}));
 }
 
 TEST_F(FsTest, RenameRefusesNamesNoWindowsNameCouldBe) {

@@ -44,7 +44,7 @@ const std::vector<std::string> kSecond = {
     "                          nome del file fino a renderlo lungo <nn> caratteri.",
     "                          Tali opzioni si escludono a vicenda.",
     "        /S         Simula: mostra cosa verrebbe fatto senza rinominare nulla",
-    "        /U         Annulla l' ultima esecuzione che ha rinominato qualcosa",
+    "        /U         Annulla l' ultima esecuzione nella directory attuale o sotto",
     "",
     "Non e' possibile specificare una nuova unita' o percorso per la destinazione.",
     "Opzioni inverse: /-P  /-I  /-V  /-E  /-R  /-[  /-]  /-T  /-S",

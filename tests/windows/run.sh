@@ -18,11 +18,12 @@ fi
 
 ${MAKE:-make} --no-print-directory windows
 
-# One static program: nothing but system DLLs beside it.
+# One static program: nothing but system DLLs beside it (advapi32 tells the
+# journal's folder who owns it and who may write it).
 dlls=$(x86_64-w64-mingw32-objdump -p build-windows/dolv.exe | sed -n 's/^[[:space:]]*DLL Name: //p')
 for dll in $dlls; do
     case $(echo "$dll" | tr 'A-Z' 'a-z') in
-        kernel32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-crt-*.dll) ;;
+        kernel32.dll | advapi32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-crt-*.dll) ;;
         *)
             echo "FAILED: dolv.exe needs $dll"
             exit 1

@@ -1,6 +1,8 @@
 // The journal and /U of the Windows program under wine: a batch of 1,000
-// files taken back leaves the folder exactly as it was, and a batch writes
-// the journal the Linux program writes.
+// files taken back leaves the folder exactly as it was, a batch writes the
+// journal the Linux program writes, one record for each step, and a file
+// made where a renamed one was (with its freed file ID: wine's is the
+// inode number) is never taken for it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -69,14 +71,16 @@ std::map<std::string, std::string> WineJournals() {
     return out;
 }
 
-// A journal's text with its device fields as "dev": each system numbers
-// its volumes its own way (st_dev; the volume serial number wine makes).
+// A journal's text with its device fields as "dev" (each system numbers
+// its volumes its own way: st_dev; the volume serial number wine makes)
+// and its run's start as "start".
 std::string WithoutDevices(const std::string& text) {
     std::istringstream in(text);
     std::string out;
     for (std::string line; std::getline(in, line);) {
         const size_t tab = line.find('\t');
-        if (line.size() > 2 && line[1] == '\t' && line[0] != 'P')
+        if (line.starts_with("S\t")) line = "S\tstart";
+        if (line.size() > 2 && line[1] == '\t' && line[0] != 'P' && line[0] != 'S')
             line.replace(tab + 1, line.find('\t', tab + 1) - tab - 1, "dev");
         out += line + "\n";
     }
@@ -99,15 +103,63 @@ TEST_F(WineUndo, LinuxAndWindowsWriteTheSameJournal) {
     std::string wine_text;
     for (const auto& [name, text] : WineJournals())
         if (!before.contains(name)) wine_text = text;
-    // \tmp\x\ on Linux is Z:\tmp\x\ under wine; nothing else differs.
+    // \tmp\x\ on Linux is Z:\tmp\x\ under wine; nothing else differs
+    // but the runs' start.
     std::string linux_as_wine = linux_text;
     const std::string folder = "P\t\\";
     ASSERT_TRUE(linux_as_wine.find(folder) != std::string::npos) << linux_text;
     linux_as_wine.replace(linux_as_wine.find(folder), folder.size(), "P\tZ:\\");
     EXPECT_EQ(WithoutDevices(wine_text), WithoutDevices(linux_as_wine));
-    EXPECT_EQ(Count(linux_text, "\n"), 5) << linux_text;
+    EXPECT_EQ(Count(linux_text, "\n"), 6) << linux_text;
     EXPECT_TRUE(Contains(linux_text, "\tb 100%25.txt\tb 100%25.bak\n")) << linux_text;
     EXPECT_TRUE(Contains(linux_text, "\t\xC3\xA8.txt\t\xC3\xA8.bak\n")) << linux_text;
+}
+
+// The journal written by the run last, its text.
+std::string LatestJournal(const std::map<std::string, std::string>& before) {
+    std::string text;
+    for (const auto& [name, content] : WineJournals())
+        if (!before.contains(name)) text = content;
+    return text;
+}
+
+// One record for each step; an item gone since is named once, and each
+// item counted once.
+TEST_F(WineUndo, OneRecordForEachStepAndEachItemCountedOnce) {
+    WriteFile(dir_ / "a.txt", "a");
+    WriteFile(dir_ / "b.txt", "b");
+    const auto before = WineJournals();
+    PipedResult r = Run({"*.txt", "*.bak"});
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    const std::string text = LatestJournal(before);
+    EXPECT_EQ(Count(text, "\nR\t"), 2) << text;
+    std::filesystem::remove(dir_ / "b.bak");
+    r = Run({"/U"});
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(Count(r.output, "b.bak"), 1) << r.output;
+    EXPECT_TRUE(Contains(r.output, "Ripristinati 1 elementi su 2 ,non ripristinabili 1\r\n"))
+        << r.output;
+    EXPECT_EQ(ListDir(dir_.path()), (std::vector<std::string>{"a.txt"}));
+}
+
+// Files made under the names a run gave, after the renamed ones went: the
+// file IDs wine gives are inode numbers, which ext4 gives again at once;
+// the birth time tells the new files from the renamed ones.
+TEST_F(WineUndo, NewFilesWhereTheRenamedOnesWereAreOtherItems) {
+    for (int i = 0; i < 10; ++i) WriteFile(dir_ / ("a" + std::to_string(i) + ".txt"), "MINE");
+    PipedResult r = Run({"*.txt", "*.dat", "/I", "+NUL"});
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    for (const std::string& name : ListDir(dir_.path())) {
+        std::filesystem::remove(dir_ / name);
+        WriteFile(dir_ / name, "OTHER");
+    }
+    r = Run({"/U", "/I"});
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(Count(r.output, "*** Non e' piu' lo stesso elemento: "), 10) << r.output;
+    for (const std::string& name : ListDir(dir_.path())) {
+        EXPECT_TRUE(EndsWith(name, ".dat")) << name;
+        EXPECT_EQ(ReadFile(dir_ / name), "OTHER") << name;
+    }
 }
 
 TEST_F(WineUndo, ThousandFilesBackExactlyAsBefore) {

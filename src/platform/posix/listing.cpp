@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include "base/hot.h"
 #include "platform/cp850.h"
 #include "platform/fs.h"
+#include "platform/known_answers.h"
 #include "platform/posix/native.h"
 
 namespace dolv {
@@ -44,12 +46,27 @@ void fill_info(const struct stat& st, std::string_view name, ItemInfo& info) {
     info.changed_ns = nanoseconds(st.st_ctim);
 }
 
-// The item at a path as the file system sees it now: a file system in user
-// space may answer a plain lstat from a lookup a rename has made stale.
-int look_afresh(const char* path, struct stat& st) {
+// Whether the inode numbers of a device are the items' own: a file system
+// in user space (FUSE) makes them up for the names it is asked about. One
+// statfs for each device, the first time it is met.
+bool ids_last(dev_t device, int dir_fd, const char* path) {
+    constexpr long kFuseMagic = 0x65735546;
+    static KnownAnswers<dev_t> known;
+    return known.get(device, [&] {
+        struct statfs sf;
+        const int err = path ? statfs(path, &sf) : fstatfs(dir_fd, &sf);
+        return err != 0 || static_cast<long>(sf.f_type) != kFuseMagic;
+    });
+}
+
+// The item at a path through statx: as the file system sees it now (a file
+// system in user space may answer a plain lstat from a lookup a rename has
+// made stale) and with its birth time, as asked.
+int look_with_statx(const char* path, uint8_t ask, struct stat& st, int64_t& birth) {
     struct statx sx;
-    if (statx(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC, STATX_BASIC_STATS, &sx) !=
-        0) {
+    const int flags = AT_SYMLINK_NOFOLLOW | ((ask & kAskAfresh) ? AT_STATX_FORCE_SYNC : 0);
+    const unsigned mask = STATX_BASIC_STATS | ((ask & kAskBirth) ? STATX_BTIME : 0);
+    if (statx(AT_FDCWD, path, flags, mask, &sx) != 0) {
         if (errno != ENOSYS) return errno;
         return lstat(path, &st) == 0 ? 0 : errno;
     }
@@ -60,6 +77,12 @@ int look_afresh(const char* path, struct stat& st) {
     st.st_size = static_cast<off_t>(sx.stx_size);
     st.st_mtim = {sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec};
     st.st_ctim = {sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec};
+    if (sx.stx_mask & STATX_BTIME) {
+        struct timespec made;
+        made.tv_sec = static_cast<time_t>(sx.stx_btime.tv_sec);
+        made.tv_nsec = static_cast<long>(sx.stx_btime.tv_nsec);
+        birth = nanoseconds(made);
+    }
     return 0;
 }
 
@@ -98,12 +121,14 @@ size_t room_for(const struct stat& st) {
 }
 
 // The device of the entries' identity; 0 when the inode number the read gave
-// the first entry is not the item's own (one item tells for all).
+// the first entry is not the item's own (one item tells for all), or the
+// device's numbers do not last.
 uint64_t identity_device(int fd, const struct stat& dir, const std::string& first, ino_t inode) {
     struct stat st;
     if (!first.empty() && (fstatat(fd, first.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
                            st.st_ino != inode || st.st_dev != dir.st_dev))
         return 0;
+    if (!ids_last(dir.st_dev, fd, nullptr)) return 0;
     return static_cast<uint64_t>(dir.st_dev);
 }
 
@@ -180,10 +205,33 @@ int item_info(const ShortText& path, uint8_t ask, ItemInfo& info) {
     native_path_into(path.view(), native);
     if (native[0] == '\0') return kStatusFileNotFound;
     struct stat st;
-    const int err = (ask & kAskAfresh) ? look_afresh(native, st) : lstat(native, &st) ? errno : 0;
+    int64_t birth = 0;
+    const bool statx_asked = (ask & (kAskAfresh | kAskBirth)) != 0;
+    const int err = statx_asked          ? look_with_statx(native, ask, st, birth)
+                    : lstat(native, &st) ? errno
+                                         : 0;
     if (err != 0) return err == ENOENT ? kStatusFileNotFound : err;
     fill_info(st, last_component(path.view()), info);
+    info.birth_ns = birth;
+    if (ask & kAskIdentity) info.id_lasting = ids_last(st.st_dev, -1, native);
     return 0;
+}
+
+int64_t folder_stamp(const ShortText& dir) {
+    char native[kNativePathSize];
+    native_path_into(dir.view(), native);
+    struct stat st;
+    if (stat(native[0] ? native : ".", &st) != 0 || !S_ISDIR(st.st_mode) ||
+        !ids_last(st.st_dev, -1, native[0] ? native : "."))
+        return 0;
+    return nanoseconds(st.st_ctim);
+}
+
+int remove_empty_directory(const ShortText& path) {
+    char native[kNativePathSize];
+    native_path_into(path.view(), native);
+    if (native[0] == '\0') return kStatusFileNotFound;
+    return rmdir(native) == 0 ? 0 : errno;
 }
 
 int delete_file(const ShortText& path) {

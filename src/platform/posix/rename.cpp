@@ -26,6 +26,7 @@ struct Forced {
     bool placeholder = false;  // as if hard links were missing too
 };
 Forced g_forced;
+PlaceholderNotice g_placeholder_notice = nullptr;
 
 bool one_inode(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -48,7 +49,8 @@ void remove_placeholder(const char* to, const struct stat& mine, bool dir) {
 // is taken), then renames the item onto it, which replaces the
 // placeholder in one step. Another program's item made at that name in
 // the meantime therefore either stops the placeholder or is never there.
-int rename_onto_placeholder(const char* from, const char* to, bool dir) {
+int rename_onto_placeholder(const char* from, const char* to, const ShortText& named_to, bool dir) {
+    if (g_placeholder_notice && !g_placeholder_notice(named_to, ItemId())) return kStatusUnrecorded;
     struct stat mine;
     int fd = -1;
     if (dir) {
@@ -60,10 +62,14 @@ int rename_onto_placeholder(const char* from, const char* to, bool dir) {
         if (fstat(fd, &mine) != 0) mine = {};
     }
     int err = 0;
+    if (g_placeholder_notice &&
+        !g_placeholder_notice(named_to, ItemId{static_cast<uint64_t>(mine.st_dev),
+                                               static_cast<uint64_t>(mine.st_ino)}))
+        err = kStatusUnrecorded;
     // A program that opened the placeholder as its own file and wrote to it
     // keeps it: its data is not renamed away.
     struct stat now;
-    if (fd >= 0 && (fstat(fd, &now) != 0 || now.st_size != 0)) err = EEXIST;
+    if (err == 0 && fd >= 0 && (fstat(fd, &now) != 0 || now.st_size != 0)) err = EEXIST;
     if (err == 0 && rename(from, to) != 0) err = errno;
     if (err != 0) remove_placeholder(to, mine, dir);
     if (fd >= 0) close(fd);
@@ -74,7 +80,7 @@ int rename_onto_placeholder(const char* from, const char* to, bool dir) {
 // new name as a second link and loses the old one (link fails when the
 // destination exists); a directory, or a file on a file system without
 // hard links, is renamed onto a placeholder that holds the name.
-int rename_fallback(const char* from, const char* to) {
+int rename_fallback(const char* from, const char* to, const ShortText& named_to) {
     struct stat st;
     if (lstat(from, &st) != 0) return errno;
     const bool dir = S_ISDIR(st.st_mode);
@@ -87,10 +93,10 @@ int rename_fallback(const char* from, const char* to) {
         }
         if (errno == EEXIST) return EEXIST;
     }
-    return rename_onto_placeholder(from, to, dir);
+    return rename_onto_placeholder(from, to, named_to, dir);
 }
 
-DOLV_HOT int rename_noreplace(const char* from, const char* to) {
+DOLV_HOT int rename_noreplace(const char* from, const char* to, const ShortText& named_to) {
     if (!g_forced.fallback && !g_forced.placeholder) {
 #ifdef SYS_renameat2
         if (syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
@@ -100,7 +106,7 @@ DOLV_HOT int rename_noreplace(const char* from, const char* to) {
 #endif
         if (err != EINVAL && err != ENOSYS && err != ENOTSUP && err != EOPNOTSUPP) return err;
     }
-    return rename_fallback(from, to);
+    return rename_fallback(from, to, named_to);
 }
 
 }  // namespace
@@ -113,13 +119,17 @@ void force_rename_placeholder(bool on) {
     g_forced.placeholder = on;
 }
 
+void set_placeholder_notice(PlaceholderNotice notice) {
+    g_placeholder_notice = notice;
+}
+
 DOLV_HOT int rename_no_replace(const ShortText& from, const ShortText& to) {
     char native_from[kNativePathSize];
     char native_to[kNativePathSize];
     native_path_into(from.view(), native_from);
     native_path_into(to.view(), native_to);
     if (native_from[0] == '\0' || native_to[0] == '\0') return kStatusFileNotFound;
-    const int err = rename_noreplace(native_from, native_to);
+    const int err = rename_noreplace(native_from, native_to, to);
     return err == EEXIST ? kStatusExists : err;
 }
 

@@ -72,10 +72,25 @@ int rename_no_replace(const ShortText& from, const ShortText& to) {
                                                                : last_error_status();
 }
 
+// MoveFileExW never needs a placeholder: there is nothing to tell.
+void set_placeholder_notice(PlaceholderNotice) {}
+
 int delete_file(const ShortText& path) {
     std::wstring wide;
     if (!wide_path(path, wide)) return kStatusFileNotFound;
     return DeleteFileW(wide.c_str()) ? 0 : last_error_status();
+}
+
+// A folder's last-write time on Windows is kept lazily, and may be set by
+// anyone who may write it: no stamp the program could lean on.
+int64_t folder_stamp(const ShortText&) {
+    return 0;
+}
+
+int remove_empty_directory(const ShortText& path) {
+    std::wstring wide;
+    if (!wide_path(path, wide)) return kStatusFileNotFound;
+    return RemoveDirectoryW(wide.c_str()) ? 0 : last_error_status();
 }
 
 uint32_t process_id() {

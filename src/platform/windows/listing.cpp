@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/fs.h"
+#include "platform/known_answers.h"
 #include "platform/name_chars.h"
 #include "platform/windows/win_fs.h"
 #include "platform/windows/win_text.h"
@@ -25,8 +27,10 @@ int64_t size_of(DWORD high, DWORD low) {
     return static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low);
 }
 
+// A file time (100 ns steps since 1601) in nanoseconds since 1970 UTC.
 int64_t nanoseconds(const FILETIME& t) {
-    return static_cast<int64_t>(size_of(t.dwHighDateTime, t.dwLowDateTime)) * 100;
+    constexpr int64_t kStepsTo1970 = 116444736000000000LL;
+    return (size_of(t.dwHighDateTime, t.dwLowDateTime) - kStepsTo1970) * 100;
 }
 
 // The CP850 name of a listed name, and what keeps the program from it.
@@ -52,6 +56,22 @@ ShortText stored_name(const std::wstring& wide_path) {
     return ShortText(stored);
 }
 
+// Whether the file IDs of a volume stay the items' own: NTFS and ReFS keep
+// an ID for each file (with a sequence number that changes when its record
+// is used again); FAT and exFAT make it from where the entry lies. Asked
+// once for each volume.
+bool ids_last(HANDLE h, DWORD serial) {
+    static KnownAnswers<DWORD> known;
+    return known.get(serial, [h] {
+        wchar_t name[MAX_PATH + 1] = L"";
+        if (!GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, name,
+                                           MAX_PATH + 1))
+            return true;
+        const std::wstring_view fs = name;
+        return !(fs.starts_with(L"FAT") || fs == L"exFAT");
+    });
+}
+
 // Attributes, size, identity and times from the item opened without any
 // access asked for (directories too, and a link itself).
 int identity_info(const std::wstring& wide, ItemInfo& info) {
@@ -62,6 +82,7 @@ int identity_info(const std::wstring& wide, ItemInfo& info) {
     BY_HANDLE_FILE_INFORMATION data;
     const bool ok = GetFileInformationByHandle(h, &data);
     const int status = ok ? 0 : last_error_status();
+    if (ok) info.id_lasting = ids_last(h, data.dwVolumeSerialNumber);
     CloseHandle(h);
     if (!ok) return status;
     info.attr = dos_attributes(data.dwFileAttributes);
@@ -69,6 +90,7 @@ int identity_info(const std::wstring& wide, ItemInfo& info) {
     info.id.device = data.dwVolumeSerialNumber;
     info.id.inode = (static_cast<uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
     info.modified_ns = nanoseconds(data.ftLastWriteTime);
+    info.birth_ns = nanoseconds(data.ftCreationTime);
     return 0;
 }
 
@@ -113,7 +135,7 @@ int item_info(const ShortText& path, uint8_t ask, ItemInfo& info) {
     // The system opens every spelling of a name (another letter case, on a
     // volume that folds it) as the one item; the file ID tells it.
     info.id_decides = true;
-    if (ask & kAskIdentity) {
+    if (ask & (kAskIdentity | kAskBirth)) {
         const int status = identity_info(wide, info);
         if (status != 0) return status;
     } else {
