@@ -34,4 +34,8 @@ uint8_t item_attributes(const struct stat& st, std::string_view name);
 // The last component of a path (trailing separators ignored).
 std::string_view last_component(std::string_view path);
 
+// The rename that never replaces, on system paths: 0 or an errno value
+// (EEXIST when the destination exists).
+int rename_native_no_replace(const char* from, const char* to);
+
 }  // namespace dolv
