@@ -11,24 +11,23 @@
 
 namespace dolv {
 
-// Where a trashed file lies, and its description (the .trashinfo file, the
-// Recycle Bin's $I file).
-struct TrashedItem {
-    ShortText file;
-    ShortText info;
-};
+// Told where the file at path is about to go in the trash (trashed), its
+// description made, before the move: false stops it (the description goes,
+// nothing moves). A place taken meanwhile by another file is passed over for
+// the next one, which is told again.
+using TrashNotice = bool (*)(const ShortText& path, const ShortText& trashed);
 
 // Moves the file at path into the trash of its own file system: 0, with
-// where filled; otherwise a status, and nothing has changed (no trash on
-// that file system can take it by a rename, or one of its paths does not fit
-// in a text).
-int trash_file(const ShortText& path, TrashedItem& where);
+// trashed its place there; otherwise a status, and nothing has changed (no
+// trash on that file system can take it by a rename, one of its paths does
+// not fit in a text, or the notice said no).
+int trash_file(const ShortText& path, ShortText& trashed, TrashNotice notice);
 // True when trash_file would find a trash for the file at path now, on its
 // own file system (nothing is made or moved).
 bool trash_takes(const ShortText& path);
-// Brings a trashed file back to path, never replacing what is there, and
+// Brings the file trashed back to path, never replacing what is there, and
 // removes its description: 0, kStatusFileNotFound when it is no longer in
 // the trash (emptied since), or another status.
-int untrash_file(const TrashedItem& where, const ShortText& path);
+int untrash_file(const ShortText& trashed, const ShortText& path);
 
 }  // namespace dolv

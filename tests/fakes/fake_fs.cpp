@@ -463,7 +463,7 @@ int rename_no_replace(const ShortText& from, const ShortText& to) {
 
 // The trash of the fake tree: \TRASH\files and \TRASH\info, as a
 // freedesktop.org trash holds them.
-int trash_file(const ShortText& path, TrashedItem& where) {
+int trash_file(const ShortText& path, ShortText& trashed, TrashNotice notice) {
     if (enter(fake::Op::kTrash, path) || S().no_trash) return kStatusPathNotFound;
     const std::string key = locate(key_of(path.view()));
     if (key.empty()) return kStatusFileNotFound;
@@ -474,9 +474,12 @@ int trash_file(const ShortText& path, TrashedItem& where) {
         const std::string info = "\\TRASH\\info\\" + name + ".trashinfo";
         if (!locate(file).empty() || !locate(info).empty()) continue;
         add(info, Item{false, "Path=" + key, 0, 0});
+        trashed = ShortText(file);
+        if (!notice(path, trashed)) {
+            S().items.erase(key_of(info));
+            return kStatusInvalidName;
+        }
         move(key, file);
-        where.file = ShortText(file);
-        where.info = ShortText(info);
         return 0;
     }
 }
@@ -486,15 +489,15 @@ bool trash_takes(const ShortText& path) {
     return !S().no_trash && !key.empty() && !S().items[key].dir;
 }
 
-int untrash_file(const TrashedItem& where, const ShortText& path) {
-    if (enter(fake::Op::kUntrash, where.file)) return kAccessDenied;
-    const std::string file = locate(key_of(where.file.view()));
+int untrash_file(const ShortText& trashed, const ShortText& path) {
+    if (enter(fake::Op::kUntrash, trashed)) return kAccessDenied;
+    const std::string file = locate(key_of(trashed.view()));
     if (file.empty()) return kStatusFileNotFound;
     const std::string to = key_of(path.view());
     if (!locate(to).empty()) return kStatusExists;
     if (!is_dir_key(parent_of(to))) return kStatusPathNotFound;
     move(file, to);
-    S().items.erase(key_of(where.info.view()));
+    S().items.erase(key_of("\\TRASH\\info\\" + name_of(file) + ".trashinfo"));
     return 0;
 }
 

@@ -20,6 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+bool agree(const ShortText&, const ShortText&) {
+    return true;
+}
+bool refuse(const ShortText&, const ShortText&) {
+    return false;
+}
+
 class Trash : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -48,11 +55,11 @@ class Trash : public ::testing::Test {
 TEST_F(Trash, AFileGoesToTheHomeTrashWithItsInfoAndComesBack) {
     WriteFile(tmp_ / "w/my report%.txt", "old");
     ASSERT_TRUE(trash_takes(at("my report%.txt")));
-    TrashedItem where;
-    ASSERT_EQ(trash_file(at("my report%.txt"), where), 0);
+    ShortText where;
+    ASSERT_EQ(trash_file(at("my report%.txt"), where, agree), 0);
     EXPECT_FALSE(FileExists(tmp_ / "w/my report%.txt"));
     EXPECT_EQ(ReadFile(trash("files/my report%.txt")), "old");
-    EXPECT_EQ(where.file, ShortText(WithBackslashes(trash("files/my report%.txt"))));
+    EXPECT_EQ(where, ShortText(WithBackslashes(trash("files/my report%.txt"))));
     const std::string info = ReadFile(trash("info/my report%.txt.trashinfo"));
     EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + tmp_.path() +
                              "/w/my%20report%25.txt\n"
@@ -73,14 +80,18 @@ TEST_F(Trash, AFileGoesToTheHomeTrashWithItsInfoAndComesBack) {
 
 TEST_F(Trash, NothingInTheTrashIsEverReplaced) {
     WriteFile(tmp_ / "w/a.txt", "first");
-    TrashedItem first;
-    ASSERT_EQ(trash_file(at("a.txt"), first), 0);
+    ShortText first;
+    ASSERT_EQ(trash_file(at("a.txt"), first, agree), 0);
     // A file that another program put at the next name meanwhile, without
     // its info: the trash takes the name after it.
     WriteFile(trash("files/a.2.txt"), "theirs");
     WriteFile(tmp_ / "w/a.txt", "second");
-    TrashedItem second;
-    ASSERT_EQ(trash_file(at("a.txt"), second), 0);
+    // A notice that says no: the description goes, nothing moves.
+    ShortText second;
+    EXPECT_NE(trash_file(at("a.txt"), second, refuse), 0);
+    EXPECT_EQ(ReadFile(tmp_ / "w/a.txt"), "second");
+    EXPECT_FALSE(FileExists(trash("info/a.3.txt.trashinfo")));
+    ASSERT_EQ(trash_file(at("a.txt"), second, agree), 0);
     EXPECT_EQ(ReadFile(trash("files/a.txt")), "first");
     EXPECT_EQ(ReadFile(trash("files/a.2.txt")), "theirs");
     EXPECT_EQ(ReadFile(trash("files/a.3.txt")), "second");
@@ -100,13 +111,13 @@ TEST_F(Trash, ALinkInPlaceOfTheTrashTakesNothing) {
     fs::create_directory_symlink(tmp_ / "elsewhere", tmp_ / "data/Trash");
     WriteFile(tmp_ / "w/a.txt", "a");
     EXPECT_FALSE(trash_takes(at("a.txt")));
-    TrashedItem where;
-    EXPECT_NE(trash_file(at("a.txt"), where), 0);
+    ShortText where;
+    EXPECT_NE(trash_file(at("a.txt"), where, agree), 0);
     EXPECT_EQ(ReadFile(tmp_ / "w/a.txt"), "a");
     EXPECT_TRUE(fs::is_empty(tmp_ / "elsewhere"));
     // A directory is never trashed (the answer S replaces files only).
     fs::create_directory(tmp_ / "w/d");
-    EXPECT_NE(trash_file(at("d"), where), 0);
+    EXPECT_NE(trash_file(at("d"), where, agree), 0);
 }
 
 }  // namespace

@@ -93,6 +93,16 @@ bool usable_trash(const std::string& trash, dev_t device, bool make) {
            trash_folder(trash + "/info", device, make);
 }
 
+// Makes the missing folders above path (mode 0700), as the home trash may
+// need its $XDG_DATA_HOME made first.
+void make_parents(const std::string& path) {
+    const std::string up = parent_of(path);
+    struct stat st;
+    if (up == path || lstat(up.c_str(), &st) == 0) return;
+    make_parents(up);
+    mkdir(up.c_str(), 0700);
+}
+
 // The home trash, "" when there is no home.
 std::string home_trash() {
     const char* data = std::getenv("XDG_DATA_HOME");
@@ -106,8 +116,10 @@ std::string home_trash() {
 std::string trash_for(const std::string& item, dev_t device, bool make) {
     const std::string home = home_trash();
     dev_t home_device;
-    if (!home.empty() && device_of(home, home_device) && home_device == device)
+    if (!home.empty() && device_of(home, home_device) && home_device == device) {
+        if (make) make_parents(home);
         return usable_trash(home, device, make) ? home : std::string();
+    }
     const std::string top = mount_top(item, device);
     const std::string base = top == "/" ? std::string() : top;
     const std::string uid = std::to_string(geteuid());
@@ -179,45 +191,48 @@ bool program_form(const std::string& native, ShortText& out) {
     return true;
 }
 
-// Moves item into trash under the first free name; 0 or an errno value.
-int move_into(const std::string& item, const std::string& trash, TrashedItem& where) {
+// Moves item into trash under the first free name, told first to notice;
+// 0 or an errno value.
+int move_into(const ShortText& path, const std::string& item, const std::string& trash,
+              ShortText& trashed, TrashNotice notice) {
     const std::string base(last_component(item));
     for (int n = 1; n <= kMostNames; ++n) {
         const std::string name = nth_name(base, n);
         const std::string info = trash + "/info/" + name + ".trashinfo";
         const std::string file = trash + "/files/" + name;
+        if (!program_form(file, trashed)) return ENAMETOOLONG;
         if (!make_info(info, item)) {
             if (errno == EEXIST) continue;
             return errno ? errno : EIO;
         }
-        const int err = rename_native_no_replace(item.c_str(), file.c_str());
-        if (err == EEXIST) {
+        if (!notice(path, trashed)) {
             unlink(info.c_str());
-            continue;
+            return ENAMETOOLONG;
         }
-        if (err != 0) {
-            unlink(info.c_str());
-            return err;
-        }
-        if (program_form(file, where.file) && program_form(info, where.info)) return 0;
-        // A place the program could not name again: the item goes back.
-        rename_native_no_replace(file.c_str(), item.c_str());
+        const int err = rename_native_no_replace(item.c_str(), file.c_str(), trashed);
+        if (err == 0) return 0;
         unlink(info.c_str());
-        return ENAMETOOLONG;
+        if (err != EEXIST) return err;
     }
     return EEXIST;
 }
 
+// The description of a file in a trash: info/<name>.trashinfo beside files/.
+std::string info_of(const std::string& file) {
+    const std::string files = parent_of(file);
+    return parent_of(files) + "/info/" + std::string(last_component(file)) + ".trashinfo";
+}
+
 }  // namespace
 
-int trash_file(const ShortText& path, TrashedItem& where) {
+int trash_file(const ShortText& path, ShortText& trashed, TrashNotice notice) {
     const std::string item = native_path(FEXPAND(path));
     struct stat st;
     if (item.empty() || lstat(item.c_str(), &st) != 0) return kStatusFileNotFound;
     if (S_ISDIR(st.st_mode)) return kStatusInvalidName;
     const std::string trash = trash_for(item, st.st_dev, true);
     if (trash.empty()) return kStatusPathNotFound;
-    return move_into(item, trash, where);
+    return move_into(path, item, trash, trashed, notice);
 }
 
 bool trash_takes(const ShortText& path) {
@@ -227,14 +242,14 @@ bool trash_takes(const ShortText& path) {
     return !trash_for(item, st.st_dev, false).empty();
 }
 
-int untrash_file(const TrashedItem& where, const ShortText& path) {
-    const std::string file = native_path(where.file);
+int untrash_file(const ShortText& trashed, const ShortText& path) {
+    const std::string file = native_path(trashed);
     const std::string item = native_path(FEXPAND(path));
     struct stat st;
     if (file.empty() || lstat(file.c_str(), &st) != 0) return kStatusFileNotFound;
-    const int err = rename_native_no_replace(file.c_str(), item.c_str());
+    const int err = rename_native_no_replace(file.c_str(), item.c_str(), FEXPAND(path));
     if (err != 0) return err == EEXIST ? kStatusExists : err;
-    unlink(native_path(where.info).c_str());
+    unlink(info_of(file).c_str());
     return 0;
 }
 

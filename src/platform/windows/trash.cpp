@@ -121,25 +121,26 @@ bool program_form(const std::wstring& path, ShortText& out) {
     return true;
 }
 
-// Moves item into bin under the first free id; 0 or a status.
-int move_into(const std::wstring& item, const std::wstring& bin, uint64_t size,
-              TrashedItem& where) {
+// Moves item into bin under the first free id, told first to notice; 0 or
+// a status.
+int move_into(const ShortText& path, const std::wstring& item, const std::wstring& bin,
+              uint64_t size, ShortText& trashed, TrashNotice notice) {
     const std::wstring ext = extension_of(item);
     unsigned seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (int attempt = 0; attempt < kMostNames; ++attempt, seed = seed * 1103515245u + 12345u) {
         const std::wstring id = id_text(seed);
         const std::wstring info = bin + L"$I" + id + ext;
         const std::wstring file = bin + L"$R" + id + ext;
+        if (!program_form(file, trashed)) return kStatusInvalidName;
         if (!make_info(info, item, size)) {
             if (GetLastError() == ERROR_FILE_EXISTS) continue;
             return kStatusPathNotFound;
         }
-        if (MoveFileExW(item.c_str(), file.c_str(), 0)) {
-            if (program_form(file, where.file) && program_form(info, where.info)) return 0;
-            MoveFileExW(file.c_str(), item.c_str(), 0);
+        if (!notice(path, trashed)) {
             DeleteFileW(info.c_str());
             return kStatusInvalidName;
         }
+        if (MoveFileExW(item.c_str(), file.c_str(), 0)) return 0;
         const DWORD error = GetLastError();
         DeleteFileW(info.c_str());
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
@@ -148,9 +149,18 @@ int move_into(const std::wstring& item, const std::wstring& bin, uint64_t size,
     return kStatusExists;
 }
 
+// The description of a file in the Recycle Bin: $I beside its $R.
+std::wstring info_of(const std::wstring& file) {
+    std::wstring info = file;
+    const size_t slash = info.rfind(L'\\');
+    const size_t at = slash == std::wstring::npos ? 0 : slash + 1;
+    if (info.compare(at, 2, L"$R") == 0) info[at + 1] = L'I';
+    return info;
+}
+
 }  // namespace
 
-int trash_file(const ShortText& path, TrashedItem& where) {
+int trash_file(const ShortText& path, ShortText& trashed, TrashNotice notice) {
     std::wstring wide;
     if (!cp850_to_wide_path(path.view(), wide)) return kStatusInvalidName;
     const std::wstring item = absolute_path(wide);
@@ -161,7 +171,7 @@ int trash_file(const ShortText& path, TrashedItem& where) {
     const std::wstring bin = bin_for(item);
     if (bin.empty()) return kStatusPathNotFound;
     const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return move_into(item, bin, size, where);
+    return move_into(path, item, bin, size, trashed, notice);
 }
 
 bool trash_takes(const ShortText& path) {
@@ -174,11 +184,11 @@ bool trash_takes(const ShortText& path) {
     return !bin_for(item).empty();
 }
 
-int untrash_file(const TrashedItem& where, const ShortText& path) {
-    std::wstring file, info, item;
-    if (!cp850_to_wide_path(where.file.view(), file) ||
-        !cp850_to_wide_path(where.info.view(), info) || !cp850_to_wide_path(path.view(), item))
+int untrash_file(const ShortText& trashed, const ShortText& path) {
+    std::wstring file, item;
+    if (!cp850_to_wide_path(trashed.view(), file) || !cp850_to_wide_path(path.view(), item))
         return kStatusInvalidName;
+    const std::wstring info = info_of(file);
     if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return kStatusFileNotFound;
     if (!MoveFileExW(file.c_str(), item.c_str(), 0)) {
         const DWORD error = GetLastError();
