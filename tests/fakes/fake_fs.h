@@ -32,8 +32,8 @@ enum class Op {
     // is made (the rename_no_replace call it belongs to was counted before).
     kOntoPlaceholder,
     kItemInfo,  // item_info: counted only
-    kTrash,        // trash_file
-    kUntrash,      // untrash_file
+    kTrash,     // trash_file
+    kUntrash,   // untrash_file
 };
 
 class Fs {
