@@ -6,6 +6,7 @@
 #include "names/items.h"
 #include "platform/fs.h"
 #include "platform/name_chars.h"
+#include "platform/trash.h"
 #include "report/channel.h"
 #include "report/journal.h"
 
@@ -13,6 +14,12 @@ namespace dolv {
 namespace {
 
 int g_io_status = 0;
+
+// The place a replaced file is about to take in the trash, recorded before
+// it goes there.
+bool trash_notice(const ShortText& path, const ShortText& trashed) {
+    return journal(Step::kTrashed, path, trashed, ItemId());
+}
 
 // Whether two paths are one text for the system: a drive in front is not
 // part of a path on POSIX, and `/` is `\`.
@@ -84,6 +91,17 @@ bool DELETEFILE(const ShortText& path) {
         return false;
     journal_made();
     return true;
+}
+
+Discarded discard_existing(const ShortText& path) {
+    ShortText trashed;
+    if (trash_file(path, trashed, trash_notice) == 0) {
+        journal_made();
+        return Discarded::kTrashed;
+    }
+    if (journal(Step::kDeleted, path, ShortText(), ItemId()) && DELETEFILE(path))
+        return Discarded::kDeleted;
+    return Discarded::kKept;
 }
 
 }  // namespace dolv

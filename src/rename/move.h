@@ -27,4 +27,14 @@ bool rename_if_free(const ShortText& old_path, const ShortText& new_path);
 // Removes a file, never a directory; true on success.
 bool DELETEFILE(const ShortText& path);
 
+// What became of an existing destination the answer S replaces.
+enum class Discarded {
+    kTrashed,  // in the trash of its own file system: /U can bring it back
+    kDeleted,  // no trash could take it: gone for good
+    kKept,     // neither: it is still there
+};
+// Moves the file at path to the trash, its place recorded in the journal
+// before the move; where no trash takes it, deletes it (recorded too).
+Discarded discard_existing(const ShortText& path);
+
 }  // namespace dolv

@@ -6,6 +6,7 @@
 #include "names/items.h"
 #include "platform/console.h"
 #include "platform/fs.h"
+#include "platform/trash.h"
 #include "report/answer.h"
 #include "report/channel.h"
 #include "report/counters.h"
@@ -77,6 +78,16 @@ void preview_rename(const ShortText& source, const ShortText& destination) {
         return;
     }
     preview_asks("Simulazione: la destinazione esiste gia', verrebbe chiesto cosa fare");
+    // What the answer S would do with the item in the way: the trash of its
+    // file system (the destination's, or the source's folder when the way
+    // is blocked by an earlier rename of the run) takes it, or it is gone.
+    ItemInfo info;
+    const bool on_disk = item_info(destination, 0, info) == 0;
+    if (on_disk && (info.attr & FA_DIRECTORY)) return;
+    WRITELN2(
+        trash_takes(on_disk ? destination : source)
+            ? "Simulazione: con S il file preesistente andrebbe nel cestino"
+            : "Simulazione: con S il file preesistente verrebbe cancellato, non ripristinabile");
 }
 
 void preview_asks(const ShortText& line) {

@@ -89,9 +89,15 @@ Conflict settle_existing(const ShortText& destination) {
             ignore_all();
             return Conflict::kDone;
         case 'S':
-            if (journal(Step::kDeleted, destination, ShortText(), ItemId()) &&
-                DELETEFILE(destination))
-                return Conflict::kRename;
+            switch (discard_existing(destination)) {
+                case Discarded::kTrashed:
+                    return Conflict::kRename;
+                case Discarded::kDeleted:
+                    WRITELN2("*** Il file preesistente e' stato cancellato, non ripristinabile");
+                    return Conflict::kRename;
+                case Discarded::kKept:
+                    break;
+            }
             WRITELN("Impossibile cancellare il file preesistente");
             return PREESISTENTE() == 'R' ? Conflict::kRetry : Conflict::kDone;
         case 'N':

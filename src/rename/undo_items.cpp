@@ -7,6 +7,7 @@
 #include "names/strings.h"
 #include "platform/console.h"
 #include "platform/fs.h"
+#include "platform/trash.h"
 #include "rename/move.h"
 #include "report/channel.h"
 
@@ -90,8 +91,9 @@ bool free_for(const UndoContext& c, const ShortText& from, const ShortText& to) 
 // run), with its line, or a step on its way there; where that step's name
 // is taken, straight home when home is free. A run whose lines go nowhere
 // lets the rename that never replaces tell whether a name is free.
+// from_trash: the item lies in the trash, where answer S put it.
 void bring(UndoItem& item, UndoContext& c, const ShortText& from, const ShortText& to,
-           const ItemInfo& info) {
+           const ItemInfo& info, bool from_trash = false) {
     if (item.found.empty()) item.found = from;
     const bool judged_by_rename = !c.view.preview() && report_silent();
     ShortText target = to;
@@ -102,10 +104,10 @@ void bring(UndoItem& item, UndoContext& c, const ShortText& from, const ShortTex
     const bool home = target == item.original;
     if (home && !c.quiet && !report_silent())
         say_restoring(item.found, target, (info.attr & FA_DIRECTORY) != 0);
-    int status = c.view.move(from, target, info);
+    int status = from_trash ? c.view.untrash(from, target, info) : c.view.move(from, target, info);
     if (status == kStatusExists && !home) {
         target = item.original;
-        return bring(item, c, from, target, info);
+        return bring(item, c, from, target, info, from_trash);
     }
     if (status == kStatusExists) return fail(item, c, "Il nome originale e' gia' in uso: ", target);
     if (status != 0) return fail(item, c, "Impossibile ripristinare: ", from);
@@ -154,6 +156,21 @@ void take_deletion(const JournalRecord& r, uint32_t number, UndoItem& item, Undo
     if (number == item.first) item.settled = true;
 }
 
+// A file that answer S moved to the trash: back under its name, once the
+// item that took that name has gone back (its record comes later, and is
+// taken back first). Named where the trash no longer holds it, unless it
+// never went (it is still under its name).
+void take_trashed(const JournalRecord& r, uint32_t number, UndoItem& item, UndoContext& c) {
+    ItemInfo info;
+    if (runs_item_at(c, r.new_path, r.identity, info))
+        return bring(item, c, r.new_path, r.old_path, info, true);
+    if (runs_item_at(c, r.old_path, r.identity, info)) {
+        if (number == item.first) item.settled = true;
+        return;
+    }
+    say_lost(c, item, "Sostituito e cancellato, non ripristinabile: ", item.original);
+}
+
 // The path of a record too long to address, as the reader shortened it.
 const ShortText& long_path(const JournalRecord& r) {
     return r.new_path.view().starts_with("...") ? r.new_path : r.old_path;
@@ -191,7 +208,8 @@ bool in_folder(std::string_view path, std::string_view folder) {
 // in a folder untouched since the run, and no means of another step.
 bool vouched_for(const JournalRecord& r, const UndoContext& c) {
     if (!r.made || !c.untouched || c.view.preview() || !report_silent()) return false;
-    if (r.step == Step::kDeleted || r.step == Step::kPutBack) return false;
+    if (r.step == Step::kDeleted || r.step == Step::kTrashed || r.step == Step::kPutBack)
+        return false;
     for (const ShortText& folder : *c.untouched)
         if (in_folder(r.old_path.view(), folder.view()) &&
             in_folder(r.new_path.view(), folder.view()))
@@ -272,6 +290,16 @@ int UndoView::move(const ShortText& from, const ShortText& to, const ItemInfo& i
     return 0;
 }
 
+int UndoView::untrash(const ShortText& trashed, const ShortText& to, const ItemInfo& item) {
+    if (!preview_) {
+        commit_report();
+        return untrash_file(trashed, near(to));
+    }
+    lay(trashed, Laid{false, ItemInfo()});
+    lay(to, Laid{true, item});
+    return 0;
+}
+
 void UndoView::remove(const ShortText& path, const ItemInfo& item) {
     if (preview_) {
         lay(path, Laid{false, ItemInfo()});
@@ -304,6 +332,7 @@ void undo_record(const JournalRecord& r, uint32_t number, UndoItem& item, UndoCo
         return;
     }
     if (r.step == Step::kDeleted) return take_deletion(r, number, item, c);
+    if (r.step == Step::kTrashed) return take_trashed(r, number, item, c);
     if (vouched_for(r, c)) return bring(item, c, r.new_path, r.old_path, ItemInfo());
     if (runs_item_at(c, r.new_path, r.identity, info, r.step == Step::kAside))
         return bring(item, c, r.new_path, r.old_path, info);

@@ -40,6 +40,8 @@ class UndoView {
     bool one_item(const ShortText& a, const ShortText& b) const;
     // Renames an item, as RENAME does (never over another): 0 or the status.
     int move(const ShortText& from, const ShortText& to, const ItemInfo& item);
+    // Brings a file back from the trash, as untrash_file does: 0 or the status.
+    int untrash(const ShortText& trashed, const ShortText& to, const ItemInfo& item);
     // Removes an empty placeholder.
     void remove(const ShortText& path, const ItemInfo& item);
 

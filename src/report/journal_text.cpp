@@ -193,7 +193,7 @@ bool field_path(std::string_view field, std::string_view dir, ShortText& out) {
 }
 
 bool known_step(char c) {
-    return std::string_view("RBD123XAH").find(c) != std::string_view::npos;
+    return std::string_view("RBDT123XAH").find(c) != std::string_view::npos;
 }
 
 // The device and inode fields: both hex numbers, or both "-".

@@ -19,6 +19,7 @@ enum class Step : char {
     kRename = 'R',   // an item renamed
     kBackup = 'B',   // an existing destination renamed to its .bak (answer N)
     kDeleted = 'D',  // an existing destination deleted (answer S); new_path empty
+    kTrashed = 'T',  // an existing destination moved to the trash (answer S)
     kParkA = '1',    // exchange: A to the temporary name
     kMoveB = '2',    // exchange: B to A's name in B's directory
     kPlaceA = '3',   // exchange: A from the temporary name to B's name

@@ -9,6 +9,7 @@
 #include "platform/fs.h"
 #include "platform/name_chars.h"
 #include "platform/system.h"
+#include "platform/trash.h"
 
 namespace dolv {
 
@@ -55,6 +56,7 @@ struct State {
     std::string report;  // key of the open report file, empty when closed
     std::string report_buffer;
     SystemConventions conventions;
+    bool no_trash = false;  // no trash takes an item (Fs::NoTrash)
 };
 
 State& S() {
@@ -311,6 +313,9 @@ int64_t Fs::Clock() {
 void Fs::AdvanceClock(int64_t nanoseconds) {
     S().clock += nanoseconds;
 }
+void Fs::NoTrash() {
+    S().no_trash = true;
+}
 void Fs::Conventions(const SystemConventions& conventions) {
     S().conventions = conventions;
 }
@@ -453,6 +458,46 @@ int rename_no_replace(const ShortText& from, const ShortText& to) {
     if (S().placeholders.count(parent_of(wanted)))
         return rename_onto_placeholder(source, wanted, to);
     move(source, wanted);
+    return 0;
+}
+
+// The trash of the fake tree: \TRASH\files and \TRASH\info, as a
+// freedesktop.org trash holds them.
+int trash_file(const ShortText& path, ShortText& trashed, TrashNotice notice) {
+    if (enter(fake::Op::kTrash, path) || S().no_trash) return kStatusPathNotFound;
+    const std::string key = locate(key_of(path.view()));
+    if (key.empty()) return kStatusFileNotFound;
+    if (S().items[key].dir) return kStatusInvalidName;
+    for (int n = 1;; ++n) {
+        const std::string name = name_of(key) + (n == 1 ? "" : "." + std::to_string(n));
+        const std::string file = "\\TRASH\\files\\" + name;
+        const std::string info = "\\TRASH\\info\\" + name + ".trashinfo";
+        if (!locate(file).empty() || !locate(info).empty()) continue;
+        add(info, Item{false, "Path=" + key, 0, 0});
+        trashed = ShortText(file);
+        if (!notice(path, trashed)) {
+            S().items.erase(key_of(info));
+            return kStatusInvalidName;
+        }
+        move(key, file);
+        return 0;
+    }
+}
+
+bool trash_takes(const ShortText& path) {
+    const std::string key = locate(key_of(path.view()));
+    return !S().no_trash && !key.empty() && !S().items[key].dir;
+}
+
+int untrash_file(const ShortText& trashed, const ShortText& path) {
+    if (enter(fake::Op::kUntrash, trashed)) return kAccessDenied;
+    const std::string file = locate(key_of(trashed.view()));
+    if (file.empty()) return kStatusFileNotFound;
+    const std::string to = key_of(path.view());
+    if (!locate(to).empty()) return kStatusExists;
+    if (!is_dir_key(parent_of(to))) return kStatusPathNotFound;
+    move(file, to);
+    S().items.erase(key_of("\\TRASH\\info\\" + name_of(file) + ".trashinfo"));
     return 0;
 }
 

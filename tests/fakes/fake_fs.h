@@ -32,6 +32,8 @@ enum class Op {
     // is made (the rename_no_replace call it belongs to was counted before).
     kOntoPlaceholder,
     kItemInfo,  // item_info: counted only
+    kTrash,     // trash_file
+    kUntrash,   // untrash_file
 };
 
 class Fs {
@@ -68,6 +70,9 @@ class Fs {
     static void Env(const std::string& name, const std::string& value);
     // The system's habits the program asks about (system.h); none at the start.
     static void Conventions(const SystemConventions& conventions);
+    // No trash takes an item from now on (a read-only mount top): an answer
+    // S then deletes the old file.
+    static void NoTrash();
 
     static bool Exists(const std::string& path);
     static bool IsDir(const std::string& path);

@@ -45,6 +45,20 @@ TempDir::~TempDir() {
     nftw(path_.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
+namespace {
+
+// The programs a test starts put what the answer S replaces into a trash of
+// the test's own, never into the user's: the home trash lies in a
+// temporary XDG_DATA_HOME (on the temporary folder's file system), which a
+// test may name otherwise for its program.
+struct OwnDataHome {
+    OwnDataHome() { setenv("XDG_DATA_HOME", dir.path().c_str(), 1); }
+    TempDir dir;
+};
+const OwnDataHome g_data_home;
+
+}  // namespace
+
 void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;

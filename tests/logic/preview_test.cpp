@@ -68,6 +68,7 @@ const RunRow kRows[] = {
      "Rinomina del file \\DATI\\b.txt in b.bak\n"
      "[5 bytes] A____\n"
      "Simulazione: la destinazione esiste gia', verrebbe chiesto cosa fare\n"
+     "Simulazione: con S il file preesistente andrebbe nel cestino\n"
      "Rinomina del file \\DATI\\c.doc in c.bak\n"
      "[5 bytes] A____\n"
      "Simulazione: sarebbero rinominati 2 elementi su 4 ,negati 0 ,saltati 1 ,con domanda 1\n"},
@@ -81,6 +82,20 @@ const RunRow kRows[] = {
      "Rinomina del file \\DATI\\a.txt in a.bak\n"
      "[5 bytes] A____\n"
      "Simulazione: la destinazione esiste gia', verrebbe chiesto cosa fare\n"
+     "Simulazione: con S il file preesistente andrebbe nel cestino\n"
+     "Simulazione: sarebbero rinominati 0 elementi su 1 ,negati 0 ,saltati 0 ,con domanda 1\n"},
+    // Where no trash can take the file in the way, S would delete it.
+    {"ExistingDestinationWithoutATrash",
+     "a.txt a.bak",
+     [] { Fs::NoTrash(); },
+     {"a.txt", "a.bak", "/S"},
+     "",
+     0,
+     "",
+     "Rinomina del file \\DATI\\a.txt in a.bak\n"
+     "[5 bytes] A____\n"
+     "Simulazione: la destinazione esiste gia', verrebbe chiesto cosa fare\n"
+     "Simulazione: con S il file preesistente verrebbe cancellato, non ripristinabile\n"
      "Simulazione: sarebbero rinominati 0 elementi su 1 ,negati 0 ,saltati 0 ,con domanda 1\n"},
     {"ExistingDestinationUnderIWouldBeRefused",
      "a.txt a.bak",
@@ -115,6 +130,7 @@ const RunRow kRows[] = {
      "Rinomina del file \\DATI\\x in xx\n"
      "[1 bytes] A____\n"
      "Simulazione: la destinazione esiste gia', verrebbe chiesto cosa fare\n"
+     "Simulazione: con S il file preesistente andrebbe nel cestino\n"
      "Rinomina del file \\DATI\\xx in xxx\n"
      "[2 bytes] A____\n"
      "Simulazione: sarebbero rinominati 1 elementi su 2 ,negati 0 ,saltati 0 ,con domanda 1\n"},
@@ -294,6 +310,7 @@ const RunRow kRows[] = {
      "                                                  ]\n"
      "\n"
      "Simulazione: la destinazione esiste gia', verrebbe chiesto cosa fare\n"
+     "Simulazione: con S il file preesistente andrebbe nel cestino\n"
      "\n"
      "[1 bytes]   A____\n"
      "Nome originale del file b\n"
@@ -302,6 +319,7 @@ const RunRow kRows[] = {
      "                                                  ]\n"
      "\n"
      "Simulazione: la destinazione esiste gia', verrebbe chiesto cosa fare\n"
+     "Simulazione: con S il file preesistente andrebbe nel cestino\n"
      "\n"
      "\n"
      "Simulazione: sarebbero rinominati 0 elementi su 2 ,negati 0 ,saltati 0 ,con domanda 2\n"},

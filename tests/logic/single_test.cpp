@@ -37,8 +37,13 @@ void RefuseFirstRename() {
     Fs::Fail(Op::kRename, 1);
     Fs::Fail(Op::kRename, 2);
 }
+// The old file can go neither to the trash nor away.
 void RefuseDelete() {
+    Fs::Fail(Op::kTrash);
     Fs::Fail(Op::kDelete);
+}
+void NoTrash() {
+    Fs::NoTrash();
 }
 // The destination goes away while the question is asked.
 void DestinationLeavesAtRetry() {
@@ -80,6 +85,9 @@ const Row kDoren[] = {
      true, ""},
     {"ExistsReplace", "a.txt b.txt", "b.txt", false, nullptr, "S", kReturned, "b.txt", "1/0/0/0",
      false, kExists + "S\n"},
+    {"ExistsReplaceWithoutATrashSaysSo", "a.txt b.txt", "b.txt", false, NoTrash, "S", kReturned,
+     "b.txt", "1/0/0/0", false,
+     kExists + "S\n*** Il file preesistente e' stato cancellato, non ripristinabile\n"},
     {"ExistsReplaceLowerCase", "a.txt b.txt", "b.txt", false, nullptr, "s", kReturned, "b.txt",
      "1/0/0/0", false, kExists + "S\n"},
     {"ExistsBackup", "a.txt b.txt", "b.txt", false, nullptr, "N", kReturned, "b.bak b.txt",

@@ -155,6 +155,20 @@ void PlaceholderNeverRecordedFilledSince() {
     PutJournal(9, "P\t\\DATI\\\nR\t" + IdOf("a.txt") + "\ta.txt\tb.txt\nH\t-\t-\t\tb.txt\n");
     Fs::File("b.txt", "mine");
 }
+// No trash takes the file S replaces: it is deleted.
+void NoTrash() {
+    Fs::NoTrash();
+}
+void LikeExfatNoTrash() {
+    LikeExfat();
+    Fs::NoTrash();
+}
+void TrashEmptied() {
+    Fs::Remove("\\TRASH\\files\\b.txt");
+}
+std::string FromTrash(const std::string& name, const std::string& home) {
+    return "Ripristino del file \\TRASH\\files\\" + name + " in \\DATI\\" + home + "\n";
+}
 void HomeTaken() {
     Fs::File("b.txt", "new");
 }
@@ -205,9 +219,34 @@ const Row kRows[] = {
      0,
      "a.txt=a.txt b.txt=b.txt",
      Back("b.txt", "a.txt") + Back("b.bak", "b.txt") + Restored(2, 2, 0)},
-    {"AnswerSDeletedFileIsNamed",
+    {"AnswerSTrashedFileComesBack",
      "a.txt b.txt",
      nullptr,
+     {"a.txt", "b.txt"},
+     "S",
+     nullptr,
+     kU,
+     0,
+     "a.txt=a.txt b.txt=b.txt",
+     Back("b.txt", "a.txt") + FromTrash("b.txt", "b.txt") + Restored(2, 2, 0)},
+    {"AnswerSTrashEmptiedSince",
+     "a.txt b.txt",
+     nullptr,
+     {"a.txt", "b.txt"},
+     "S",
+     TrashEmptied,
+     kU,
+     0,
+     "a.txt=a.txt",
+     Back("b.txt", "a.txt") + Lost(kReplaced, "b.txt") + Restored(1, 2, 1)},
+    // x.txt, a.txt's new name, went to the trash when b.txt came: from
+    // there a.txt comes home.
+    {"AnswerSTrashedItemComesHomeByItsName", "a.txt b.txt", nullptr, kToX, "S", nullptr, kU, 0,
+     "a.txt=a.txt b.txt=b.txt",
+     Back("x.txt", "b.txt") + FromTrash("x.txt", "a.txt") + Restored(2, 2, 0)},
+    {"AnswerSDeletedFileIsNamed",
+     "a.txt b.txt",
+     NoTrash,
      {"a.txt", "b.txt"},
      "S",
      nullptr,
@@ -217,7 +256,7 @@ const Row kRows[] = {
      Back("b.txt", "a.txt") + Lost(kReplaced, "b.txt") + Restored(1, 2, 1)},
     // Each item once, under the name it had: the file S deleted is a.txt,
     // which x.txt held when b.txt came.
-    {"AnswerSDeletedItemNamedOnceByItsName", "a.txt b.txt", nullptr, kToX, "S", nullptr, kU, 0,
+    {"AnswerSDeletedItemNamedOnceByItsName", "a.txt b.txt", NoTrash, kToX, "S", nullptr, kU, 0,
      "b.txt=b.txt", Back("x.txt", "b.txt") + Lost(kReplaced, "a.txt") + Restored(1, 2, 1)},
     {"AnswerNTwoItemsCountedOnce", "a.txt b.txt", nullptr, kToX, "N", nullptr, kU, 0,
      "a.txt=a.txt b.txt=b.txt",
@@ -368,10 +407,14 @@ const Row kRows[] = {
      Back("a.bak", "a.txt") + Restored(1, 1, 0)},
     // Three files to one name, N then S: the backup and the deletion are of
     // the items before, each named once.
-    {"ManyToOneOnAFoldingFolder", "a.txt b.txt c.txt", LikeExfat, kToX, "NS", nullptr, kUI, 0,
-     "a.txt=a.txt c.txt=c.txt",
+    {"ManyToOneOnAFoldingFolder", "a.txt b.txt c.txt", LikeExfatNoTrash, kToX, "NS", nullptr, kUI,
+     0, "a.txt=a.txt c.txt=c.txt",
      Back("x.txt", "c.txt") + Lost(kReplaced, "b.txt") + Back("x.bak", "a.txt") +
          Restored(2, 3, 1)},
+    {"ManyToOneOnAFoldingFolderWithATrash", "a.txt b.txt c.txt", LikeExfat, kToX, "NS", nullptr,
+     kUI, 0, "a.txt=a.txt b.txt=b.txt c.txt=c.txt",
+     Back("x.txt", "c.txt") + FromTrash("x.txt", "b.txt") + Back("x.bak", "a.txt") +
+         Restored(3, 3, 0)},
     {"CaseOnlyRenameOnAFoldingFolder", "Readme.TXT", LikeExfat, kUpper, "", nullptr, kU, 0,
      "Readme.TXT=Readme.TXT", Back("README.TXT", "Readme.TXT") + Restored(1, 1, 0)},
     // Killed while the item bore a temporary name: it comes back home.
@@ -506,6 +549,33 @@ TEST_P(Undo, PreviewAgreesWithTheUndo) {
 
 RunRow Command(std::vector<std::string> args) {
     return {"", "", nullptr, std::move(args), "", 0, "", ""};
+}
+
+// Answer S: the old file's place in the trash is in the journal before it
+// goes there, and /U takes its description away with it. Where no trash
+// takes it, the replace says that it cannot be taken back.
+TEST_F(InProcess, AnswerSTrashesOrSaysItDeleted) {
+    for (const bool trash : {true, false}) {
+        FreshRun();
+        Items("a.txt b.txt");
+        if (!trash) Fs::NoTrash();
+        RunProgram({"", "", nullptr, {"a.txt", "b.txt"}, "S", 0, "", ""});
+        const std::string said = Console::Text();
+        EXPECT_EQ(said.find("*** Il file preesistente e' stato cancellato, non ripristinabile\n") !=
+                      std::string::npos,
+                  !trash)
+            << said;
+        EXPECT_EQ(Fs::Exists("\\TRASH\\info\\b.txt.trashinfo"), trash);
+        const std::string text = Store::Content(Store::Names().at(0));
+        EXPECT_NE(text.find(trash ? "\nT+\t" + IdOf("\\TRASH\\files\\b.txt") +
+                                        "\tb.txt\t\\TRASH\\files\\b.txt\n"
+                                  : "\nD+\t"),
+                  std::string::npos)
+            << text;
+        EXPECT_EQ(RunProgram(Command(kU)), 0);
+        EXPECT_FALSE(Fs::Exists("\\TRASH\\info\\b.txt.trashinfo"));
+        EXPECT_EQ(Fs::Exists("b.txt"), trash);
+    }
 }
 
 TEST_F(InProcess, SecondUndoTakesTheRunBefore) {

@@ -109,8 +109,11 @@ TEST_F(ExfatTest, AnotherItemIsStillAnExistingDestination) {
         PipedResult r = Dolv({"a.txt", "b.txt"}, key);
         EXPECT_TRUE(Contains(r.output, "La destinazione esiste gia'")) << r.output;
         if (std::string(key) == "S") {
-            EXPECT_EQ(List(), (Names{"b.txt"}));
+            // The old b.txt went to the trash at the top of the volume.
+            const std::string trash = ".Trash-" + std::to_string(geteuid());
+            EXPECT_EQ(List(), (Names{trash, "b.txt"}));
             EXPECT_EQ(Get("b.txt"), "1");
+            EXPECT_EQ(Get(trash + "/files/b.txt"), "2");
         } else if (std::string(key) == "N") {
             EXPECT_EQ(List(), (Names{"b.bak", "b.txt"}));
             EXPECT_EQ(Get("b.txt"), "1");

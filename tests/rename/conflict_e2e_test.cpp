@@ -24,7 +24,7 @@ void TwoFiles(Folder& f) {
     f.Put("b.txt", "old b");
 }
 
-TEST(Conflict, ReplaceDeletesTheDestinationFirst) {
+TEST(Conflict, ReplaceClearsTheDestinationFirst) {
     Folder f;
     TwoFiles(f);
     auto r = Dolv(f, {"a.txt", "b.txt"}, "s");

@@ -104,12 +104,14 @@ inline Result Dolv(const Folder& folder, const Lines& args, const std::string& k
 }
 
 // The program run in the folder cwd with its journal on, kept in the state
-// folder state (XDG_STATE_HOME), the keys on its standard input.
+// folder state (XDG_STATE_HOME), its home trash in state/data
+// (XDG_DATA_HOME), the keys on its standard input.
 inline Result Journaled(const std::string& cwd, const std::string& state, const Lines& args,
                         const std::string& keys = "", int timeout_seconds = 60) {
     PipedOptions options;
     options.cwd = cwd;
-    options.env = {"DOLV_NO_JOURNAL", "XDG_STATE_HOME=" + state};
+    options.env = {"DOLV_NO_JOURNAL", "XDG_STATE_HOME=" + state,
+                   "XDG_DATA_HOME=" + state + "/data"};
     options.timeout_ms = timeout_seconds * 1000;
     std::vector<std::string> argv{DOLV_EXE};
     argv.insert(argv.end(), args.begin(), args.end());

@@ -84,6 +84,37 @@ TEST_F(Journal, FolderAndFilesAreTheUsersOnlyAndTwentyRunsAreKept) {
     EXPECT_EQ(CountEndingWith(home.Names("state/dolv"), ".undone"), 1);
 }
 
+// Answer S on the home's file system: the old file goes to the home trash,
+// $XDG_DATA_HOME/Trash, or ~/.local/share/Trash without it (made with the
+// folders above it), and /U brings both files back with their contents and
+// takes the description away.
+TEST_F(Journal, ReplaceThenUndoThroughTheHomeTrash) {
+    for (const bool xdg : {true, false}) {
+        SCOPED_TRACE(xdg ? "XDG_DATA_HOME" : "HOME");
+        const std::string data = xdg ? home.At("data").string() : home.At(".local/share").string();
+        f.Put("a.txt", "A");
+        f.Put("b.txt", "B");
+        PipedOptions options;
+        options.cwd = f.Root().string();
+        options.env = {"DOLV_NO_JOURNAL", "XDG_STATE_HOME=" + state, "HOME=" + home.Root().string(),
+                       xdg ? "XDG_DATA_HOME=" + data : "XDG_DATA_HOME"};
+        PipedResult run = RunPiped({DOLV_EXE, "a.txt", "b.txt"}, "S", options);
+        EXPECT_EQ(run.exit_code, 0) << run.output;
+        EXPECT_EQ(f.Names(), (Lines{"b.txt"}));
+        EXPECT_EQ(ReadFile(data + "/Trash/files/b.txt"), "B");
+        EXPECT_TRUE(FileExists(data + "/Trash/info/b.txt.trashinfo"));
+        EXPECT_EQ(Mode(data + "/Trash"), 0700u);
+        PipedResult undo = RunPiped({DOLV_EXE, "/U"}, "", options);
+        EXPECT_TRUE(Contains(undo.output, "Ripristinati 2 elementi su 2 ,non ripristinabili 0"))
+            << undo.output;
+        EXPECT_EQ(Snapshot(f),
+                  (std::map<std::string, std::string>{{"a.txt", "A"}, {"b.txt", "B"}}));
+        EXPECT_EQ(ListDir(data + "/Trash/info"), Lines{});
+        std::filesystem::remove_all(f.At("a.txt"));
+        std::filesystem::remove_all(f.At("b.txt"));
+    }
+}
+
 TEST_F(Journal, NoJournalVariableAndUnwritableFolder) {
     f.Put("a.txt", "a");
     home.Put("ro/x", "");
@@ -402,7 +433,7 @@ TEST_F(Journal, TwoUndosAtOnce) {
         EXPECT_TRUE(Contains(second.out, "Un' esecuzione e' ancora in corso")) << second.out;
     } else {
         EXPECT_EQ(second.out,
-                  "Ripristino del file " + WithBackslashes(f.At("a.bak").string()) +
+                  "Ripristino del file " + f.At("a.bak").string() +
                       " in a.txt\nRipristinati 1 elementi su 1 ,non ripristinabili 0\n");
     }
     EXPECT_EQ(f.CountWithSuffix(".txt"), 20000 + (f.CountWithSuffix(".bak") == 1 ? 0 : 1));
@@ -450,7 +481,7 @@ TEST_F(Journal, UndoBelongsToItsFolder) {
     Result r = e2e::Journaled(f.At("B").string(), state, {"/U"});
     EXPECT_EQ(r.code, 1) << r.out;
     EXPECT_TRUE(Contains(r.out, "Nessuna esecuzione da annullare in questa directory\n")) << r.out;
-    EXPECT_TRUE(Contains(r.out, WithBackslashes(f.At("A").string()))) << r.out;
+    EXPECT_TRUE(Contains(r.out, f.At("A").string() + "/")) << r.out;
     EXPECT_EQ(f.Names("A"), (Lines{"a.bak"}));
     EXPECT_EQ(e2e::Journaled(f.Root().string(), state, {"/U"}).code, 0);
     EXPECT_EQ(f.Names("A"), (Lines{"a.txt"}));

@@ -42,6 +42,8 @@ std::string Folded(std::string s) {
 
 Tree TreeOf(const std::string& dir) {
     Tree tree;
+    std::error_code none;
+    if (!fs::is_directory(dir, none)) return tree;
     for (const auto& e : fs::directory_iterator(dir))
         if (e.is_regular_file()) tree[e.path().filename().string()] = ReadFile(e.path().string());
     return tree;
@@ -109,6 +111,7 @@ void RunOrKill(const std::string& dir, const std::string& state, const Scenario&
         if (chdir(dir.c_str()) != 0) _exit(126);
         unsetenv("DOLV_NO_JOURNAL");
         setenv("XDG_STATE_HOME", state.c_str(), 1);
+        setenv("XDG_DATA_HOME", (state + "/data").c_str(), 1);
         if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "r", stdin))
             _exit(125);
         std::vector<const char*> argv{DOLV_EXE};
@@ -167,17 +170,25 @@ bool Named(const std::string& out, const std::string& name, bool folding) {
     std::istringstream in(out);
     for (std::string line; std::getline(in, line);) {
         if (!line.starts_with("*** ")) continue;
-        const std::string tail = "\\" + name;
+        const std::string tail = "/" + name;
         if (folding ? Folded(line).ends_with(Folded(tail)) : line.ends_with(tail)) return true;
     }
     return false;
 }
 
 // What the invariants find wrong after /U; empty when nothing.
+// trashed: what the trash held before /U and after it.
 std::string Check(const Tree& start, const Tree& after_run, const Tree& before_undo,
-                  const Tree& after_undo, const std::string& out, bool folding) {
+                  const Tree& after_undo, const std::pair<Tree, Tree>& trashed,
+                  const std::string& out, bool folding) {
     std::string wrong;
-    if (Contents(before_undo) != Contents(after_undo)) wrong += " a file lost or made;";
+    const auto all = [](const Tree& a, const Tree& b) {
+        std::multiset<std::string> both = Contents(a), more = Contents(b);
+        both.insert(more.begin(), more.end());
+        return both;
+    };
+    if (all(before_undo, trashed.first) != all(after_undo, trashed.second))
+        wrong += " a file lost or made;";
     auto home = Places(start), left = Places(after_run), found = Places(before_undo),
          now = Places(after_undo);
     for (auto* places : {&home, &left, &found, &now}) places->erase("");
@@ -216,25 +227,28 @@ std::string Check(const Tree& start, const Tree& after_run, const Tree& before_u
     return wrong;
 }
 
-// Runs the scenarios in dir (emptied for each), the journal in state; the
-// number that fail, their faults on standard error.
-int Scenarios(const std::string& dir, const std::string& state, int count, unsigned seed,
-              bool folding) {
+// Runs the scenarios in dir (emptied for each), the journal in state, the
+// files that answer S replaces in the trash; the number that fail, their
+// faults on standard error.
+int Scenarios(const std::string& dir, const std::string& state, const std::string& trash, int count,
+              unsigned seed, bool folding) {
     std::mt19937 rng(seed);
     int failed = 0;
     for (int i = 0; i < count; ++i) {
         for (const auto& e : fs::directory_iterator(dir)) fs::remove_all(e.path());
         fs::remove_all(state + "/dolv");
+        fs::remove_all(trash);
         MakeFiles(dir, rng);
         const Tree start = TreeOf(dir);
         const Scenario s = PickRun(rng);
         RunOrKill(dir, state, s);
         const Tree after_run = TreeOf(dir);
         Interfere(dir, start, rng, i);
-        const Tree before_undo = TreeOf(dir);
+        const Tree before_undo = TreeOf(dir), trashed = TreeOf(trash + "/files");
         const std::string out = e2e::Journaled(dir, state, {"/U", "/I"}).out;
         const Tree after_undo = TreeOf(dir);
-        const std::string wrong = Check(start, after_run, before_undo, after_undo, out, folding);
+        const std::string wrong = Check(start, after_run, before_undo, after_undo,
+                                        {trashed, TreeOf(trash + "/files")}, out, folding);
         if (wrong.empty()) continue;
         ++failed;
         std::string args;
@@ -279,8 +293,8 @@ TEST(UndoRandom, OnTmpfs) {
     ASSERT_FALSE(root.path().empty());
     fs::create_directory(root.path() + "/files");
     constexpr int kCount = 200;
-    const int failed =
-        Scenarios(root.path() + "/files", root.path() + "/state", kCount, Seed(20261209u), false);
+    const int failed = Scenarios(root.path() + "/files", root.path() + "/state",
+                                 root.path() + "/state/data/Trash", kCount, Seed(20261209u), false);
     std::printf("tmpfs: %d of %d scenarios failed\n", failed, kCount);
     EXPECT_EQ(failed, 0);
 }
@@ -292,7 +306,11 @@ TEST(UndoRandom, OnExfat) {
     if (!why.empty()) GTEST_SKIP() << why;
     TempDir state;
     constexpr int kCount = 100;
-    const int failed = Scenarios(volume.Root(), state.path(), kCount, Seed(20261210u), true);
+    // The items lie below the top of the volume, where the trash is.
+    fs::create_directory(volume.Root() + "/files");
+    const int failed = Scenarios(volume.Root() + "/files", state.path(),
+                                 volume.Root() + "/.Trash-" + std::to_string(geteuid()), kCount,
+                                 Seed(20261210u), true);
     std::printf("exFAT: %d of %d scenarios failed\n", failed, kCount);
     EXPECT_EQ(failed, 0);
 }

@@ -52,7 +52,8 @@ class Volume : public ::testing::Test {
     // Every item of the volume, hidden ones too, with its content.
     std::map<std::string, std::string> Contents() const {
         std::map<std::string, std::string> out;
-        for (const std::string& name : List()) out[name] = ReadFile(At(name));
+        for (const std::string& name : List())
+            if (fs::is_regular_file(At(name))) out[name] = ReadFile(At(name));
         return out;
     }
     void Clear() const {
@@ -79,6 +80,67 @@ class Exfat : public Volume {
   protected:
     Exfat() : Volume(LoopVolume::Kind::kExfat) {}
 };
+
+// Answer S onto an item of a volume whose top takes no trash folder (made
+// immutable): no trash on that file system can take the old file by a
+// rename, so it is deleted as a replace always did, and the line says that
+// it cannot be taken back; /U then names it.
+TEST_F(Ext4, ReplaceWhereNoTrashCanBeMadeDeletesAndSaysSo) {
+    fs::create_directory(At("w"));
+    Put("w/a.txt", "A");
+    Put("w/b.txt", "B");
+    const std::string chattr = FindTool("chattr");
+    if (chattr.empty()) GTEST_SKIP() << "no chattr (package e2fsprogs)";
+    ASSERT_EQ(RunShell(ShellQuote(chattr) + " +i " + ShellQuote(volume_.Root()), true).status, 0);
+    Result run = e2e::Journaled(At("w"), state_.path(), {"a.txt", "b.txt"}, "S");
+    Result undo = e2e::Journaled(At("w"), state_.path(), {"/U", "/I"});
+    RunShell(ShellQuote(chattr) + " -i " + ShellQuote(volume_.Root()), true);
+    EXPECT_TRUE(
+        Contains(run.out, "*** Il file preesistente e' stato cancellato, non ripristinabile\n"))
+        << run.out;
+    EXPECT_EQ(List(), (Lines{"w"}));
+    EXPECT_TRUE(
+        Contains(undo.out, "*** Sostituito e cancellato, non ripristinabile: " + At("w/b.txt")))
+        << undo.out;
+    EXPECT_EQ(ReadFile(At("w/a.txt")), "A");
+}
+
+// Answer S on a tmpfs of its own, away from the home's file system: the old
+// file goes to the trash at the top of the mount (.Trash-<uid>, made 0700),
+// with its description, and /U brings both files back with their contents.
+TEST(TrashAtTheTopOfAMount, ReplaceThenUndoOnTmpfs) {
+    if (geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
+    TempDir tmp, state;
+    const std::string mnt = tmp / "mnt";
+    fs::create_directory(mnt);
+    if (RunShell("mount -t tmpfs -o size=8m tmpfs " + ShellQuote(mnt), true).status != 0)
+        GTEST_SKIP() << "the machine refuses a tmpfs mount";
+    fs::create_directory(mnt + "/w");
+    WriteFile(mnt + "/w/a.txt", "A");
+    WriteFile(mnt + "/w/b.txt", "B");
+    Result run = e2e::Journaled(mnt + "/w", state.path(), {"a.txt", "b.txt"}, "S");
+    const std::string trash = mnt + "/.Trash-" + std::to_string(geteuid());
+    struct stat st = {};
+    stat(trash.c_str(), &st);
+    const std::string kept =
+        FileExists(trash + "/files/b.txt") ? ReadFile(trash + "/files/b.txt") : "";
+    const std::string info = FileExists(trash + "/info/b.txt.trashinfo")
+                                 ? ReadFile(trash + "/info/b.txt.trashinfo")
+                                 : "";
+    Result undo = e2e::Journaled(mnt + "/w", state.path(), {"/U"});
+    const std::string a = ReadFile(mnt + "/w/a.txt"), b = ReadFile(mnt + "/w/b.txt");
+    const Lines left = ListDir(trash + "/info");
+    RunShell("umount " + ShellQuote(mnt), true);
+    EXPECT_EQ(run.code, 0) << run.out;
+    EXPECT_EQ(kept, "B");
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_TRUE(info.starts_with("[Trash Info]\nPath=" + mnt + "/w/b.txt\nDeletionDate=")) << info;
+    EXPECT_TRUE(Contains(undo.out, "Ripristinati 2 elementi su 2 ,non ripristinabili 0"))
+        << undo.out;
+    EXPECT_EQ(a, "A");
+    EXPECT_EQ(b, "B");
+    EXPECT_EQ(left, Lines{});
+}
 
 // Files made under the names a run gave, after the renamed files were
 // deleted: on ext4 most of them get the freed inode numbers. None is taken
@@ -132,17 +194,72 @@ TEST_F(Exfat, RefusedStepIsNoLoss) {
               (std::map<std::string, std::string>{{"a.txt", "A"}, {"b.bak", "C"}, {"b.txt", "B"}}));
 }
 
-// Three files to one name, N then S: each item is the one it was.
+// Three files to one name, N then S: each item is the one it was, and the
+// one S replaced comes back from the trash at the top of the volume.
 TEST_F(Exfat, ManyToOneWithABackupAndAReplace) {
     Put("a.txt", "A");
     Put("b.txt", "B");
     Put("c.txt", "C");
     ASSERT_TRUE(volume_.Remount());
     ASSERT_EQ(Dolv({"*.txt", "x.txt"}, "NS").code, 0);
+    const std::string trash = ".Trash-" + std::to_string(geteuid());
+    EXPECT_EQ(ReadFile(At(trash + "/files/x.txt")), "B");
     Result r = Dolv({"/U", "/I"});
+    EXPECT_TRUE(Contains(r.out, "Ripristinati 3 elementi su 3 ,non ripristinabili 0")) << r.out;
+    EXPECT_EQ(Contents(),
+              (std::map<std::string, std::string>{{"a.txt", "A"}, {"b.txt", "B"}, {"c.txt", "C"}}));
+    EXPECT_EQ(ListDir(At(trash + "/info")), std::vector<std::string>{});
+    // Emptied since: the file is named, as one that cannot come back.
+    Clear();
+    Put("a.txt", "A");
+    Put("b.txt", "B");
+    ASSERT_EQ(Dolv({"a.txt", "b.txt"}, "S").code, 0);
+    fs::remove_all(At(trash));
+    r = Dolv({"/U", "/I"});
     EXPECT_TRUE(Contains(r.out, "Sostituito e cancellato, non ripristinabile: ")) << r.out;
-    EXPECT_TRUE(Contains(r.out, "Ripristinati 2 elementi su 3 ,non ripristinabili 1")) << r.out;
-    EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"a.txt", "A"}, {"c.txt", "C"}}));
+    EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"a.txt", "A"}}));
+}
+
+// A remount between the run and /U hands the numbers out again, in the
+// order names are looked up: files of one size changed just before the
+// run, whose times cannot tell them, are named and left where they are,
+// never taken for one another (where the kernel tells one mount from the
+// next). Older files, whose times tell them, all come home.
+TEST_F(Exfat, RemountBeforeUndoTakesNoItemForAnother) {
+    for (const bool old : {false, true}) {
+        SCOPED_TRACE(old ? "old files" : "files just made");
+        Clear();
+        Put("a.txt", "A");
+        Put("b.txt", "B");
+        Put("c.txt", "C");
+        for (int i = 0; old && i < 3; ++i) {
+            const struct timeval at[2] = {{1700000000 + i, 0}, {1700000000 + i, 0}};
+            ASSERT_EQ(utimes(At(std::string(1, static_cast<char>('a' + i)) + ".txt").c_str(), at),
+                      0);
+        }
+        ASSERT_TRUE(volume_.Remount());
+        ASSERT_EQ(Dolv({"*.txt", "x.txt"}, "NS").code, 0);
+        // Looked at before the remount: a lookup after it would change the
+        // numbers the names get.
+        const std::map<std::string, std::string> before = Contents();
+        ASSERT_TRUE(volume_.Remount());
+        Result r = Dolv({"/U", "/I"});
+        if (old) {
+            EXPECT_TRUE(Contains(r.out, "Ripristinati 3 elementi su 3 ,non ripristinabili 0"))
+                << r.out;
+            EXPECT_EQ(Contents(), (std::map<std::string, std::string>{
+                                      {"a.txt", "A"}, {"b.txt", "B"}, {"c.txt", "C"}}));
+        } else {
+            // Every content still under a name it had after the run, or home.
+            for (const auto& [name, content] : Contents()) {
+                const bool home =
+                    name == std::string(1, static_cast<char>(std::tolower(content[0]))) + ".txt";
+                EXPECT_TRUE(home || (before.contains(name) && before.at(name) == content))
+                    << name << "=" << content << "\n"
+                    << r.out;
+            }
+        }
+    }
 }
 
 // A change of letter case is taken back too, through a temporary name.

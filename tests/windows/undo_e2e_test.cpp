@@ -20,6 +20,8 @@
 namespace dolv {
 namespace {
 
+using namespace std::string_literals;
+
 class WineUndo : public ::testing::Test {
   protected:
     void SetUp() override { DOLV_NEED_WINDOWS_EXE(); }
@@ -80,7 +82,7 @@ std::string WithoutDevices(const std::string& text) {
     for (std::string line; std::getline(in, line);) {
         const size_t tab = line.find('\t');
         if (line.starts_with("S\t")) line = "S\tstart";
-        if (line.size() > 2 && line[1] == '\t' && line[0] != 'P' && line[0] != 'S')
+        if (tab != std::string::npos && (tab == 1 || tab == 2) && line[0] != 'P' && line[0] != 'S')
             line.replace(tab + 1, line.find('\t', tab + 1) - tab - 1, "dev");
         out += line + "\n";
     }
@@ -132,7 +134,7 @@ TEST_F(WineUndo, OneRecordForEachStepAndEachItemCountedOnce) {
     PipedResult r = Run({"*.txt", "*.bak"});
     ASSERT_EQ(r.exit_code, 0) << r.output;
     const std::string text = LatestJournal(before);
-    EXPECT_EQ(Count(text, "\nR\t"), 2) << text;
+    EXPECT_EQ(Count(text, "\nR+\t"), 2) << text;
     std::filesystem::remove(dir_ / "b.bak");
     r = Run({"/U"});
     EXPECT_EQ(r.exit_code, 0) << r.output;
@@ -140,6 +142,49 @@ TEST_F(WineUndo, OneRecordForEachStepAndEachItemCountedOnce) {
     EXPECT_TRUE(Contains(r.output, "Ripristinati 1 elementi su 2 ,non ripristinabili 1\r\n"))
         << r.output;
     EXPECT_EQ(ListDir(dir_.path()), (std::vector<std::string>{"a.txt"}));
+}
+
+// Answer S on a volume with a Recycle Bin: the old file goes there as
+// Explorer keeps it ($Recycle.Bin\<the user's SID>\$R... with its $I...
+// description), and /U brings both files back. Wine's drives have no
+// Recycle Bin of their own: the test maps a drive T: to a folder of its own
+// and makes the bin there for wine's user (S-1-5-21-0-0-0-1000).
+TEST_F(WineUndo, ReplaceThenUndoThroughTheRecycleBin) {
+    const char* prefix = std::getenv("WINEPREFIX");
+    ASSERT_NE(prefix, nullptr);
+    const fs::path drive = fs::path(prefix) / "dosdevices" / "t:";
+    if (fs::exists(fs::symlink_status(drive))) GTEST_SKIP() << "drive T: is taken in the prefix";
+    fs::create_directory_symlink(dir_.path(), drive);
+    const fs::path bin = fs::path(dir_.path()) / "$Recycle.Bin" / "S-1-5-21-0-0-0-1000";
+    fs::create_directories(bin);
+    fs::create_directory(dir_ / "w");
+    WriteFile(dir_ / "w/a.txt", "A");
+    WriteFile(dir_ / "w/b.txt", "B");
+    std::string exe = std::string("Z:") + dolv_test::WindowsExe();
+    std::replace(exe.begin(), exe.end(), '/', '\\');
+    const auto in_t = [&](const std::string& args, const std::string& keys) {
+        PipedOptions options;
+        options.cwd = dir_.path();
+        options.env = {"LC_ALL=C.UTF-8", "DOLV_NO_JOURNAL"};
+        options.timeout_ms = 120000;
+        return RunPiped({"wine", "cmd", "/c", "T: && cd \\w && " + exe + " " + args}, keys,
+                        options);
+    };
+    PipedResult run = in_t("a.txt b.txt", "S");
+    std::map<std::string, std::string> in_bin;
+    for (const std::string& name : ListDir(bin.string()))
+        in_bin[name.substr(0, 2)] += ReadFile((bin / name).string());
+    PipedResult undo = in_t("/U", "");
+    const std::vector<std::string> left = ListDir(bin.string());
+    fs::remove(drive);
+    EXPECT_EQ(run.exit_code, 0) << run.output;
+    EXPECT_EQ(in_bin["$R"], "B") << run.output;
+    EXPECT_TRUE(Contains(in_bin["$I"], "T\0:\0\\\0w\0\\\0b\0.\0t\0x\0t\0"s)) << run.output;
+    EXPECT_TRUE(Contains(undo.output, "Ripristinati 2 elementi su 2 ,non ripristinabili 0"))
+        << undo.output;
+    EXPECT_EQ(ReadFile(dir_ / "w/a.txt"), "A");
+    EXPECT_EQ(ReadFile(dir_ / "w/b.txt"), "B");
+    EXPECT_EQ(left, std::vector<std::string>{});
 }
 
 // Files made under the names a run gave, after the renamed ones went: the

@@ -59,6 +59,21 @@ bool ids_last(dev_t device, int dir_fd, const char* path) {
     });
 }
 
+// Where the inode numbers do not last, the device part of an identity
+// names the mount instead: a file system in user space hands the numbers
+// out again at each mount, in the order it is asked about names, so that
+// after a remount another item may have the number an item had. The
+// kernel's unique mount id (Linux 6.8 on) tells one mount from the next;
+// where there is none, the device stays.
+uint64_t mount_of(const char* path, dev_t device) {
+    constexpr unsigned kMountIdUnique = 0x4000;  // STATX_MNT_ID_UNIQUE
+    struct statx sx;
+    if (statx(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW, kMountIdUnique, &sx) != 0 ||
+        !(sx.stx_mask & kMountIdUnique))
+        return static_cast<uint64_t>(device);
+    return sx.stx_mnt_id | (uint64_t{1} << 63);
+}
+
 // The item at a path through statx: as the file system sees it now (a file
 // system in user space may answer a plain lstat from a lookup a rename has
 // made stale) and with its birth time, as asked.
@@ -213,7 +228,10 @@ int item_info(const ShortText& path, uint8_t ask, ItemInfo& info) {
     if (err != 0) return err == ENOENT ? kStatusFileNotFound : err;
     fill_info(st, last_component(path.view()), info);
     info.birth_ns = birth;
-    if (ask & kAskIdentity) info.id_lasting = ids_last(st.st_dev, -1, native);
+    if (ask & kAskIdentity) {
+        info.id_lasting = ids_last(st.st_dev, -1, native);
+        if (!info.id_lasting) info.id.device = mount_of(native, st.st_dev);
+    }
     return 0;
 }
 

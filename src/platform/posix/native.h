@@ -34,4 +34,9 @@ uint8_t item_attributes(const struct stat& st, std::string_view name);
 // The last component of a path (trailing separators ignored).
 std::string_view last_component(std::string_view path);
 
+// The rename that never replaces, on system paths: 0 or an errno value
+// (EEXIST when the destination exists). named_to: the destination in the
+// program's form, for the notice of a placeholder made on the way.
+int rename_native_no_replace(const char* from, const char* to, const ShortText& named_to);
+
 }  // namespace dolv

@@ -111,6 +111,10 @@ DOLV_HOT int rename_noreplace(const char* from, const char* to, const ShortText&
 
 }  // namespace
 
+int rename_native_no_replace(const char* from, const char* to, const ShortText& named_to) {
+    return rename_noreplace(from, to, named_to);
+}
+
 void force_rename_fallback(bool on) {
     g_forced.fallback = on;
 }

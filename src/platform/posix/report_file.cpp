@@ -36,9 +36,14 @@ int open_report(const ShortText& path, const char* mode, ItemId& id) {
     g_report_file.file = std::fopen(native.c_str(), mode);
     if (!g_report_file.file) return errno ? errno : EIO;
     std::setvbuf(g_report_file.file, nullptr, _IOFBF, kBuffer);
+    // Its identity as item_info gives it (where inode numbers do not last,
+    // the device part names the mount), so that the guard of the open
+    // report file knows it again.
     struct stat st;
-    if (fstat(fileno(g_report_file.file), &st) == 0)
-        id = ItemId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    if (fstat(fileno(g_report_file.file), &st) != 0) return 0;
+    id = ItemId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    ItemInfo info;
+    if (item_info(path, kAskIdentity, info) == 0 && info.id.inode == id.inode) id = info.id;
     return 0;
 }
 
