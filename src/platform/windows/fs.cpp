@@ -17,7 +17,8 @@ bool wide_path(const ShortText& path, std::wstring& out) {
     return !path.empty() && cp850_to_wide_path(path.view(), out);
 }
 
-// GetFullPathNameW of a wide path; empty on failure.
+}  // namespace
+
 std::wstring full_path(const std::wstring& path) {
     DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (n == 0) return std::wstring();
@@ -26,8 +27,6 @@ std::wstring full_path(const std::wstring& path) {
     out.resize(n);
     return out;
 }
-
-}  // namespace
 
 ShortText FEXPAND(const ShortText& path) {
     std::wstring wide;

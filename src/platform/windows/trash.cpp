@@ -17,21 +17,13 @@
 #include <string>
 
 #include "platform/fs.h"
+#include "platform/windows/win_fs.h"
 #include "platform/windows/win_text.h"
 
 namespace dolv {
 namespace {
 
 constexpr int kMostNames = 100;
-
-std::wstring absolute_path(const std::wstring& path) {
-    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return std::wstring();
-    std::wstring out(n, L'\0');
-    n = GetFullPathNameW(path.c_str(), n, out.data(), nullptr);
-    out.resize(n);
-    return out;
-}
 
 // The user's SID as text ("S-1-5-21-..."), empty when it cannot be had.
 std::wstring user_sid() {
@@ -163,7 +155,7 @@ std::wstring info_of(const std::wstring& file) {
 int trash_file(const ShortText& path, ShortText& trashed, TrashNotice notice) {
     std::wstring wide;
     if (!cp850_to_wide_path(path.view(), wide)) return kStatusInvalidName;
-    const std::wstring item = absolute_path(wide);
+    const std::wstring item = full_path(wide);
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (item.empty() || !GetFileAttributesExW(item.c_str(), GetFileExInfoStandard, &data))
         return kStatusFileNotFound;
@@ -177,7 +169,7 @@ int trash_file(const ShortText& path, ShortText& trashed, TrashNotice notice) {
 bool trash_takes(const ShortText& path) {
     std::wstring wide;
     if (!cp850_to_wide_path(path.view(), wide)) return false;
-    const std::wstring item = absolute_path(wide);
+    const std::wstring item = full_path(wide);
     const DWORD attributes = GetFileAttributesW(item.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
