@@ -1,4 +1,4 @@
-// The trash of the freedesktop.org specification: the home trash
+// The freedesktop.org trash: the home trash
 // ($XDG_DATA_HOME/Trash, by default ~/.local/share/Trash) for an item on the
 // home's file system; else the trash at the top of the item's own mount,
 // $topdir/.Trash/$uid where an administrator made $topdir/.Trash (a real
